@@ -1,0 +1,24 @@
+#include "Errors.h"
+
+#include <cstring>
+
+namespace qp {
+
+static std::string win32Message(int code)
+{
+    if (code == 0)
+        return "A Win32 API function failed";
+    return "Win32 Error.  Code: " + std::to_string(code) + ".\n" + std::strerror(code);
+}
+
+Win32Error::Win32Error(int code)
+    : std::runtime_error(win32Message(code)), m_code(code)
+{
+}
+
+CantExecuteError::CantExecuteError(const std::string& command)
+    : std::runtime_error("Can't execute \"" + command + "\""), m_command(command)
+{
+}
+
+}  // namespace qp

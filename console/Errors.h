@@ -1,0 +1,29 @@
+#pragma once
+// Failures that the hosted console raises. Everything else reports through results.
+
+#include <stdexcept>
+#include <string>
+
+namespace qp {
+
+// A failed platform call: "Win32 Error.  Code: %d.\n%s" with errno and its text,
+// or "A Win32 API function failed" when there is no error code.
+class Win32Error : public std::runtime_error {
+public:
+    explicit Win32Error(int code);
+    int code() const { return m_code; }
+private:
+    int m_code;
+};
+
+// A program that cannot be started: "Can't execute " and the command in double quotes.
+// Callers show the message once and then abandon the operation silently.
+class CantExecuteError : public std::runtime_error {
+public:
+    explicit CantExecuteError(const std::string& command);
+    const std::string& command() const { return m_command; }
+private:
+    std::string m_command;
+};
+
+}  // namespace qp

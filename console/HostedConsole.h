@@ -1,0 +1,114 @@
+#pragma once
+// The hosted console: a pseudo-terminal with the program under test in it, a terminal
+// emulator (libvterm's state layer) feeding a screen model of our own, and a reader thread
+// that drains the program's output. Pure C++; the desktop program and the headless player
+// both sit on it.
+//
+// Threads: every public method may be called from any thread. The reader thread owns the
+// emulator while it parses a chunk; everyone else goes through the same lock, held briefly.
+
+#include "KeyEventRecord.h"
+#include "ScreenTypes.h"
+#include "SpaceParams.h"
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qp {
+
+// What the console tells the world. Called from the reader thread (screenChanged,
+// titleChanged) or the calling thread; implementations must be quick and thread-safe.
+class ConsoleListener {
+public:
+    virtual ~ConsoleListener() = default;
+    virtual void screenChanged() {}                               // new output was parsed
+    virtual void titleChanged(const std::string& /*utf8*/) {}
+    virtual void displayFontChanged(const FontSpec& /*font*/) {}  // a profile set the display font
+};
+
+// The screen-buffer information record as the console reports it.
+struct ScreenInfo {
+    int16_t width = 80;
+    int16_t height = 25;
+    int16_t cursorX = 0;
+    int16_t cursorY = 0;
+    uint16_t attributes = 0x07;
+};
+
+struct ConsoleOptions {
+    int16_t columns = 80;
+    int16_t rows = 25;
+    // Wait after a successful start, so the program under test can set itself up.
+    std::chrono::milliseconds settle{200};
+    // Program to start for a command given while another program runs; empty means
+    // "pallant" beside the running executable.
+    std::string newWindowProgram;
+    // How many input records the bounded input log keeps.
+    size_t inputLogCapacity = 4096;
+};
+
+class HostedConsole {
+public:
+    // CreateHostedConsole: a pty and an emulator of options.columns x options.rows.
+    explicit HostedConsole(ConsoleListener* listener = nullptr, ConsoleOptions options = {});
+    ~HostedConsole();  // kills the program under test and stops the reader thread
+    HostedConsole(const HostedConsole&) = delete;
+    HostedConsole& operator=(const HostedConsole&) = delete;
+
+    // --- the program under test -------------------------------------------------------
+    enum class RunResult { Started, NewWindow };
+    // RunInConsole: when a program is active, RunInNewWindow instead. Otherwise clear the
+    // screen, apply the command's profile, start it with the pty as controlling terminal
+    // in a session of its own, then settle. Throws CantExecuteError when it cannot start.
+    RunResult runInConsole(const std::string& command);
+    // RunInNewWindow: start the desktop program with the quoted command. Throws CantExecuteError.
+    void runInNewWindow(const std::string& command);
+    // IsProgramActive: polls without blocking; forgets a program that ended.
+    bool isProgramActive();
+    // KillProgram: kills the whole process group, waits at most 1000 ms.
+    void killProgram();
+    int programPid() const;  // 0 when none is held
+
+    // UpdateCaption: "title ~ Quorvia Pallant" while a program runs and has set a title,
+    // else "Quorvia Pallant".
+    std::string updateCaption();
+    std::string title() const;  // UTF-8
+
+    // --- the screen ---------------------------------------------------------------------
+    // TakeSnapshot: the active screen as it is now. Cheap when nothing changed (the same
+    // snapshot is returned). Safe from any thread.
+    SnapshotPtr takeSnapshot();
+    ScreenInfo screenInfo() const;
+    // ClearConsoleScreen: blanks in every cell (attributes kept), cursor to (0, 0).
+    void clearConsoleScreen();
+    // SetConsoleWidth: new width, same height. Refused sizes leave the buffer as it was.
+    void setConsoleWidth(int16_t columns);
+    // Sets the buffer (terminal) size; false, and nothing changed, for sizes it refuses.
+    bool setBufferSize(int columns, int rows);
+
+    // --- input ----------------------------------------------------------------------------
+    // Writes one key-event record into the console's input: the terminal turns it into the
+    // bytes an xterm sends for that key. Throws Win32Error when the write fails.
+    void writeInput(const KeyEventRecord& record);
+    // The bounded log of records written, oldest first.
+    std::vector<KeyEventRecord> inputLog() const;
+    // Writes raw bytes to the program (paste of text the terminal takes as is).
+    void writeBytes(const std::string& bytes);
+
+    // --- profile and display font -------------------------------------------------------
+    TSpaceParams& profile();
+    FontSpec displayFont() const;
+    void setDisplayFont(const FontSpec& font);
+
+    const ConsoleOptions& options() const;
+    void setSettle(std::chrono::milliseconds settle);
+
+    class Impl;
+private:
+    std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace qp

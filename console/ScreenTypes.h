@@ -1,0 +1,51 @@
+#pragma once
+// Value types shared by everything that reads the hosted console's screen.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace qp {
+
+// One console cell: a 16-bit character and the console attribute word.
+// Attribute bits 0-3 are the foreground (bit 0 blue, 1 green, 2 red, 3 intensity),
+// bits 4-7 the background in the same order.
+struct ScreenCell {
+    uint16_t ch = 0;
+    uint16_t attr = 0;
+    friend bool operator==(const ScreenCell&, const ScreenCell&) = default;
+};
+static_assert(sizeof(ScreenCell) == 4, "a cell is exactly 4 bytes");
+
+// A rectangle of cells, both bounds inclusive. The base (0 or 1) is the caller's:
+// the readers and the script methods use 0-based rectangles, frame detection 1-based.
+struct CellRect {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+    friend bool operator==(const CellRect&, const CellRect&) = default;
+};
+
+// The whole active screen buffer as read at one moment. Immutable once published:
+// readers hold a SnapshotPtr, so a snapshot is never freed or changed under them.
+struct ScreenSnapshot {
+    int16_t width = 0;
+    int16_t height = 0;
+    int16_t cursorX = 0;
+    int16_t cursorY = 0;
+    bool cursorVisible = true;
+    // Row-major, width * height + 1 cells each; the last cell is a zero-filled spare.
+    std::vector<ScreenCell> wideCells;  // UTF-16 code units
+    std::vector<ScreenCell> oemCells;   // OEM code page byte in the low 8 bits
+    // Increases whenever the screen content, size or cursor changed since the last snapshot.
+    uint64_t generation = 0;
+
+    const ScreenCell& wide(int col, int row) const { return wideCells[size_t(row) * size_t(width) + size_t(col)]; }
+    const ScreenCell& oem(int col, int row) const { return oemCells[size_t(row) * size_t(width) + size_t(col)]; }
+    bool contains(int col, int row) const { return col >= 0 && row >= 0 && col < width && row < height; }
+};
+
+using SnapshotPtr = std::shared_ptr<const ScreenSnapshot>;
+
+}  // namespace qp
