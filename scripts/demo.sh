@@ -3,7 +3,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/build.sh" "$root/build" >/dev/null
-if [ -x "$root/build/pallant-play" ]; then
-  exec "$root/build/pallant-play" "$root/examples/demo.vbs"
+if [ -x "$root/build/bin/pallant-play" ]; then
+  exec "$root/build/bin/pallant-play" "$root/examples/demo.vbs"
 fi
-exec "$root/build/console/pallant-console-demo"
+exec "$root/build/bin/pallant-console-demo"
