@@ -19,8 +19,12 @@ constexpr size_t kLongestSafeName = 2;
 bool skipped(unsigned char c) { return c == 0x00 || c == 0x7F; }
 bool aborts(unsigned char c) { return c == 0x18 || c == 0x1A; }
 bool intermediate(unsigned char c) { return c >= 0x20 && c <= 0x2F; }
-// Other C0 controls are executed and leave the sequence or string as it was.
-bool executed(unsigned char c) { return c < 0x20 && c != kBel && c != 0x1B && !aborts(c); }
+// Other C0 controls are executed and leave the sequence or string as it was; BEL too,
+// except in a string, which it ends.
+bool executed(unsigned char c, bool inString)
+{
+    return c < 0x20 && c != 0x1B && !aborts(c) && (c != kBel || !inString);
+}
 bool safeName(std::string_view name) { return std::find(kSafeNames.begin(), kSafeNames.end(), name) != kSafeNames.end(); }
 
 }  // namespace
@@ -143,9 +147,9 @@ void ParserGuard::startString(State state)
 ParserGuard::Action ParserGuard::step(unsigned char c, size_t at)
 {
     const auto defuseIf = [](bool unsafe) { return unsafe ? Action::Defuse : Action::None; };
-    if (m_state == State::StringEscape && (skipped(c) || c == kBel || executed(c)))
+    if (m_state == State::StringEscape && (skipped(c) || executed(c, false)))
         return Action::MoveBeforeEsc;
-    if (skipped(c) || (executed(c) && m_state != State::Normal))
+    if (skipped(c) || (executed(c, inString()) && m_state != State::Normal))
         return Action::None;
     if (aborts(c)) {
         const bool wasName = m_state == State::DcsName;

@@ -430,6 +430,7 @@ TEST(Emulator, RepeatIsSafeBeforeAnyCharacterAndAfterControls)
         {"huge repeat stops at the margin", "x\x1b[99999999b", std::string(80, 'x')},
         {"repeat after a hard reset", "y\x1b" "c\x1b[2b", "yy"},
         {"repeat after a stray combining mark", " \x1b[H\xcc\x81\x1b[3b", ""},
+        {"bell inside the repeat", "\x1b\xcc\x81\x1b[2\x07" "b", ""},
     };
     for (const Case& c : cases) {
         Term t;
