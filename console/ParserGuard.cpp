@@ -19,6 +19,7 @@ constexpr size_t kLongestSafeName = 2;
 bool skipped(unsigned char c) { return c == 0x00 || c == 0x7F; }
 bool aborts(unsigned char c) { return c == 0x18 || c == 0x1A; }
 bool intermediate(unsigned char c) { return c >= 0x20 && c <= 0x2F; }
+bool parameter(unsigned char c) { return (c >= '0' && c <= '9') || c == ':' || c == ';'; }
 // Other C0 controls are executed and leave the sequence or string as it was; BEL too,
 // except in a string, which it ends.
 bool executed(unsigned char c, bool inString)
@@ -109,6 +110,9 @@ std::string_view ParserGuard::guardSequences(std::string_view in, std::string& s
             break;
         }
         }
+        // Parameters change nothing: pass over them at once (most of a colour sequence).
+        while (m_state == State::CsiParams && i + 1 < in.size() && parameter(static_cast<unsigned char>(in[i + 1])))
+            ++i;
     }
     if (m_state == State::Normal || (m_state >= State::CsiStart && m_state <= State::CsiIntermediate))
         return in;
@@ -214,7 +218,7 @@ ParserGuard::Action ParserGuard::csiByte(unsigned char c)
         m_state = State::CsiParams;
     }
     if (m_state == State::CsiParams) {
-        if ((c >= '0' && c <= '9') || c == ':' || c == ';')
+        if (parameter(c))
             return Action::None;
         m_state = State::CsiIntermediate;
     }
