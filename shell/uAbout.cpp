@@ -14,9 +14,10 @@
 namespace qp {
 
 namespace {
+void openWithDesktop(const QUrl& url) { QDesktopServices::openUrl(url); }
 UrlOpener& opener()
 {
-    static UrlOpener o = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    static UrlOpener o = openWithDesktop;
     return o;
 }
 }  // namespace
@@ -27,7 +28,7 @@ QString HelpFilePath()
     return program.absolutePath() + QLatin1Char('/') + program.completeBaseName() + QStringLiteral(".html");
 }
 
-void SetUrlOpener(UrlOpener o) { opener() = std::move(o); }
+void SetUrlOpener(UrlOpener o) { opener() = o ? std::move(o) : UrlOpener(openWithDesktop); }
 void OpenUrl(const QUrl& url) { opener()(url); }
 
 TfAbout::TfAbout(QWidget* parent)

@@ -12,7 +12,8 @@ inline constexpr const char* kVendorSite = "https://quorvia.example/pallant";
 
 // The manual beside the program: its own path with the extension ".html".
 QString HelpFilePath();
-// Opens a URL with the desktop; tests replace it to see what would be opened.
+// Opens a URL with the desktop; tests replace it to see what would be opened (an empty
+// opener restores the desktop).
 using UrlOpener = std::function<void(const QUrl&)>;
 void SetUrlOpener(UrlOpener opener);
 void OpenUrl(const QUrl& url);
