@@ -49,7 +49,6 @@ private:
 TDockForm::TDockForm(const QString& caption, QWidget* parent)
     : QWidget(parent, Qt::Window)
 {
-    setWindowTitle(caption);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -59,6 +58,7 @@ TDockForm::TDockForm(const QString& caption, QWidget* parent)
     m_client = new QWidget(this);
     layout->addWidget(m_grip);
     layout->addWidget(m_client, 1);
+    setWindowTitle(caption);
     m_undockedSize = QSize(458, 281);
     resize(m_undockedSize);
 }
@@ -107,7 +107,7 @@ void TDockForm::resizeEvent(QResizeEvent* event)
 
 void TDockForm::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::WindowTitleChange)
+    if (event->type() == QEvent::WindowTitleChange && m_grip)
         static_cast<QLabel*>(m_grip)->setText(windowTitle());
     QWidget::changeEvent(event);
 }

@@ -53,8 +53,8 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    QWidget* m_grip;
-    QWidget* m_client;
+    QWidget* m_grip = nullptr;
+    QWidget* m_client = nullptr;
     QPointer<QWidget> m_hostWidget;
     TDockSite* m_host = nullptr;
     QSize m_undockedSize;

@@ -8,12 +8,17 @@
 #include <QIcon>
 
 #include <clocale>
-#include <cstdlib>
 
 int main(int argc, char** argv)
 {
     std::setlocale(LC_ALL, "");
-    QApplication app(argc, argv);
+    // The arguments belong to the program under test: the toolkit sees none of them, or it
+    // would take options such as "--title" or "-style" for itself.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    int toolkitArgc = 1;
+    QApplication app(toolkitArgc, argv);
     QApplication::setApplicationName(QStringLiteral("pallant"));
     QApplication::setOrganizationName(QStringLiteral("Quorvia"));
     qp::SetApplicationTitle(QStringLiteral("Quorvia Pallant"));
@@ -25,8 +30,6 @@ int main(int argc, char** argv)
 
     qp::TForm1 form(options);
     form.show();
-    QStringList arguments = QApplication::arguments();
-    arguments.removeFirst();
     form.ProcessCommandLine(arguments);
     return app.exec();
 }

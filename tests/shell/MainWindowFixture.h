@@ -32,6 +32,8 @@ struct MainWindowFixture : ::testing::Test {
         form = std::make_unique<TForm1>(fastOptions());
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     }
     void TearDown() override { form.reset(); }
 

@@ -170,7 +170,7 @@ TEST_F(MainWindow, RunDialogGivesTheCommandOnlyWhenConfirmed)
     type("sh -c \"exec sleep 30\"", "ok");
     form->action(ActionId::aRun)->trigger();
     EXPECT_TRUE(form->IsProgramActive());
-    EXPECT_EQ(QApplication::focusWidget(), form->KeyReceiver());
+    EXPECT_EQ(form->focusWidget(), form->KeyReceiver());
     EXPECT_EQ(QString(TfRunCommand::kFileFilter),
               "All executable files (*.com *.exe *.bat *.cmd *.lnk);;All files (*.*)");
 }

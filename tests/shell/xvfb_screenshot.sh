@@ -32,5 +32,7 @@ check() {
 check "#00008F" "the dialog's blue screen"
 check "#BFBFBF" "the dialog box's light grey"
 check "#FFFF00" "the yellow cursor bar"
+# The title reaches the program only when the toolkit leaves its "--title" argument alone.
+check "#0000FF" "the dialog's bright blue title"
 [ "$status" -eq 0 ] && echo "screenshot: $out"
 exit "$status"
