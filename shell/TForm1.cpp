@@ -57,6 +57,8 @@ void TForm1::FormCreate()
     connect(m_timer, &QTimer::timeout, this, &TForm1::bReadClick);
     m_timer->start();
     updateActions();
+    // The console page is the one shown: its keys go to the receiver.
+    TabSheet1Show();
 }
 
 void TForm1::CreateHostedConsole()

@@ -9,7 +9,11 @@
 #include "uRunCommand.h"
 
 #include <QAction>
+#include <QFile>
 #include <QFileInfo>
+#include <QFontDialog>
+#include <QFontInfo>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QTabWidget>
@@ -57,6 +61,7 @@ TEST_F(MainWindow, LayoutStartsWithCollapsedPanelsAndTheConsolePage)
     EXPECT_EQ(form->KeyReceiver()->geometry(), QRect(9, 41, 112, 56));
     // The key receiver lies under the page control.
     EXPECT_NE(form->childAt(QPoint(60, 70)), form->KeyReceiver());
+    EXPECT_EQ(form->focusWidget(), form->KeyReceiver());
     EXPECT_EQ(form->Timer1()->interval(), 100);
     EXPECT_TRUE(form->Timer1()->isActive());
 }
@@ -206,4 +211,44 @@ TEST_F(MainWindow, RecordAndStopSwitchRecordingAndTheTabImages)
     EXPECT_FALSE(form->Recording());
     form->updateActions();
     EXPECT_TRUE(form->action(ActionId::aStop)->isChecked());
+}
+
+TEST_F(MainWindow, FontDialogOffersFixedPitchFontsAndTheChoiceReachesTheProfile)
+{
+    QTimer::singleShot(50, [] {
+        auto* dialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_TRUE(dialog->testOption(QFontDialog::MonospacedFonts));
+        QFont chosen = dialog->currentFont();
+        chosen.setPointSize(16);
+        dialog->setCurrentFont(chosen);
+        dialog->accept();
+    });
+    const int before = form->Display1()->CellHeight();
+    form->action(ActionId::aFont)->trigger();
+    EXPECT_GT(form->Display1()->CellHeight(), before);
+    EXPECT_TRUE(QFontInfo(form->Display1()->font()).fixedPitch());
+    EXPECT_EQ(form->console()->displayFont().size, 16);
+}
+
+TEST_F(MainWindow, AProfileSetsTheConsoleSizeAndTheDisplayFont)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString program = dir.filePath("profiled");
+    QFile script(program);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nprintf profiled\nexec sleep 30\n");
+    script.close();
+    script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+    QFile profile(dir.filePath("profiled.vdesk"));
+    ASSERT_TRUE(profile.open(QIODevice::WriteOnly));
+    profile.write("[Console]\nWidth=100\nHeight=30\nFont.Name=DejaVu Sans Mono\nFont.Size=14\n");
+    profile.close();
+
+    ASSERT_TRUE(form->RunInConsole(program.toStdString()));
+    TDisplay* d = form->Display1();
+    EXPECT_TRUE(waitFor([&] { return d->Cols() == 100 && d->Rows() == 30; }));
+    EXPECT_TRUE(waitFor([&] { return d->font().pointSize() == 14; }));
+    EXPECT_EQ(d->size(), QSize(100 * d->CellWidth(), 30 * d->CellHeight()));
 }
