@@ -1,6 +1,6 @@
 #include "TForm1.h"
 
-#include "ConsoleFuncs.h"
+#include "CommandLine.h"
 #include "DebugWindow.h"
 #include "DisplayFont.h"
 #include "DockSite.h"
@@ -168,7 +168,7 @@ void TForm1::ProcessCommandLine(const QStringList& arguments)
         args.push_back(a.toStdString());
     if (args.empty())
         return;
-    const std::string command = JoinCommandArguments(args);
+    const std::string command = CommandFromArguments(args);
     // Started by object activation to serve automation clients: nothing runs here.
     if (command == "-Embedding")
         return;

@@ -1,6 +1,7 @@
 // The main window with the real hosted console: start-up, caption, actions, dialogs,
 // refreshing and closing.
 #include "ActionTable.h"
+#include "CommandLine.h"
 #include "DockSite.h"
 #include "KeyReceiver.h"
 #include "MainWindowFixture.h"
@@ -84,6 +85,33 @@ TEST_F(MainWindow, CommandLineRulesDecideWhatRuns)
 
     form->ProcessCommandLine({"sh", "-c", "exec sleep 30"});
     EXPECT_TRUE(form->IsProgramActive());
+}
+
+TEST(CommandLine, ArgumentsBecomeOneCommandLine)
+{
+    QTemporaryDir dir;
+    const std::string spaced = dir.filePath("my tool").toStdString();
+    QFile tool(QString::fromStdString(spaced));
+    ASSERT_TRUE(tool.open(QIODevice::WriteOnly));
+    tool.close();
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        std::string command;
+    };
+    const Case cases[] = {
+        {"plain words", {"sh", "-c", "true"}, "sh -c true"},
+        {"a path with a blank and a switch", {spaced, "/x"}, "\"" + spaced + "\" /x"},
+        {"a lone existing path with a blank stays one program", {spaced}, "\"" + spaced + "\""},
+        // What a second instance gets from RunInNewWindow: the whole command as one argument.
+        {"a lone command line with blanks runs as it is", {"  sh -c \"exit 3\" "}, "sh -c \"exit 3\""},
+        {"arguments without a blank are trimmed", {"ls\n", "\t-l\r"}, "ls -l"},
+        {"an argument with a blank is quoted", {"echo", " a b "}, "echo \" a b \""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(CommandFromArguments(c.args), c.command);
+    }
 }
 
 TEST_F(MainWindow, CaptionCarriesTheConsoleTitleWhileTheProgramRuns)
