@@ -86,13 +86,15 @@ struct BoxAnswer {
 inline std::shared_ptr<BoxAnswer> answerNextBox(const QString& button)
 {
     auto answer = std::make_shared<BoxAnswer>();
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [answer, button, poll] {
+    // Owned by the application, so a box that never comes leaks nothing.
+    auto* poll = new QTimer(qApp);
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, [answer, button, poll] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box) {
-            QTimer::singleShot(20, *poll);
+        if (!box)
             return;
-        }
+        poll->stop();
+        poll->deleteLater();
         answer->seen = true;
         answer->title = box->windowTitle();
         answer->text = box->text();
@@ -102,8 +104,8 @@ inline std::shared_ptr<BoxAnswer> answerNextBox(const QString& button)
                 return;
             }
         box->reject();
-    };
-    QTimer::singleShot(20, *poll);
+    });
+    poll->start();
     return answer;
 }
 
