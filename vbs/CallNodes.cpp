@@ -171,7 +171,14 @@ Variant CallBuiltinNode::eval(Context& ctx) const
     }
     for (size_t i = 0; i < n; ++i)
         values[i] = m_args[i]->eval(ctx);
-    return m_fn.fn(ctx, BuiltinArgs(values, n));
+    try {
+        return m_fn.fn(ctx, BuiltinArgs(values, n));
+    } catch (ScriptException& e) {
+        // Errors of a built-in name it in the report: "Type mismatch: 'CLng'".
+        if (e.name.empty())
+            e.name = std::u16string(m_fn.name);
+        throw;
+    }
 }
 
 void CallBuiltinNode::assign(Context&, Variant, bool) const

@@ -121,6 +121,8 @@ void Lexer::skipComment()
 
 bool Lexer::next(Token& t)
 {
+    int commentAt = -1;
+    size_t before = m_pos;
     for (;;) {
         skipBlanks();
         if (atEnd()) {
@@ -138,6 +140,7 @@ bool Lexer::next(Token& t)
             continue;
         }
         if (c == '\'') {
+            commentAt = col();
             skipComment();
             continue;
         }
@@ -145,6 +148,10 @@ bool Lexer::next(Token& t)
     }
     t.line = m_line;
     t.col = col();
+    t.spaceBefore = m_pos != before;
+    // A line end after a comment stands where the comment began: the statement ended there.
+    if (commentAt >= 0 && isLineEnd(peek()))
+        t.col = commentAt;
     size_t start = m_pos;
     char16_t c = peek();
     bool ok;
@@ -165,8 +172,13 @@ bool Lexer::next(Token& t)
     } else if (isIdentifierStart(c)) {
         ok = lexIdentifier(t);
         if (ok && t.kind == Tok::Identifier && m_statementStart && equalsNoCase(t.text, u"Rem")) {
+            int at = t.col;
             skipComment();
-            return next(t);
+            if (!next(t))
+                return false;
+            if (t.kind == Tok::Newline && t.line == m_line - 1)
+                t.col = at;
+            return true;
         }
         return ok;
     } else {

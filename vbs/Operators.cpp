@@ -383,10 +383,9 @@ std::optional<int> compareValues(const Variant& a, const Variant& b, bool aLiter
         int r;
         if (n.isEmpty()) {
             r = compareText(s.string(), u"", textCompare);
-        } else if (nLiteral) {
-            Variant converted = Variant::fromDouble(toDbl(s));
-            r = compareNumbers(converted, n);
-        } else if (sLiteral) {
+        } else if (double d; nLiteral && parseNumeric(s.string(), d)) {
+            r = compareNumbers(Variant::fromDouble(d), n);
+        } else if (sLiteral && !nLiteral) {
             r = compareText(s.string(), toStr(n), textCompare);
         } else {
             r = 1;  // a number sorts before any text

@@ -166,7 +166,7 @@ ExprPtr Parser::parseChain(ExprPtr head, size_t* lastParen)
     bool callable = head->kind == ExprKind::Name || head->kind == ExprKind::WithMember
         || head->kind == ExprKind::Member || head->kind == ExprKind::Call || head->parenthesized;
     while (callable) {
-        if (at(Tok::Dot)) {
+        if (at(Tok::Dot) && !tok().spaceBefore) {
             Pos p = pos();
             ++m_pos;
             auto m = std::make_unique<Expr>(ExprKind::Member, p);

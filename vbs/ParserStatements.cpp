@@ -599,6 +599,7 @@ StmtPtr Parser::parseWhile()
 StmtPtr Parser::parseExit()
 {
     Pos p = pos();
+    const Token& exitToken = tok();
     ++m_pos;
     ExitKind what;
     bool valid;
@@ -610,10 +611,10 @@ StmtPtr Parser::parseExit()
         what = ExitKind::Function;
         valid = m_context == Context::Procedure && m_procKind == ExitKind::Function;
         break;
-    default: fail(err::InvalidExit);
+    default: failAt(err::InvalidExit, exitToken);
     }
     if (!valid)
-        fail(err::InvalidExit);
+        failAt(err::InvalidExit, exitToken);
     ++m_pos;
     return std::make_unique<ExitStmt>(p, what);
 }

@@ -319,7 +319,8 @@ Flow WithStmt::exec(Context& ctx) const
 Flow OnErrorStmt::exec(Context& ctx) const
 {
     ctx.frame->resumeNext = m_resumeNext;
-    ctx.clearError();
+    if (m_resumeNext)
+        ctx.clearError();
     return Flow::Normal;
 }
 

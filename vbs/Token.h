@@ -27,6 +27,7 @@ struct Token {
     int line = 0;  // 0-based
     int col = 0;   // 0-based, UTF-16 code units
     std::u16string_view text;  // as written (identifiers keep their spelling)
+    bool spaceBefore = false;  // blanks separate it from the previous token (a .b vs a.b)
     Variant value;             // Number, String and Date literals
 };
 

@@ -82,6 +82,7 @@ public:
     static Variant fromError(int32_t code) noexcept { Variant v; v.m_type = VarType::Error; v.m_u.l = code; return v; }
     static Variant fromString(std::u16string text);
     static Variant fromString(std::u16string_view text) { return fromString(std::u16string(text)); }
+    static Variant fromString(const char16_t* text) { return fromString(std::u16string(text)); }
     static Variant fromString(Ref<StringData> text) noexcept;
     // An object reference; an empty reference is Nothing.
     static Variant fromObject(Ref<Object> object) noexcept;
@@ -155,6 +156,7 @@ public:
 
     // Counts per dimension (upper bound + 1). The caller checks the total against its limit.
     explicit Array(std::vector<size_t> counts);
+    ~Array() override;
 
     size_t dimensions() const noexcept { return m_counts.size(); }
     size_t count(size_t dim) const noexcept { return m_counts[dim]; }
