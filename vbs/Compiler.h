@@ -56,6 +56,9 @@ private:
     StmtPtr compileReDim(const ast::DimStmt& s);
     StmtPtr compileErase(const ast::EraseStmt& s);
     int newSlot(bool& local);
+    qp::vbs::StmtPtr compileAssign(const ast::AssignStmt& s);
+    bool isVariable(const std::u16string& name) const;
+    bool sideEffectFree(const ast::Expr& e) const;
 
     // Expressions (CompilerExpressions.cpp).
     ExprPtr compileExpr(const ast::Expr& e);

@@ -1,6 +1,8 @@
 // Statements of the syntax tree to executable statements.
 #include "Compiler.h"
+#include "Builtins.h"
 #include "Errors.h"
+#include "Text.h"
 
 namespace qp::vbs {
 
@@ -30,7 +32,7 @@ qp::vbs::StmtPtr Compiler::compileStatement(const ast::Stmt& s)
         auto& c = static_cast<const ast::CallStmt&>(s);
         return std::make_unique<ExprStmt>(compileCall(*c.call, c.explicitCall));
     }
-    case ast::StmtKind::Assign:
+    case ast::StmtKind::Assign: return compileAssign(static_cast<const ast::AssignStmt&>(s));
     case ast::StmtKind::Set: {
         auto& a = static_cast<const ast::AssignStmt&>(s);
         return std::make_unique<qp::vbs::AssignStmt>(compileExpr(*a.target), compileExpr(*a.value),
@@ -60,6 +62,68 @@ qp::vbs::StmtPtr Compiler::compileStatement(const ast::Stmt& s)
         return nullptr;  // declarations act before the code runs
     }
     return nullptr;
+}
+
+bool Compiler::isVariable(const std::u16string& name) const
+{
+    const Symbol* s = lookup(foldName(name));
+    return s && (s->kind == Symbol::Kind::Global || s->kind == Symbol::Kind::Local
+                 || s->kind == Symbol::Kind::Param || s->kind == Symbol::Kind::Result);
+}
+
+// True when evaluating e cannot change a variable: no script procedure, no host member.
+bool Compiler::sideEffectFree(const ast::Expr& e) const
+{
+    switch (e.kind) {
+    case ast::ExprKind::Literal:
+    case ast::ExprKind::Nothing: return true;
+    case ast::ExprKind::Name: {
+        if (isVariable(e.name))
+            return true;
+        if (const Symbol* sym = lookup(foldName(e.name)))
+            return sym->kind == Symbol::Kind::Const;
+        Variant constant;
+        return findBuiltin(e.name) || findConstant(e.name, constant);
+    }
+    case ast::ExprKind::Unary: return sideEffectFree(*e.a);
+    case ast::ExprKind::Binary: return sideEffectFree(*e.a) && sideEffectFree(*e.b);
+    case ast::ExprKind::Call:
+        if (e.a->kind != ast::ExprKind::Name || lookup(foldName(e.a->name)) || !findBuiltin(e.a->name))
+            return false;
+        for (const ast::ExprPtr& a : e.args)
+            if (!sideEffectFree(*a))
+                return false;
+        return !equalsNoCase(e.a->name, u"MsgBox") && !equalsNoCase(e.a->name, u"InputBox");
+    default: return false;
+    }
+}
+
+qp::vbs::StmtPtr Compiler::compileAssign(const ast::AssignStmt& s)
+{
+    const ast::Expr& target = *s.target;
+    const ast::Expr& value = *s.value;
+    // v = v & x: append in place when x cannot touch v meanwhile.
+    if (target.kind == ast::ExprKind::Name && value.kind == ast::ExprKind::Binary && value.op == ast::Op::Concat
+        && value.a->kind == ast::ExprKind::Name && !value.a->parenthesized && equalsNoCase(value.a->name, target.name)
+        && isVariable(target.name) && sideEffectFree(*value.b)) {
+        return std::make_unique<AppendStmt>(compileExpr(target), compileExpr(*value.b));
+    }
+    if (target.kind == ast::ExprKind::Name) {
+        if (const Symbol* sym = lookup(foldName(target.name))) {
+            switch (sym->kind) {
+            case Symbol::Kind::Global:
+                return std::make_unique<SlotAssignStmt<SlotKind::Global>>(sym->slot, compileExpr(value), target.name);
+            case Symbol::Kind::Local:
+            case Symbol::Kind::Result:
+                return std::make_unique<SlotAssignStmt<SlotKind::Local>>(sym->slot, compileExpr(value), target.name);
+            case Symbol::Kind::Param:
+                return std::make_unique<SlotAssignStmt<SlotKind::Param>>(sym->slot, compileExpr(value), target.name);
+            default:
+                break;
+            }
+        }
+    }
+    return std::make_unique<qp::vbs::AssignStmt>(compileExpr(target), compileExpr(value), false);
 }
 
 qp::vbs::StmtPtr Compiler::compileIf(const ast::IfStmt& s)

@@ -39,6 +39,11 @@ Variant assignedValue(Variant value, bool isSet)
 
 }  // namespace
 
+void assignSlow(Variant& dst, Variant value, const std::u16string&)
+{
+    storeVariable(dst, assignedValue(std::move(value), false));
+}
+
 void VariableNode::assign(Context& ctx, Variant value, bool isSet) const
 {
     if (isSet && !value.isObject())
@@ -81,6 +86,12 @@ public:
     {
         Variant a = m_a->eval(ctx);
         Variant b = m_b->eval(ctx);
+        if constexpr (op == BinOp::Add || op == BinOp::Sub || op == BinOp::Mul) {
+            int64_t x, y;
+            bool wide;
+            if (integerOperands(a, b, x, y, wide))
+                return integerResult(op == BinOp::Add ? x + y : op == BinOp::Sub ? x - y : x * y, wide);
+        }
         return apply(ctx, a, b);
     }
 

@@ -283,6 +283,46 @@ private:
     bool m_set;
 };
 
+// The general case of a Let assignment into a variable: default values of objects, arrays.
+void assignSlow(Variant& dst, Variant value, const std::u16string& name);
+
+// v = x for a variable known at compile time: stores straight into its slot.
+enum class SlotKind : uint8_t { Global, Local, Param };
+
+template <SlotKind kind>
+class SlotAssignStmt final : public Stmt {
+public:
+    SlotAssignStmt(int slot, ExprPtr value, std::u16string n) : m_slot(slot), m_value(std::move(value)), m_name(std::move(n)) {}
+    Flow exec(Context& ctx) const override
+    {
+        Variant v = m_value->eval(ctx);
+        Variant& dst = kind == SlotKind::Global ? ctx.globals[m_slot]
+            : kind == SlotKind::Local           ? ctx.frame->locals[m_slot]
+                                                : *ctx.frame->params[m_slot];
+        if (v.isObject() || v.isArray() || dst.isArray())
+            assignSlow(dst, std::move(v), m_name);
+        else
+            dst = std::move(v);
+        return Flow::Normal;
+    }
+
+private:
+    int m_slot;
+    ExprPtr m_value;
+    std::u16string m_name;
+};
+
+// v = v & x where the variable's text is its own: appended in place, so building a long
+// text piece by piece takes linear time.
+class AppendStmt final : public Stmt {
+public:
+    AppendStmt(ExprPtr target, ExprPtr value) : m_target(std::move(target)), m_value(std::move(value)) {}
+    Flow exec(Context& ctx) const override;
+
+private:
+    ExprPtr m_target, m_value;
+};
+
 class ReDimStmt final : public Stmt {
 public:
     struct Item {

@@ -55,6 +55,25 @@ Flow AssignStmt::exec(Context& ctx) const
     return Flow::Normal;
 }
 
+Flow AppendStmt::exec(Context& ctx) const
+{
+    Variant value = m_value->eval(ctx);
+    Variant* dst = m_target->ref(ctx, nullptr);
+    StringData* data = dst->isString() ? dst->stringData() : nullptr;
+    if (data && data->unique() && !value.isObject() && !value.isArray()) {
+        std::u16string& text = data->mutableText();
+        size_t before = text.size();
+        appendText(text, value);
+        if (text.size() > ctx.limits.maxStringLength) {
+            text.resize(before);
+            raise(err::OutOfMemory);
+        }
+        return Flow::Normal;
+    }
+    storeVariable(*dst, opConcat(*dst, value, ctx.limits.maxStringLength));
+    return Flow::Normal;
+}
+
 // ---- arrays
 
 Flow ReDimStmt::exec(Context& ctx) const
