@@ -22,12 +22,16 @@ Corner cornerKind(unsigned char ch) {
 
 bool within(int32_t v, int32_t lo, int32_t hi) { return v >= lo && v <= hi; }
 
-// The working storage of one detection. Everything grows as needed, so a screen with any
-// number of frames or unmatched corners is handled without a fixed limit; the frame list is
-// bounded by the number of cells. Open frames are also indexed by their left and right
-// column, so closing a frame does not search the whole list.
+// The working storage of one detection. The corner stacks grow with the row (a row holds at
+// most as many corners as the console is wide). The frame list holds up to kMaxFrames frames,
+// far more than any real screen draws; beyond that a top-right corner still consumes its
+// top-left corner but starts no frame, so the cost of one detection stays bounded on a
+// hostile screen of the largest size. Open frames are chained by their left and right
+// columns, so closing one does not search the whole list.
 class FrameScan {
 public:
+    static constexpr size_t kMaxFrames = 65536;
+
     void row(const ScreenSnapshot& s, int32_t r, size_t rowStart) {
         m_topLefts.clear();
         m_bottomLefts.clear();
@@ -37,6 +41,12 @@ public:
     CellRect choose() const;
 
 private:
+    static constexpr uint32_t kNone = UINT32_MAX;
+    struct Frame {
+        CellRect rect;
+        uint32_t olderOpen;  // the next older open frame with the same columns
+    };
+
     static uint64_t key(int32_t left, int32_t right) {
         return (uint64_t(uint32_t(left)) << 32) | uint32_t(right);
     }
@@ -54,36 +64,40 @@ private:
             return;
         const int32_t t = m_topLefts.back();
         m_topLefts.pop_back();
-        m_open[key(t, c)].push_back(m_frames.size());
-        m_frames.push_back(CellRect{t, r, c, 0});
+        if (m_frames.size() >= kMaxFrames)
+            return;
+        auto [it, inserted] = m_newestOpen.try_emplace(key(t, c), kNone);
+        m_frames.push_back(Frame{CellRect{t, r, c, 0}, it->second});
+        it->second = uint32_t(m_frames.size() - 1);
     }
     void bottomRight(int32_t r, int32_t c) {
         if (m_bottomLefts.empty())
             return;
         const int32_t b = m_bottomLefts.back();
         m_bottomLefts.pop_back();
-        auto it = m_open.find(key(b, c));
-        if (it == m_open.end() || it->second.empty())
+        auto it = m_newestOpen.find(key(b, c));
+        if (it == m_newestOpen.end() || it->second == kNone)
             return;
-        m_frames[it->second.back()].bottom = r;  // the newest open frame with these columns
-        it->second.pop_back();
+        Frame& frame = m_frames[it->second];  // the newest open frame with these columns
+        frame.rect.bottom = r;
+        it->second = frame.olderOpen;
     }
 
-    std::vector<CellRect> m_frames;  // in the order their top-right corners were met
+    std::vector<Frame> m_frames;  // in the order their top-right corners were met
     std::vector<int32_t> m_topLefts, m_bottomLefts;
-    std::unordered_map<uint64_t, std::vector<size_t>> m_open;
+    std::unordered_map<uint64_t, uint32_t> m_newestOpen;
 };
 
 CellRect FrameScan::choose() const {
     size_t first = 0;
-    while (first < m_frames.size() && m_frames[first].bottom == 0)
+    while (first < m_frames.size() && m_frames[first].rect.bottom == 0)
         ++first;
     if (first == m_frames.size())
         return CellRect{};
-    CellRect best = m_frames[first];
+    CellRect best = m_frames[first].rect;
     for (size_t i = first; i < m_frames.size(); ++i)
-        if (CornerInside(m_frames[i], best))
-            best = m_frames[i];
+        if (CornerInside(m_frames[i].rect, best))
+            best = m_frames[i].rect;
     return best;
 }
 

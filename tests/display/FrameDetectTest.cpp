@@ -158,6 +158,24 @@ TEST(FindActiveWindow, ThousandsOfUnmatchedCornersOnOneRow) {
     EXPECT_EQ(FindActiveWindow(snapshotFromLines(width, 4, lines)), (CellRect{width - 2, 1, width - 1, 3}));
 }
 
+TEST(FindActiveWindow, FrameListIsBoundedOnHostileScreens) {
+    // Rows full of top edges open 500 frames each. Up to 65536 frames are kept: with 100
+    // such rows the complete frame below them is found; with 140 rows (70000 open frames)
+    // its top-right corner comes after the list is full and it is not.
+    auto screen = [](int openRows) {
+        std::string tops;
+        for (int i = 0; i < 500; ++i)
+            tops += "┌┐";
+        Lines lines(200);
+        for (int r = 0; r < openRows; ++r)
+            lines[size_t(r)] = tops;
+        drawFrame(lines, 10, 150, 40, 160);
+        return snapshotFromLines(1000, 200, lines);
+    };
+    EXPECT_EQ(FindActiveWindow(screen(100)), (CellRect{10, 150, 40, 160}));
+    EXPECT_EQ(FindActiveWindow(screen(140)), CellRect{});
+}
+
 TEST(FindActiveWindow, EmptyOrTruncatedSnapshotsFindNothing) {
     ScreenSnapshot empty;
     EXPECT_EQ(FindActiveWindow(empty), CellRect{});
