@@ -1,0 +1,18 @@
+' A text-mode dialog: its window is found by the corners of its frame.
+' Run it with:  build/bin/pallant-play examples/dialog_menu.vbs
+'
+' CheckWindow counts columns and rows from 1 (left, top, right, bottom) and waits up to
+' ten seconds for the active window to have that rectangle.
+
+Console.RunCommand "dialog --menu Pick 12 30 3 1 Apples 2 Pears 3 Plums"
+If Not CheckWindow(DIALOG_MENU_RECT) Then
+  Err.Raise 1, "", "Not found window DIALOG_MENU_RECT"
+End If
+
+' Move down to Pears and choose it; dialog ends and its window goes away.
+Console.PutControl "<Down><Enter>"
+Console.Pause 1
+If Console.IsProcessActive Then Err.Raise 1, "", "dialog is still running"
+If Not CheckWindow(0,0,0,0) Then
+  Err.Raise 1, "", "Not found window 0,0,0,0"
+End If
