@@ -76,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
         PassingCase{"TypingIntoBash", "bash_echo.vbs", "env PS1='$ ' bash --norc --noprofile", "PASS"},
         PassingCase{"DelayedOutput", "delayed_output.vbs", "", "PASS"},
         PassingCase{"ReadTextIntoAVariable", "read_text.vbs", "", "read Quorvia\n"},
-        PassingCase{"KillAProgramThatIgnoresSignals", "kill_ignoring.vbs", helper("ignore_signals"), "PASS"},
+        PassingCase{"KillAProgramThatIgnoresSignals", "kill_ignoring.vbs", helper("qp_stubborn"), "PASS"},
         PassingCase{"IsProcessActiveAfterExit", "process_exit.vbs", "", "ended\n"},
         PassingCase{"DialogBoxFoundByCheckWindow", "dialog_box.vbs", "", "PASS"}),
     [](const auto& info) { return std::string(info.param.name); });

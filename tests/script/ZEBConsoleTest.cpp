@@ -220,7 +220,7 @@ TEST_F(ConsoleObjectTest, IsProcessActiveStaysFalseAfterTheProgramExits) {
 }
 
 TEST_F(ConsoleObjectTest, KillProcessEndsAProgramThatIgnoresSignals) {
-    runAndWait(helper("ignore_signals"), 0, 0, u"ignoring signals");
+    runAndWait(helper("qp_stubborn"), 0, 0, u"pids:");
     EXPECT_TRUE(obj->IsProcessActive());
     const auto start = std::chrono::steady_clock::now();
     obj->KillProcess();
