@@ -1,5 +1,5 @@
 #include "FrameDetect.h"
-#include "SnapshotBuilder.h"
+#include "TextScreens.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "ScreenText.h"
-#include "SnapshotBuilder.h"
+#include "TextScreens.h"
 
 #include <gtest/gtest.h>
 

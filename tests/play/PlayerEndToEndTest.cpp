@@ -11,7 +11,7 @@
 
 namespace {
 
-struct Run {
+struct PlayRun {
     int status = -1;
     std::string output;
 };
@@ -25,10 +25,10 @@ std::string helper(const char* name) {
 }
 
 // Runs the player with the fast timings unless told otherwise; stdout and stderr together.
-Run play(const std::string& args, bool fast = true) {
+PlayRun play(const std::string& args, bool fast = true) {
     const std::string command =
         std::string(QP_PLAY_BIN) + (fast ? " --fast " : " ") + args + " 2>&1";
-    Run run;
+    PlayRun run;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
         return run;
@@ -63,7 +63,7 @@ class PassingScripts : public ::testing::TestWithParam<PassingCase> {};
 
 TEST_P(PassingScripts, PassAndExitZero) {
     const PassingCase& c = GetParam();
-    const Run r = play(script(c.script) + (c.command.empty() ? "" : " -- " + c.command));
+    const PlayRun r = play(script(c.script) + (c.command.empty() ? "" : " -- " + c.command));
     EXPECT_EQ(r.status, 0) << r.output;
     EXPECT_TRUE(contains(r.output, std::string("PASS ") + script(c.script))) << r.output;
     EXPECT_TRUE(contains(r.output, "1 passed, 0 failed")) << r.output;
@@ -82,7 +82,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Player, AFailingGeneratedCheckIsReportedWithLinePositionAndScreen) {
-    const Run r = play(script("failing_check.vbs"));
+    const PlayRun r = play(script("failing_check.vbs"));
     EXPECT_EQ(r.status, 1) << r.output;
     EXPECT_TRUE(contains(r.output, "FAIL " + script("failing_check.vbs"))) << r.output;
     EXPECT_TRUE(contains(r.output, "Line: 5 Position: ")) << r.output;
@@ -92,7 +92,7 @@ TEST(Player, AFailingGeneratedCheckIsReportedWithLinePositionAndScreen) {
 }
 
 TEST(Player, AScriptThatDoesNotParseExitsTwoAndRunsNothing) {
-    const Run r = play(script("syntax_error.vbs"));
+    const PlayRun r = play(script("syntax_error.vbs"));
     EXPECT_EQ(r.status, 2) << r.output;
     EXPECT_TRUE(contains(r.output, "Line: 2 Position: ")) << r.output;
     EXPECT_FALSE(contains(r.output, "never shown")) << r.output;
@@ -101,7 +101,7 @@ TEST(Player, AScriptThatDoesNotParseExitsTwoAndRunsNothing) {
 TEST(Player, UsageErrorsExitTwo) {
     EXPECT_EQ(play("").status, 2);
     EXPECT_EQ(play("--size 80 " + script("read_text.vbs")).status, 2);
-    const Run missing = play("/nonexistent/script.vbs");
+    const PlayRun missing = play("/nonexistent/script.vbs");
     EXPECT_EQ(missing.status, 2);
     EXPECT_TRUE(contains(missing.output, "/nonexistent/script.vbs")) << missing.output;
     EXPECT_EQ(play("--help").status, 0);
@@ -109,7 +109,7 @@ TEST(Player, UsageErrorsExitTwo) {
 
 TEST(Player, TheTimeLimitEndsAScriptThatWaits) {
     const auto start = std::chrono::steady_clock::now();
-    const Run r = play("--time-limit 1 " + script("time_limit.vbs"));
+    const PlayRun r = play("--time-limit 1 " + script("time_limit.vbs"));
     const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(r.status, 1) << r.output;
     EXPECT_TRUE(contains(r.output, "pausing\n")) << r.output;
@@ -119,7 +119,7 @@ TEST(Player, TheTimeLimitEndsAScriptThatWaits) {
 }
 
 TEST(Player, ACommandThatCannotStartFailsTheScript) {
-    const Run r = play(script("read_text.vbs") + " -- /nonexistent/program");
+    const PlayRun r = play(script("read_text.vbs") + " -- /nonexistent/program");
     EXPECT_EQ(r.status, 1) << r.output;
     EXPECT_TRUE(contains(r.output, "Can't execute \"/nonexistent/program\"")) << r.output;
 }
@@ -127,7 +127,7 @@ TEST(Player, ACommandThatCannotStartFailsTheScript) {
 TEST(Player, SeveralScriptsWriteTheCountJUnitAndTrace) {
     const std::string dir = ::testing::TempDir();
     const std::string junit = dir + "/play-report.xml", trace = dir + "/play-trace.txt";
-    const Run r = play("--junit " + junit + " --trace " + trace + " " + script("read_text.vbs") + " " +
+    const PlayRun r = play("--junit " + junit + " --trace " + trace + " " + script("read_text.vbs") + " " +
                        script("failing_check.vbs") + " " + script("delayed_output.vbs"));
     EXPECT_EQ(r.status, 1) << r.output;
     EXPECT_TRUE(contains(r.output, "2 passed, 1 failed\n")) << r.output;
@@ -145,7 +145,7 @@ TEST(Player, SeveralScriptsWriteTheCountJUnitAndTrace) {
 
 TEST(Player, KeysAreTracedOneByOne) {
     const std::string trace = ::testing::TempDir() + "/play-keys.txt";
-    const Run r = play("--trace " + trace + " " + script("bash_echo.vbs") + " -- env PS1='$ ' bash --norc --noprofile");
+    const PlayRun r = play("--trace " + trace + " " + script("bash_echo.vbs") + " -- env PS1='$ ' bash --norc --noprofile");
     EXPECT_EQ(r.status, 0) << r.output;
     const std::string t = readFile(trace);
     EXPECT_TRUE(contains(t, "key PutKeys e\n")) << t;
@@ -161,7 +161,7 @@ TEST(Player, DesignedTimingsByDefault) {
         f << "Console.PutKeys \"x\"\r\nt = Timer\r\nConsole.PutKeys \"0123456789\"\r\n"
              "If Timer - t < 0.45 Then Err.Raise 1, \"\", \"too fast: \" & (Timer - t)\r\n";
     }
-    const Run r = play(path, false);
+    const PlayRun r = play(path, false);
     EXPECT_EQ(r.status, 0) << r.output;
 }
 

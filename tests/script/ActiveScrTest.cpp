@@ -1,6 +1,7 @@
 #include "ScriptTestSupport.h"
 
 #include "ActiveScr.h"
+#include "Text.h"
 #include "ZEBConsApp.h"
 
 #include <atomic>
