@@ -26,8 +26,9 @@ TEST_P(PlayOptionsTable, ParsesOrRefuses) {
     ASSERT_EQ(p.options.has_value(), GetParam().ok) << p.error;
     if (p.options && GetParam().check)
         GetParam().check(*p.options);
-    if (!p.options)
+    if (!p.options) {
         EXPECT_FALSE(p.error.empty());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
