@@ -52,7 +52,7 @@ size_t utf8Length(std::string_view s, size_t i) {
 
 }  // namespace
 
-std::string XmlEscape(std::string_view s) {
+std::string XmlEscape(std::string_view s, bool attribute) {
     std::string out;
     out.reserve(s.size());
     for (size_t i = 0; i < s.size();) {
@@ -63,6 +63,9 @@ std::string XmlEscape(std::string_view s) {
         case '>': out += "&gt;"; ++i; continue;
         case '"': out += "&quot;"; ++i; continue;
         case '\'': out += "&apos;"; ++i; continue;
+        case '\n': out += attribute ? "&#10;" : "\n"; ++i; continue;
+        case '\r': out += attribute ? "&#13;" : "\r"; ++i; continue;
+        case '\t': out += attribute ? "&#9;" : "\t"; ++i; continue;
         default: break;
         }
         const size_t n = utf8Length(s, i);
@@ -99,7 +102,7 @@ std::string JUnitXml(const std::vector<CaseResult>& cases, double totalSeconds) 
                XmlEscape(c.file) + "\" time=\"" + seconds(c.seconds) + "\">\n";
         if (c.status != CaseResult::Passed) {
             const char* tag = c.status == CaseResult::Failed ? "failure" : "error";
-            xml += std::string("      <") + tag + " message=\"" + XmlEscape(c.message) + "\">" +
+            xml += std::string("      <") + tag + " message=\"" + XmlEscape(c.message, true) + "\">" +
                    XmlEscape(c.details) + "</" + tag + ">\n";
         }
         if (!c.output.empty())

@@ -19,8 +19,10 @@ namespace qp {
 std::string ScreenReport(const ScreenSnapshot& screen, std::string_view indent = "");
 
 // Text made safe for XML 1.0: markup characters escaped, characters XML cannot carry
-// (controls other than tab and line ends, invalid UTF-8) replaced by U+FFFD.
-std::string XmlEscape(std::string_view utf8);
+// (controls other than tab and line ends, invalid UTF-8) replaced by U+FFFD. In an
+// attribute, tabs and line ends are written as character references, which parsers keep
+// (a literal line end in an attribute becomes a blank).
+std::string XmlEscape(std::string_view utf8, bool attribute = false);
 
 struct CaseResult {
     std::string file;

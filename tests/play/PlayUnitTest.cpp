@@ -109,6 +109,10 @@ INSTANTIATE_TEST_SUITE_P(
                       EscapeCase{"NonCharacterFFFF", "\xEF\xBF\xBF", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(XmlEscape, AttributesKeepTheirLineEndsAsReferences) {
+    EXPECT_EQ(XmlEscape("a\r\n\tb", true), "a&#13;&#10;&#9;b");
+}
+
 TEST(JUnitXml, CountsFailuresAndErrorsAndEscapesTheirText) {
     std::vector<CaseResult> cases(3);
     cases[0].file = "dir/pass.vbs";
@@ -124,7 +128,7 @@ TEST(JUnitXml, CountsFailuresAndErrorsAndEscapesTheirText) {
     EXPECT_NE(xml.find("<testcase name=\"pass.vbs\" classname=\"pallant-play\" file=\"dir/pass.vbs\""),
               std::string::npos);
     EXPECT_NE(xml.find("<system-out>shown &lt;1&gt;\n</system-out>"), std::string::npos);
-    EXPECT_NE(xml.find("<failure message=\"Line: 2 Position: 3\nNot found string &apos;a&amp;b&apos;\">"),
+    EXPECT_NE(xml.find("<failure message=\"Line: 2 Position: 3&#10;Not found string &apos;a&amp;b&apos;\">"),
               std::string::npos);
     EXPECT_NE(xml.find("<error message=\"\">"), std::string::npos);
 }

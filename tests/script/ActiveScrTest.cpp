@@ -81,7 +81,7 @@ TEST_F(HostTest, AFailedGeneratedCheckIsShownWithLineAndPosition) {
 }
 
 TEST_F(HostTest, AnErrorWithoutDescriptionIsNotShown) {
-    run({u"Err.Raise 31999"});
+    run({u"Err.Raise 1, \"\", \"\""});
     EXPECT_TRUE(shown.empty());
     ASSERT_EQ(host.lastErrors().size(), 1u);
 }
