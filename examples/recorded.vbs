@@ -1,9 +1,14 @@
 ' What the recorder and the check generator write, ready to play.
-' Run it with:  build/bin/pallant-play examples/recorded.vbs -- bc -q
+' Run it with:  build/bin/pallant-play examples/recorded.vbs
 '
 ' Typed text becomes Console.PutKeys, other keys Console.PutControl, a selection on the
 ' screen an If Not Console.CheckString (one row) or Console.CheckRect (several rows)
 ' block. Window checks call CheckWindow without the Console. prefix.
+
+' The program under test; recordings usually start with it already running
+' (pallant-play ... -- bc -q does that instead of this line).
+Console.RunCommand "bc -q"
+
 Console.PutKeys "1+1"
 Console.PutControl "<Enter>"
 Console.WaitString 5, 0, 1, "2"

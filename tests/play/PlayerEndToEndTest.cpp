@@ -154,6 +154,22 @@ TEST(Player, KeysAreTracedOneByOne) {
     EXPECT_TRUE(contains(t, "check WaitString(5, 0, 1, \"hello\") -> True")) << t;
 }
 
+TEST(Player, TheBundledDemoPassesWithTheDesignedTimings) {
+    const std::string demo = std::string(QP_SOURCE_DIR) + "/examples/demo.vbs";
+    const PlayRun r = play(demo, false);
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_TRUE(contains(r.output, "bc says 2^10 = 1024\n")) << r.output;
+}
+
+TEST(Player, EveryExamplePasses) {
+    std::string scripts;
+    for (const char* name : {"demo.vbs", "shell_session.vbs", "dialog_menu.vbs", "recorded.vbs"})
+        scripts += " " + std::string(QP_SOURCE_DIR) + "/examples/" + name;
+    const PlayRun r = play(scripts);
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_TRUE(contains(r.output, "4 passed, 0 failed\n")) << r.output;
+}
+
 TEST(Player, DesignedTimingsByDefault) {
     // Ten keys with the designed 50 ms gap take at least 450 ms.
     const std::string path = ::testing::TempDir() + "/paced.vbs";
