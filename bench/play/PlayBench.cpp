@@ -81,7 +81,10 @@ int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 20;
     const std::string dir = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp");
     const std::string vbs = dir + "/qp-bench-echo.vbs", exp = dir + "/qp-bench-echo.exp";
+    // Both wait for bash's prompt before typing: keys typed earlier are echoed by the
+    // terminal and again by bash, which moves the output down a row.
     write(vbs,
+          "If Not Console.WaitString(10, 0, 0, \"bash-\") Then Err.Raise 1, \"\", \"no prompt\"\r\n"
           "Console.PutKeys \"echo hello\"\r\n"
           "Console.PutControl \"<Enter>\"\r\n"
           "If Not Console.WaitString(10, 0, 1, \"hello\") Then Err.Raise 1, \"\", \"no hello\"\r\n"
@@ -91,6 +94,7 @@ int main(int argc, char** argv) {
           "set timeout 10\n"
           "log_user 0\n"
           "spawn bash --norc --noprofile\n"
+          "expect {\n  -re {bash-[^ ]* } {}\n  timeout { exit 1 }\n}\n"
           "send \"echo hello\\r\"\n"
           // The output row, not the echo of the command: hello after something other than a
           // blank (bash may put control sequences before it).
