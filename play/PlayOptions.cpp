@@ -94,6 +94,11 @@ ParsedOptions ParsePlayOptions(const std::vector<std::string>& args) {
             o.keyGap = std::chrono::milliseconds(0);
             o.settle = std::chrono::milliseconds(0);
             o.pollPeriod = std::chrono::milliseconds(10);
+            o.wakeOnOutput = true;
+            continue;
+        }
+        if (arg == "--wake-on-output") {
+            o.wakeOnOutput = true;
             continue;
         }
         if (arg.size() > 1 && arg[0] == '-') {
@@ -137,7 +142,8 @@ std::string PlayUsage() {
            "  --key-gap MS         gap between paced keys (default 50)\n"
            "  --settle MS          wait after a program starts (default 200)\n"
            "  --poll MS            polling period of the waiting methods (default 200)\n"
-           "  --fast               --key-gap 0 --settle 0 --poll 10\n"
+           "  --wake-on-output     waiting methods also check whenever the screen changes\n"
+           "  --fast               --key-gap 0 --settle 0 --poll 10 --wake-on-output\n"
            "  -h, --help           this text\n"
            "  --version            the version\n"
            "\n"

@@ -18,6 +18,7 @@ struct PlayOptions {
     std::chrono::milliseconds keyGap{50};
     std::chrono::milliseconds settle{200};
     std::chrono::milliseconds pollPeriod{200};
+    bool wakeOnOutput = false;
     std::vector<std::string> scripts;
     std::vector<std::string> command;  // after "--"; started in each script's console first
     bool help = false;

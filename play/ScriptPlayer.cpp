@@ -132,8 +132,11 @@ CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u1
     consoleOptions.columns = int16_t(m_options.columns);
     consoleOptions.rows = int16_t(m_options.rows);
     consoleOptions.settle = m_options.settle;
-    HostedConsole console(nullptr, consoleOptions);
-    auto session = std::make_shared<ConsoleSession>(console, ScriptTimings{m_options.keyGap, m_options.pollPeriod});
+    SessionScreenListener screenListener;
+    HostedConsole console(&screenListener, consoleOptions);
+    auto session = std::make_shared<ConsoleSession>(
+        console, ScriptTimings{m_options.keyGap, m_options.pollPeriod, m_options.wakeOnOutput});
+    screenListener.attach(session);
     session->setConsoleObject(ZEBConsole::create(session));
     session->setTraceListener(m_trace ? std::shared_ptr<ScriptTraceListener>(std::shared_ptr<void>(), m_trace)
                                       : nullptr);

@@ -7,7 +7,10 @@
 namespace qp {
 
 ConsoleSession::ConsoleSession(HostedConsole& console, ScriptTimings timings)
-    : m_console(console), m_pacer(timings.keyGap), m_pollPeriod(timings.pollPeriod) {}
+    : m_console(console),
+      m_pacer(timings.keyGap),
+      m_pollPeriod(timings.pollPeriod),
+      m_wakeOnOutput(timings.wakeOnOutput) {}
 
 ConsoleSession::~ConsoleSession() = default;
 
@@ -92,6 +95,22 @@ void ConsoleSession::stopWaiting() {
         m_stopWaiting.store(true);
     }
     m_sleepWake.notify_all();
+}
+
+void ConsoleSession::screenChanged() {
+    {
+        std::lock_guard lock(m_sleepMutex);
+        m_outputGeneration.fetch_add(1);
+    }
+    if (m_wakeOnOutput)
+        m_sleepWake.notify_all();
+}
+
+bool ConsoleSession::sleepUntil(std::chrono::steady_clock::time_point until, uint64_t seen) {
+    std::unique_lock lock(m_sleepMutex);
+    const auto changed = [&] { return m_wakeOnOutput && m_outputGeneration.load() != seen; };
+    m_sleepWake.wait_until(lock, until, [&] { return m_stopWaiting.load() || changed(); });
+    return m_stopWaiting.load() || !changed();
 }
 
 void ConsoleSession::sleepPeriod() {

@@ -8,6 +8,7 @@
 // thread for outside callers). Configure the hooks before objects are used; all of them
 // are read under one lock and called outside it.
 
+#include "HostedConsole.h"
 #include "KeyPacer.h"
 #include "Object.h"
 #include "ScreenTypes.h"
@@ -24,14 +25,17 @@
 
 namespace qp {
 
-class HostedConsole;
-
 struct ScriptTimings {
     // Between two paced keys.
     std::chrono::milliseconds keyGap{50};
     // Between two attempts of the waiting methods; the number of attempts follows from the
     // time each method is given, so WaitString 3 waits about three seconds whatever it is.
     std::chrono::milliseconds pollPeriod{200};
+    // Also check at once whenever the program's output changes the screen while a waiting
+    // method sleeps, so a wait ends as soon as its condition holds. The attempts at the
+    // periods' ends and the time budget stay as they are. Off by default: the waiting
+    // methods then sleep whole periods, as scripts written for them expect.
+    bool wakeOnOutput = false;
 };
 
 // What the objects report as they work, for a trace of a run. Called on the calling thread.
@@ -89,12 +93,20 @@ public:
     bool waitingStopped() const { return m_stopWaiting.load(); }
     // Sleeps one polling period, or less when waiting is stopped meanwhile.
     void sleepPeriod();
+    // The program's output changed the screen (called from the console's reader thread).
+    void screenChanged();
+    uint64_t outputGeneration() const { return m_outputGeneration.load(); }
+    // Sleeps until `until`: true when that time has come or waiting was stopped; false when
+    // waking on output and the screen changed since generation `seen`.
+    bool sleepUntil(std::chrono::steady_clock::time_point until, uint64_t seen);
 
 private:
     HostedConsole& m_console;
     KeyPacer m_pacer;
     std::chrono::milliseconds m_pollPeriod;
+    bool m_wakeOnOutput;
     std::atomic<bool> m_stopWaiting{false};
+    std::atomic<uint64_t> m_outputGeneration{0};
     std::mutex m_sleepMutex;  // wakes the waiters when waiting is stopped
     std::condition_variable m_sleepWake;
 
@@ -105,6 +117,29 @@ private:
     std::shared_ptr<ScriptTraceListener> m_trace;
     RemoteRunner m_remoteRunner;
     vbs::ObjectRef m_consoleObject;
+};
+
+// Forwards the console's screen changes to a session made after the console: pass it to
+// the console as its listener, then attach the session.
+class SessionScreenListener final : public ConsoleListener {
+public:
+    void attach(const std::shared_ptr<ConsoleSession>& session) {
+        std::lock_guard lock(m_mutex);
+        m_session = session;
+    }
+    void screenChanged() override {
+        std::shared_ptr<ConsoleSession> session;
+        {
+            std::lock_guard lock(m_mutex);
+            session = m_session.lock();
+        }
+        if (session)
+            session->screenChanged();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::weak_ptr<ConsoleSession> m_session;
 };
 
 // The message of a command that would have to run in another instance while the automation

@@ -66,6 +66,20 @@ void forEachCodePoint(const std::u16string& text, F f) {
     }
 }
 
+// One polling period of a waiting method: sleeps it, then makes the period's attempt. When
+// the session wakes on output, every change of the screen meanwhile gets an extra attempt,
+// and a successful one ends the period early. The last attempt's result.
+template <typename Attempt>
+bool pollOnePeriod(ConsoleSession& s, Attempt attempt) {
+    const auto boundary = std::chrono::steady_clock::now() + s.pollPeriod();
+    for (;;) {
+        if (s.sleepUntil(boundary, s.outputGeneration()))
+            return attempt();
+        if (attempt())
+            return true;
+    }
+}
+
 }  // namespace
 
 bool StringOnScreen(const ScreenSnapshot& screen, int32_t x, int32_t y, const std::u16string& testString) {
@@ -161,9 +175,10 @@ bool ZEBConsole::WaitString(int32_t secs, int32_t x, int32_t y, const std::u16st
     bool result = StringOnScreen(*screen, x, y, testString);
     for (int64_t i = 0; !result && i < retries && !s->waitingStopped(); ++i) {
         s->pumpIfMainThread();
-        s->sleepPeriod();
-        screen = s->console().takeSnapshot();
-        result = StringOnScreen(*screen, x, y, testString);
+        result = pollOnePeriod(*s, [&] {
+            screen = s->console().takeSnapshot();
+            return StringOnScreen(*screen, x, y, testString);
+        });
     }
     traceCheck(callText("WaitString", {secs, x, y}, &testString), result, *screen);
     s->pumpIfMainThread();
@@ -200,10 +215,12 @@ bool ZEBConsole::CheckWindow(int32_t left, int32_t top, int32_t right, int32_t b
     CellRect found = FindActiveWindow(*screen);
     const int64_t period = std::max<int64_t>(s->pollPeriod().count(), 1);
     for (int64_t budget = 10000; found != expected && budget > 0 && !s->waitingStopped(); budget -= period) {
-        s->sleepPeriod();
-        s->pumpIfMainThread();
-        screen = s->console().takeSnapshot();
-        found = FindActiveWindow(*screen);
+        pollOnePeriod(*s, [&] {
+            s->pumpIfMainThread();
+            screen = s->console().takeSnapshot();
+            found = FindActiveWindow(*screen);
+            return found == expected;
+        });
     }
     const bool result = found == expected;
     traceCheck(callText("CheckWindow", {left, top, right, bottom}) + " found " +

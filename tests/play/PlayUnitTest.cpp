@@ -42,6 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
                         EXPECT_EQ(o.settle, 200ms);
                         EXPECT_EQ(o.pollPeriod, 200ms);
                         EXPECT_EQ(o.timeLimit, 0ms);
+                        EXPECT_FALSE(o.wakeOnOutput);
                         EXPECT_EQ(o.scripts, std::vector<std::string>{"a.vbs"});
                         EXPECT_TRUE(o.command.empty());
                     }},
@@ -66,6 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
                         EXPECT_EQ(o.keyGap, 0ms);
                         EXPECT_EQ(o.settle, 0ms);
                         EXPECT_EQ(o.pollPeriod, 10ms);
+                        EXPECT_TRUE(o.wakeOnOutput);
                     }},
         OptionsCase{"OptionsAfterDashDashBelongToTheCommand", {"a.vbs", "--", "prog", "--size", "1"}, true,
                     [](const PlayOptions& o) { EXPECT_EQ(o.command.size(), 3u); }},

@@ -181,6 +181,35 @@ TEST_F(ConsoleObjectTest, WaitStringReturnsAsSoonAsDelayedOutputShows) {
     EXPECT_LT(took, 3.0);
 }
 
+// With one-second periods, output 300 ms into a wait is seen at the period's end, or at
+// once when the session wakes on output; either way a wait for text that never comes
+// lasts its whole time.
+class WakeOnOutput : public ::testing::TestWithParam<bool> {};
+
+TEST_P(WakeOnOutput, DecidesWhenDelayedOutputIsSeen) {
+    const bool wake = GetParam();
+    SessionScreenListener listener;
+    HostedConsole console{&listener, fastConsole()};
+    auto session = std::make_shared<ConsoleSession>(console, ScriptTimings{0ms, 1000ms, wake});
+    listener.attach(session);
+    auto obj = ZEBConsole::create(session);
+    obj->RunCommand(u"sh -c \"sleep 0.3; echo ready; sleep 0.3; echo more\"");
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(obj->WaitString(5, 0, 0, u"ready"));
+    const double took = secondsSince(start);
+    if (wake) {
+        EXPECT_LT(took, 0.9);
+    } else {
+        EXPECT_GT(took, 0.95);
+    }
+    start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(obj->WaitString(2, 0, 5, u"never"));
+    EXPECT_GT(secondsSince(start), 1.95);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sessions, WakeOnOutput, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Waking" : "Sleeping"; });
+
 TEST_F(ConsoleObjectTest, StoppedWaitingCutsEveryWaitShort) {
     std::thread stopper([this] {
         std::this_thread::sleep_for(200ms);
