@@ -161,13 +161,15 @@ TEST(Player, TheBundledDemoPassesWithTheDesignedTimings) {
     EXPECT_TRUE(contains(r.output, "bc says 2^10 = 1024\n")) << r.output;
 }
 
-TEST(Player, EveryExamplePasses) {
+TEST(Player, TheOtherExamplesPassWithTheFastTimings) {
+    // The demo types into bc, which shows no prompt to wait for: it needs the settle after
+    // the start, and plays with the designed timings above.
     std::string scripts;
-    for (const char* name : {"demo.vbs", "shell_session.vbs", "dialog_menu.vbs", "recorded.vbs"})
+    for (const char* name : {"shell_session.vbs", "dialog_menu.vbs", "recorded.vbs"})
         scripts += " " + std::string(QP_SOURCE_DIR) + "/examples/" + name;
     const PlayRun r = play(scripts);
     EXPECT_EQ(r.status, 0) << r.output;
-    EXPECT_TRUE(contains(r.output, "4 passed, 0 failed\n")) << r.output;
+    EXPECT_TRUE(contains(r.output, "3 passed, 0 failed\n")) << r.output;
 }
 
 TEST(Player, DesignedTimingsByDefault) {
