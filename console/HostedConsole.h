@@ -38,6 +38,11 @@ struct ScreenInfo {
     uint16_t attributes = 0x07;
 };
 
+// Buffer sizes the console takes: each side 1 to 10000 cells, at most 4 million cells in all.
+inline constexpr int kMaxBufferSide = 10000;
+inline constexpr long kMaxBufferCells = 4'000'000;
+bool BufferSizeAcceptable(long columns, long rows);
+
 struct ConsoleOptions {
     int16_t columns = 80;
     int16_t rows = 25;
@@ -66,6 +71,9 @@ public:
     RunResult runInConsole(const std::string& command);
     // RunInNewWindow: start the desktop program with the quoted command. Throws CantExecuteError.
     void runInNewWindow(const std::string& command);
+    // ApplyProfile: the ".vdesk" file beside the command's program sets the buffer size and
+    // the display font (runInConsole calls it before the start).
+    void applyProfile(const std::string& command);
     // IsProgramActive: polls without blocking; forgets a program that ended.
     bool isProgramActive();
     // KillProgram: kills the whole process group, waits at most 1000 ms.
@@ -86,8 +94,12 @@ public:
     void clearConsoleScreen();
     // SetConsoleWidth: new width, same height. Refused sizes leave the buffer as it was.
     void setConsoleWidth(int16_t columns);
-    // Sets the buffer (terminal) size; false, and nothing changed, for sizes it refuses.
+    // Sets the buffer (terminal) size; false, and nothing changed, for sizes it refuses
+    // (see BufferSizeAcceptable).
     bool setBufferSize(int columns, int rows);
+    // Waits until everything the program wrote so far has reached the screen. False when
+    // output still arrives at the timeout.
+    bool drainOutput(std::chrono::milliseconds timeout);
 
     // --- input ----------------------------------------------------------------------------
     // Writes one key-event record into the console's input: the terminal turns it into the
@@ -103,6 +115,7 @@ public:
     FontSpec displayFont() const;
     void setDisplayFont(const FontSpec& font);
 
+    // The options as given at creation (setSettle does not change them).
     const ConsoleOptions& options() const;
     void setSettle(std::chrono::milliseconds settle);
 

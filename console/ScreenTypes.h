@@ -40,9 +40,22 @@ struct ScreenSnapshot {
     std::vector<ScreenCell> oemCells;   // OEM code page byte in the low 8 bits
     // Increases whenever the screen content, size or cursor changed since the last snapshot.
     uint64_t generation = 0;
+    // Per row, the generation at which that row last changed: a painter holding an older
+    // snapshot of the same size repaints only the rows whose version differs.
+    std::vector<uint64_t> rowVersions;
+    // True while the program under test shows its alternate screen.
+    bool alternateScreen = false;
 
     const ScreenCell& wide(int col, int row) const { return wideCells[size_t(row) * size_t(width) + size_t(col)]; }
     const ScreenCell& oem(int col, int row) const { return oemCells[size_t(row) * size_t(width) + size_t(col)]; }
+    // True when `row` may differ from the same row of `older` (always, across a size change).
+    bool rowChangedSince(const ScreenSnapshot& older, int row) const
+    {
+        if (older.width != width || older.height != height || size_t(row) >= rowVersions.size() ||
+            size_t(row) >= older.rowVersions.size())
+            return true;
+        return older.rowVersions[size_t(row)] != rowVersions[size_t(row)];
+    }
     bool contains(int col, int row) const { return col >= 0 && row >= 0 && col < width && row < height; }
 };
 

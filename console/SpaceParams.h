@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace qp {
 
@@ -27,13 +28,19 @@ public:
     std::string FileName;
 
     void ResetProfile();
-    // True when the file exists; absent or malformed keys keep the current values.
+    // True when the file exists; absent or malformed keys keep the current values. A file
+    // that cannot be read, or is larger than kMaxProfileBytes, changes nothing.
     bool LoadProfile(const std::string& path);
+    // Reads profile text as LoadProfile reads a file (without touching FileName).
+    void LoadProfileText(std::string_view text);
     void ParseFontStyle(const std::string& value);
+
+    static constexpr size_t kMaxProfileBytes = 1 << 20;
+    static constexpr size_t kMaxValueLength = 2047;
 };
 
 // Parses an INI integer: decimal with optional sign, "$" or "0x" hexadecimal.
-// False (and value untouched) for anything else.
+// False (and value untouched) for anything else, and for values outside 32 bits.
 bool ParseProfileInteger(const std::string& text, int32_t& value);
 
 }  // namespace qp

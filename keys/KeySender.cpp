@@ -4,6 +4,7 @@
 #include "KeyRecords.h"
 #include "Utf8.h"
 
+#include <mutex>
 #include <utility>
 
 namespace qp {
@@ -13,16 +14,33 @@ KeySender::KeySender(RecordWriter writer, KeyPacer& pacer)
 {
 }
 
+namespace {
+
+// The user's keys and a script's keys may be sent from two threads at once. Their records
+// may interleave, but never inside one key: the two halves of a surrogate pair must reach
+// the console one after the other.
+std::mutex& keyWriteMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+}  // namespace
+
 void KeySender::SendChar(char32_t c)
 {
-    for (const KeyEventRecord& record : CharKeyRecords(c))
+    const CharRecords records = CharKeyRecords(c);
+    std::lock_guard lock(keyWriteMutex());
+    for (const KeyEventRecord& record : records)
         m_write(record);
 }
 
 void KeySender::SendKeyCombo(std::string_view combination)
 {
-    if (auto record = ComboKeyRecord(combination))
+    if (auto record = ComboKeyRecord(combination)) {
+        std::lock_guard lock(keyWriteMutex());
         m_write(*record);
+    }
 }
 
 void KeySender::putKeys(std::string_view text)

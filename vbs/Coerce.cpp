@@ -1,35 +1,72 @@
 #include "Coerce.h"
 
+#include "Convert.h"
+#include "Errors.h"
+
 namespace qp::vbs {
 
-// FIXME: placeholder until the interpreter's conversions land.
-ErrorInfo runtimeError(int32_t number) { return {number, u"VBScript runtime error", u""}; }
+namespace {
+
+template <class T, class F>
+Result<T> guarded(F f)
+{
+    try {
+        return f();
+    } catch (const ScriptException& e) {
+        return e.info;
+    }
+}
+
+}  // namespace
+
+ErrorInfo runtimeError(int32_t number)
+{
+    return runtimeErrorInfo(number);
+}
+
 Result<std::u16string> toString(const Variant& v)
 {
-    if (v.isString()) return v.string();
-    if (v.isEmpty()) return std::u16string();
-    return runtimeError(13);
+    return guarded<std::u16string>([&] {
+        if (v.isNull())
+            raise(err::InvalidNull);
+        return toStr(v);
+    });
 }
+
 Result<int32_t> toLong(const Variant& v)
 {
-    if (v.type() == VarType::Long) return v.longValue();
-    if (v.type() == VarType::Integer) return int32_t(v.integerValue());
-    return runtimeError(13);
+    return guarded<int32_t>([&] {
+        if (v.isNull())
+            raise(err::InvalidNull);
+        return toLng(v);
+    });
 }
+
 Result<int16_t> toInteger(const Variant& v)
 {
-    if (v.type() == VarType::Integer) return v.integerValue();
-    return runtimeError(13);
+    return guarded<int16_t>([&] {
+        if (v.isNull())
+            raise(err::InvalidNull);
+        return toInt(v);
+    });
 }
+
 Result<double> toDouble(const Variant& v)
 {
-    if (v.type() == VarType::Double) return v.doubleValue();
-    return runtimeError(13);
+    return guarded<double>([&] {
+        if (v.isNull())
+            raise(err::InvalidNull);
+        return toDbl(v);
+    });
 }
+
 Result<bool> toBool(const Variant& v)
 {
-    if (v.type() == VarType::Boolean) return v.boolValue();
-    return runtimeError(13);
+    return guarded<bool>([&] {
+        if (v.isNull())
+            raise(err::InvalidNull);
+        return toBoolean(v);
+    });
 }
 
 }  // namespace qp::vbs

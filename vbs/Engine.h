@@ -84,6 +84,8 @@ struct EngineLimits {
     size_t maxStringLength = 256u << 20;   // UTF-16 code units in one string
     size_t maxArrayElements = 64u << 20;   // elements in one array
     uint64_t stepBudget = 0;               // statements and loop turns; 0 = unlimited
+    size_t maxStackBytes = 4u << 20;       // machine stack a run may use (also capped at
+                                           // three quarters of the running thread's stack)
 };
 
 class Engine {

@@ -78,6 +78,8 @@ char16_t toLower(char16_t c) noexcept
         return (c >= 'A' && c <= 'Z') ? char16_t(c + 32) : c;
     if ((c >= 0xC0 && c <= 0xDE && c != 0xD7))
         return char16_t(c + 32);
+    if (c == 0x178)
+        return 0xFF;
     if (c >= 0x100 && c <= 0x17F) {
         // Latin Extended-A pairs upper/lower alternately, with a shift in 0x139-0x148
         // and 0x179-0x17E.
@@ -102,6 +104,8 @@ char16_t toUpper(char16_t c) noexcept
         return (c >= 'a' && c <= 'z') ? char16_t(c - 32) : c;
     if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
         return char16_t(c - 32);
+    if (c == 0xFF)
+        return 0x178;
     if (c >= 0x100 && c <= 0x17F) {
         if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E))
             return (c & 1) ? c : char16_t(c - 1);

@@ -88,6 +88,31 @@ Array::Array(std::vector<size_t> counts) : m_counts(std::move(counts))
     m_elements.resize(m_counts.empty() ? 0 : total);
 }
 
+Array::~Array()
+{
+    // Arrays nested in arrays are released one level at a time through a list, so that a
+    // chain a = Array(a) of any length cannot exhaust the stack on its way out.
+    static thread_local std::vector<Ref<Array>>* pending = nullptr;
+    std::vector<Ref<Array>> local;
+    bool outermost = pending == nullptr;
+    if (outermost)
+        pending = &local;
+    for (Variant& e : m_elements) {
+        if (e.isArray() && e.array()->unique()) {
+            pending->push_back(Ref<Array>(e.array()));
+            e = Variant();
+        }
+    }
+    m_elements.clear();
+    if (outermost) {
+        while (!local.empty()) {
+            Ref<Array> next = std::move(local.back());
+            local.pop_back();
+        }
+        pending = nullptr;
+    }
+}
+
 void Array::resize(std::vector<size_t> counts, bool preserve)
 {
     size_t total = 1;

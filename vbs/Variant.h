@@ -29,7 +29,7 @@ enum class VarType : uint16_t {
     Date = 7,      // days since 30 December 1899, fraction = time of day
     String = 8,
     Object = 9,    // a host object, or Nothing
-    Error = 10,    // not produced by the engine; reserved
+    Error = 10,    // an argument left out (see Variant::fromError)
     Boolean = 11,  // True is -1
     Variant = 12,
     Byte = 17,
@@ -78,8 +78,11 @@ public:
     static Variant fromSingle(float x) noexcept { Variant v; v.m_type = VarType::Single; v.m_u.f = x; return v; }
     static Variant fromDouble(double x) noexcept { Variant v; v.m_type = VarType::Double; v.m_u.d = x; return v; }
     static Variant fromDate(double serial) noexcept { Variant v; v.m_type = VarType::Date; v.m_u.d = serial; return v; }
+    // An Error-subtype value; 0x80020004 (DISP_E_PARAMNOTFOUND) marks an argument left out.
+    static Variant fromError(int32_t code) noexcept { Variant v; v.m_type = VarType::Error; v.m_u.l = code; return v; }
     static Variant fromString(std::u16string text);
     static Variant fromString(std::u16string_view text) { return fromString(std::u16string(text)); }
+    static Variant fromString(const char16_t* text) { return fromString(std::u16string(text)); }
     static Variant fromString(Ref<StringData> text) noexcept;
     // An object reference; an empty reference is Nothing.
     static Variant fromObject(Ref<Object> object) noexcept;
@@ -104,6 +107,7 @@ public:
     float singleValue() const noexcept { return m_u.f; }
     double doubleValue() const noexcept { return m_u.d; }
     double dateValue() const noexcept { return m_u.d; }
+    int32_t errorValue() const noexcept { return m_u.l; }
     const std::u16string& string() const noexcept;           // String
     StringData* stringData() const noexcept { return static_cast<StringData*>(m_u.p); }
     Object* object() const noexcept;                         // Object; null for Nothing
@@ -152,6 +156,7 @@ public:
 
     // Counts per dimension (upper bound + 1). The caller checks the total against its limit.
     explicit Array(std::vector<size_t> counts);
+    ~Array() override;
 
     size_t dimensions() const noexcept { return m_counts.size(); }
     size_t count(size_t dim) const noexcept { return m_counts[dim]; }

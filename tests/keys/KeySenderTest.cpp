@@ -191,3 +191,26 @@ TEST(KeySender, UnpacedSendsLeaveTheLastKeyTimeAlone)
     EXPECT_EQ(pacer.LastKeyTime(), last);
     EXPECT_EQ(log.records.size(), 2u);
 }
+
+TEST(KeySender, ASurrogatePairIsNeverSplitByAnotherThread)
+{
+    KeyPacer pacer(0ms);
+    RecordLog log;
+    KeySender script(log.writer(), pacer), user(log.writer(), pacer);
+    std::thread a([&] {
+        for (int i = 0; i < 2000; ++i)
+            script.SendChar(U'\U0001F600');
+    });
+    std::thread b([&] {
+        for (int i = 0; i < 2000; ++i)
+            user.SendKeyCombo("Enter");
+    });
+    a.join();
+    b.join();
+    ASSERT_EQ(log.records.size(), 6000u);
+    for (size_t i = 0; i < log.records.size(); ++i)
+        if (log.records[i].unicodeChar == 0xD83D) {
+            ASSERT_LT(i + 1, log.records.size());
+            EXPECT_EQ(log.records[i + 1].unicodeChar, 0xDE00) << "at " << i;
+        }
+}

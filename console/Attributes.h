@@ -1,0 +1,64 @@
+#pragma once
+// The console's attribute word from the terminal's pen: default colours are 0x07; palette
+// colours 0-7 take the console's bit order (bit 0 blue, bit 2 red, where the terminal's
+// index 1 is red and 4 blue); 8-15, and bold with 0-7 or the default foreground, set the
+// intensity bit; 256-colour and RGB colours take the nearest of the console's 16; reverse
+// video swaps foreground and background.
+
+#include <array>
+#include <cstdint>
+#include <vterm.h>
+
+namespace qp {
+
+struct Rgb {
+    uint8_t r, g, b;
+};
+
+// The console's 16 colours, by console index.
+inline constexpr std::array<Rgb, 16> kConsolePalette{{
+    {0x00, 0x00, 0x00}, {0x00, 0x00, 0x80}, {0x00, 0x80, 0x00}, {0x00, 0x80, 0x80},
+    {0x80, 0x00, 0x00}, {0x80, 0x00, 0x80}, {0x80, 0x80, 0x00}, {0xC0, 0xC0, 0xC0},
+    {0x80, 0x80, 0x80}, {0x00, 0x00, 0xFF}, {0x00, 0xFF, 0x00}, {0x00, 0xFF, 0xFF},
+    {0xFF, 0x00, 0x00}, {0xFF, 0x00, 0xFF}, {0xFF, 0xFF, 0x00}, {0xFF, 0xFF, 0xFF},
+}};
+static_assert(kConsolePalette.size() == 16);
+
+// Terminal palette index 0-15 to the console's colour index.
+constexpr uint8_t ConsoleIndexFromTerminal(uint8_t index)
+{
+    const uint8_t base = uint8_t(((index & 1) << 2) | (index & 2) | ((index & 4) >> 2));
+    return uint8_t(base | (index & 8));
+}
+
+uint8_t NearestConsoleColour(Rgb rgb);
+
+// The pen as the emulator last set it, and the attribute words it gives.
+class ConsolePen {
+public:
+    // Resolves colours of the 256-colour palette through the terminal's own palette.
+    explicit ConsolePen(const VTermState* state);
+    void reset();
+    void setBold(bool on) { m_bold = on; update(); }
+    void setReverse(bool on) { m_reverse = on; update(); }
+    void setForeground(const VTermColor& c) { m_fg = c; update(); }
+    void setBackground(const VTermColor& c) { m_bg = c; update(); }
+    // The word written with characters.
+    uint16_t attribute() const { return m_attr; }
+    // The word erased cells take: the current colours, without bold or reverse.
+    uint16_t eraseAttribute() const { return m_eraseAttr; }
+
+private:
+    uint8_t consoleColour(const VTermColor& c, uint8_t defaultIndex) const;
+    void update();
+
+    std::array<uint8_t, 256> m_indexed{};
+    VTermColor m_fg{};
+    VTermColor m_bg{};
+    bool m_bold = false;
+    bool m_reverse = false;
+    uint16_t m_attr = 0x07;
+    uint16_t m_eraseAttr = 0x07;
+};
+
+}  // namespace qp

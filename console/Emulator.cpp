@@ -1,0 +1,204 @@
+#include "Emulator.h"
+
+#include <cstring>
+
+namespace qp {
+
+namespace {
+
+bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+size_t sequenceLength(unsigned char lead)
+{
+    if (lead >= 0xF0 && lead <= 0xF7)
+        return 4;
+    if (lead >= 0xE0)
+        return lead <= 0xEF ? 3 : 1;
+    if (lead >= 0xC0)
+        return 2;
+    return 1;
+}
+
+CellSpan spanOf(const VTermRect& r) { return {r.start_row, r.end_row, r.start_col, r.end_col}; }
+
+// UTF-16 of a cell's base character: outside the BMP, U+FFFD.
+uint16_t cellChar(uint32_t cp) { return cp > 0xFFFF || (cp >= 0xD800 && cp <= 0xDFFF) ? 0xFFFD : uint16_t(cp); }
+
+}  // namespace
+
+size_t CompleteUtf8Prefix(const char* data, size_t len)
+{
+    // Find the last lead byte within the final three bytes.
+    for (size_t back = 1; back <= 3 && back <= len; ++back) {
+        const auto c = static_cast<unsigned char>(data[len - back]);
+        if (isContinuation(c))
+            continue;
+        return sequenceLength(c) > back ? len - back : len;
+    }
+    return len;
+}
+
+size_t Utf8SafeCut(const char* data, size_t len, size_t limit)
+{
+    if (limit >= len)
+        return len;
+    size_t cut = limit;
+    while (cut > 0 && limit - cut < 3 && isContinuation(static_cast<unsigned char>(data[cut])))
+        --cut;
+    return cut > 0 ? cut : limit;
+}
+
+Emulator::Emulator(int cols, int rows)
+    : m_vt(vterm_new(rows, cols)), m_model(cols, rows), m_pen(vterm_obtain_state(m_vt.get()))
+{
+    static const VTermStateCallbacks callbacks = {
+        .putglyph = &Emulator::onPutGlyph,
+        .movecursor = &Emulator::onMoveCursor,
+        .scrollrect = &Emulator::onScrollRect,
+        .moverect = &Emulator::onMoveRect,
+        .erase = &Emulator::onErase,
+        .initpen = &Emulator::onInitPen,
+        .setpenattr = &Emulator::onSetPenAttr,
+        .settermprop = &Emulator::onSetTermProp,
+        .bell = nullptr,
+        .resize = &Emulator::onResize,
+        .setlineinfo = nullptr,
+    };
+    vterm_set_utf8(m_vt.get(), 1);
+    vterm_output_set_callback(m_vt.get(), &Emulator::onOutput, this);
+    m_state = vterm_obtain_state(m_vt.get());
+    vterm_state_set_callbacks(m_state, &callbacks, this);
+    vterm_state_reset(m_state, 1);
+}
+
+Emulator::~Emulator() = default;
+
+void Emulator::write(std::string_view bytes)
+{
+    if (!bytes.empty())
+        vterm_input_write(m_vt.get(), bytes.data(), bytes.size());
+}
+
+std::string Emulator::takeOutput()
+{
+    std::string out;
+    out.swap(m_output);
+    return out;
+}
+
+void Emulator::resize(int cols, int rows)
+{
+    vterm_set_size(m_vt.get(), rows, cols);
+}
+
+void Emulator::prepareForProgram()
+{
+    // CAN drops a sequence in progress; the soft reset restores modes, margins, pen and
+    // character sets, and leaves the alternate screen without telling the callbacks.
+    write("\x18");
+    vterm_state_reset(m_state, 0);
+    m_model.setAlternate(false);
+    m_output.clear();
+}
+
+void Emulator::clearCharacters()
+{
+    m_model.clearCharacters();
+    write("\x1b[H");
+}
+
+bool Emulator::takeTitleChanged()
+{
+    const bool changed = m_titleChanged;
+    m_titleChanged = false;
+    return changed;
+}
+
+int Emulator::onPutGlyph(VTermGlyphInfo* info, VTermPos pos, void* user)
+{
+    auto* self = static_cast<Emulator*>(user);
+    // Combining characters arrive as a second call for the same cell; the cell keeps its base.
+    const uint32_t base = info->chars[0];
+    self->m_model.putChar(pos.row, pos.col, cellChar(base), self->m_pen.attribute(), info->width);
+    return 1;
+}
+
+int Emulator::onMoveCursor(VTermPos pos, VTermPos, int visible, void* user)
+{
+    auto* self = static_cast<Emulator*>(user);
+    self->m_model.setCursor(pos.row, pos.col);
+    self->m_model.setCursorVisible(visible != 0);
+    return 1;
+}
+
+int Emulator::onScrollRect(VTermRect rect, int downward, int rightward, void* user)
+{
+    auto* self = static_cast<Emulator*>(user);
+    // Whole-width scrolls rotate the row ring; anything else goes through moverect/erase.
+    if (rightward != 0 || rect.start_col != 0 || rect.end_col != self->m_model.cols())
+        return 0;
+    self->m_model.scrollRows(rect.start_row, rect.end_row, downward, self->eraseCell());
+    return 1;
+}
+
+int Emulator::onMoveRect(VTermRect dest, VTermRect src, void* user)
+{
+    static_cast<Emulator*>(user)->m_model.moveRect(spanOf(dest), spanOf(src));
+    return 1;
+}
+
+int Emulator::onErase(VTermRect rect, int, void* user)
+{
+    auto* self = static_cast<Emulator*>(user);
+    self->m_model.fill(spanOf(rect), self->eraseCell());
+    return 1;
+}
+
+int Emulator::onInitPen(void* user)
+{
+    static_cast<Emulator*>(user)->m_pen.reset();
+    return 1;
+}
+
+int Emulator::onSetPenAttr(VTermAttr attr, VTermValue* val, void* user)
+{
+    ConsolePen& pen = static_cast<Emulator*>(user)->m_pen;
+    switch (attr) {
+    case VTERM_ATTR_BOLD: pen.setBold(val->boolean != 0); break;
+    case VTERM_ATTR_REVERSE: pen.setReverse(val->boolean != 0); break;
+    case VTERM_ATTR_FOREGROUND: pen.setForeground(val->color); break;
+    case VTERM_ATTR_BACKGROUND: pen.setBackground(val->color); break;
+    default: break;  // underline, italic, blink, strike and fonts have no bit in the word
+    }
+    return 1;
+}
+
+int Emulator::onSetTermProp(VTermProp prop, VTermValue* val, void* user)
+{
+    auto* self = static_cast<Emulator*>(user);
+    switch (prop) {
+    case VTERM_PROP_ALTSCREEN: self->m_model.setAlternate(val->boolean != 0); break;
+    case VTERM_PROP_CURSORVISIBLE: self->m_model.setCursorVisible(val->boolean != 0); break;
+    case VTERM_PROP_TITLE:
+        self->m_title = val->string ? val->string : "";
+        self->m_titleChanged = true;
+        break;
+    default: break;
+    }
+    return 1;
+}
+
+int Emulator::onResize(int rows, int cols, VTermPos* delta, void* user)
+{
+    auto* self = static_cast<Emulator*>(user);
+    const int shift = self->m_model.resize(cols, rows);
+    delta->row = -shift;
+    return 1;
+}
+
+void Emulator::onOutput(const char* s, size_t len, void* user)
+{
+    static_cast<Emulator*>(user)->m_output.append(s, len);
+}
+
+}  // namespace qp

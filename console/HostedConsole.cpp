@@ -1,0 +1,452 @@
+#include "HostedConsole.h"
+
+#include "ConsoleFuncs.h"
+#include "Emulator.h"
+#include "Errors.h"
+#include "KeyTranslation.h"
+#include "PtyIo.h"
+#include "PtyProcess.h"
+#include "SnapshotBuilder.h"
+
+#include <atomic>
+#include <deque>
+#include <filesystem>
+#include <unistd.h>
+#include <mutex>
+#include <thread>
+
+namespace qp {
+
+namespace {
+
+constexpr const char* kProductName = "Quorvia Pallant";
+constexpr const char* kCaptionSeparator = " ~ ";
+constexpr auto kKillWait = std::chrono::milliseconds(1000);
+constexpr auto kDrainBeforeStart = std::chrono::milliseconds(200);
+// Keys queued for a program that does not read: beyond this a sender waits for room.
+constexpr size_t kInputQueueLimit = 1 << 20;
+constexpr auto kInputRoomWait = std::chrono::seconds(5);
+
+std::string desktopProgram()
+{
+    std::error_code ec;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return (ec ? std::filesystem::path(".") : self.parent_path()) / "pallant";
+}
+
+std::vector<std::string> callerEnvironment()
+{
+    std::vector<std::string> env;
+    for (char** e = environ; e && *e; ++e)
+        env.emplace_back(*e);
+    return env;
+}
+
+}  // namespace
+
+bool BufferSizeAcceptable(long columns, long rows)
+{
+    return columns >= 1 && rows >= 1 && columns <= kMaxBufferSide && rows <= kMaxBufferSide &&
+           columns * rows <= kMaxBufferCells;
+}
+
+class HostedConsole::Impl {
+public:
+    Impl(ConsoleListener* listener, ConsoleOptions options);
+    ~Impl();
+
+    RunResult runInConsole(const std::string& command);
+    void runInNewWindow(const std::string& command);
+    void applyProfile(const std::string& command);
+    bool isProgramActive();
+    void killProgram();
+    int programPid();
+    std::string title() const;
+    SnapshotPtr takeSnapshot();
+    ScreenInfo screenInfo() const;
+    void clearConsoleScreen();
+    bool setBufferSize(int columns, int rows);
+    bool drainOutput(std::chrono::milliseconds timeout);
+    void writeInput(const KeyEventRecord& record);
+    std::vector<KeyEventRecord> inputLog() const;
+    void writeBytes(const std::string& bytes);
+    FontSpec displayFont() const;
+    void setDisplayFont(const FontSpec& font, bool notify);
+
+    ConsoleListener* m_listener;
+    ConsoleOptions m_options;
+    std::atomic<int64_t> m_settleMs;
+    TSpaceParams m_profile;  // used by runInConsole under m_runMutex
+
+private:
+    void ingest(std::string_view chunk);
+    void afterRead();
+    void send(std::string_view bytes);
+    LaunchSpec programLaunch(const std::string& command) const;
+    bool pollChildLocked();
+    void notifyScreen() { if (m_listener) m_listener->screenChanged(); }
+
+    Pty m_pty;
+    PtyWriter m_writer;
+
+    mutable std::mutex m_screenMutex;  // guards the emulator, the key translator, the snapshot
+    Emulator m_emulator;
+    KeyTranslator m_keys;
+    SnapshotPtr m_snapshot;
+    bool m_titlePending = false;
+
+    std::mutex m_runMutex;   // one start at a time
+    std::mutex m_procMutex;  // guards m_child
+    ChildProcess m_child;
+
+    mutable std::mutex m_logMutex;
+    std::deque<KeyEventRecord> m_inputLog;
+
+    mutable std::mutex m_fontMutex;
+    FontSpec m_displayFont;
+
+    std::unique_ptr<PtyReader> m_reader;  // last: stopped before everything it feeds goes away
+};
+
+HostedConsole::Impl::Impl(ConsoleListener* listener, ConsoleOptions options)
+    : m_listener(listener),
+      m_options(std::move(options)),
+      m_settleMs(m_options.settle.count()),
+      m_pty(BufferSizeAcceptable(m_options.columns, m_options.rows) ? m_options.columns : 80,
+            BufferSizeAcceptable(m_options.columns, m_options.rows) ? m_options.rows : 25),
+      m_writer(m_pty.master()),
+      m_emulator(BufferSizeAcceptable(m_options.columns, m_options.rows) ? m_options.columns : 80,
+                 BufferSizeAcceptable(m_options.columns, m_options.rows) ? m_options.rows : 25)
+{
+    m_reader = std::make_unique<PtyReader>(
+        m_pty.master(), m_writer, [this](std::string_view chunk) { ingest(chunk); }, [this] { afterRead(); });
+}
+
+HostedConsole::Impl::~Impl()
+{
+    killProgram();
+    m_reader.reset();
+}
+
+void HostedConsole::Impl::ingest(std::string_view chunk)
+{
+    std::lock_guard lock(m_screenMutex);
+    m_emulator.write(chunk);
+    if (m_emulator.hasOutput())
+        m_writer.submit(m_emulator.takeOutput());  // answers the program waits for
+    m_titlePending |= m_emulator.takeTitleChanged();
+}
+
+void HostedConsole::Impl::afterRead()
+{
+    if (!m_listener)
+        return;
+    bool titleChanged = false;
+    std::string newTitle;
+    {
+        std::lock_guard lock(m_screenMutex);
+        std::swap(titleChanged, m_titlePending);
+        if (titleChanged)
+            newTitle = m_emulator.title();
+    }
+    if (titleChanged)
+        m_listener->titleChanged(newTitle);
+    m_listener->screenChanged();
+}
+
+// --- the program under test ----------------------------------------------------------
+
+LaunchSpec HostedConsole::Impl::programLaunch(const std::string& command) const
+{
+    if (!QuotesBalanced(command))
+        throw CantExecuteError(command);
+    LaunchSpec spec;
+    spec.args = SplitCmdTokens(command);
+    if (spec.args.empty())
+        throw CantExecuteError(command);
+    spec.path = FindProgramOnPath(spec.args[0]);
+    if (spec.path.empty())
+        throw CantExecuteError(command);
+    spec.env = ProgramEnvironment();
+    spec.terminal = m_pty.slave();
+    return spec;
+}
+
+HostedConsole::RunResult HostedConsole::Impl::runInConsole(const std::string& command)
+{
+    std::unique_lock run(m_runMutex);
+    if (isProgramActive()) {
+        run.unlock();
+        runInNewWindow(command);
+        return RunResult::NewWindow;
+    }
+    // What the last program wrote belongs to its screen, not to the next one's.
+    drainOutput(kDrainBeforeStart);
+    {
+        std::lock_guard lock(m_screenMutex);
+        m_emulator.prepareForProgram();
+        m_emulator.clearCharacters();
+        m_emulator.clearTitle();
+    }
+    notifyScreen();
+    applyProfile(command);
+    const LaunchSpec spec = programLaunch(command);
+    m_pty.prepareForProgram();
+    const LaunchResult started = Launch(spec);
+    if (started.error != 0) {
+        m_pty.quiesce();
+        throw CantExecuteError(command);
+    }
+    {
+        std::lock_guard lock(m_procMutex);
+        m_child = ChildProcess(started.pid);
+    }
+    run.unlock();
+    std::this_thread::sleep_for(std::chrono::milliseconds(m_settleMs.load()));
+    return RunResult::Started;
+}
+
+void HostedConsole::Impl::runInNewWindow(const std::string& command)
+{
+    LaunchSpec spec;
+    spec.path = m_options.newWindowProgram.empty() ? desktopProgram() : m_options.newWindowProgram;
+    spec.args = {spec.path, command};
+    spec.env = callerEnvironment();
+    spec.detach = true;
+    if (Launch(spec).error != 0)
+        throw CantExecuteError(command);
+}
+
+void HostedConsole::Impl::applyProfile(const std::string& command)
+{
+    const std::string program = CmdToken(command, 0);
+    const std::string profilePath = ReplaceExtension(SearchExecutable(program), ".vdesk");
+    m_profile.ResetProfile();
+    const ScreenInfo current = screenInfo();
+    m_profile.Width = current.width;
+    m_profile.Height = current.height;
+    m_profile.Font = displayFont();
+    if (!m_profile.LoadProfile(profilePath))
+        return;
+    setDisplayFont(m_profile.Font, true);
+    setBufferSize(m_profile.Width, m_profile.Height);  // a size the console refuses changes nothing
+}
+
+bool HostedConsole::Impl::pollChildLocked()
+{
+    if (!m_child.held())
+        return false;
+    if (m_child.running())
+        return true;
+    m_child.forget();
+    m_pty.quiesce();
+    return false;
+}
+
+bool HostedConsole::Impl::isProgramActive()
+{
+    std::lock_guard lock(m_procMutex);
+    return pollChildLocked();
+}
+
+void HostedConsole::Impl::killProgram()
+{
+    {
+        std::lock_guard lock(m_procMutex);
+        if (!m_child.held())
+            return;
+        m_child.killGroup();
+    }
+    const auto deadline = std::chrono::steady_clock::now() + kKillWait;
+    while (std::chrono::steady_clock::now() < deadline) {
+        {
+            std::lock_guard lock(m_procMutex);
+            if (!m_child.running())
+                return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+int HostedConsole::Impl::programPid()
+{
+    std::lock_guard lock(m_procMutex);
+    return m_child.held() ? int(m_child.pid()) : 0;
+}
+
+std::string HostedConsole::Impl::title() const
+{
+    std::lock_guard lock(m_screenMutex);
+    return m_emulator.title();
+}
+
+// --- the screen ------------------------------------------------------------------------
+
+SnapshotPtr HostedConsole::Impl::takeSnapshot()
+{
+    std::shared_ptr<ScreenSnapshot> fresh;
+    SnapshotPtr previous;
+    {
+        std::lock_guard lock(m_screenMutex);
+        if (m_snapshot && m_snapshot->generation == m_emulator.model().generation())
+            return m_snapshot;
+        fresh = CaptureScreen(m_emulator.model());
+        previous = m_snapshot;
+    }
+    FillOemCells(*fresh, previous.get(), OemCodepage::system());
+    std::lock_guard lock(m_screenMutex);
+    if (!m_snapshot || m_snapshot->generation < fresh->generation)
+        m_snapshot = fresh;
+    return fresh;
+}
+
+ScreenInfo HostedConsole::Impl::screenInfo() const
+{
+    std::lock_guard lock(m_screenMutex);
+    const ScreenModel& model = m_emulator.model();
+    ScreenInfo info;
+    info.width = int16_t(model.cols());
+    info.height = int16_t(model.rows());
+    info.cursorX = int16_t(model.cursorCol());
+    info.cursorY = int16_t(model.cursorRow());
+    info.attributes = m_emulator.penAttribute();
+    return info;
+}
+
+void HostedConsole::Impl::clearConsoleScreen()
+{
+    {
+        std::lock_guard lock(m_screenMutex);
+        m_emulator.clearCharacters();
+    }
+    notifyScreen();
+}
+
+bool HostedConsole::Impl::setBufferSize(int columns, int rows)
+{
+    if (!BufferSizeAcceptable(columns, rows))
+        return false;
+    {
+        std::lock_guard lock(m_screenMutex);
+        if (m_emulator.model().cols() == columns && m_emulator.model().rows() == rows)
+            return true;
+        m_emulator.resize(columns, rows);
+    }
+    // After the emulator, so the program's redraw for the new size meets the new size.
+    m_pty.setSize(columns, rows);
+    notifyScreen();
+    return true;
+}
+
+bool HostedConsole::Impl::drainOutput(std::chrono::milliseconds timeout)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (!m_reader->busy() && m_pty.unreadOutput() == 0)
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+// --- input -------------------------------------------------------------------------------
+
+void HostedConsole::Impl::send(std::string_view bytes)
+{
+    int error = m_writer.submit(bytes);
+    if (error == 0 && m_writer.pending()) {
+        m_reader->wake();
+        error = m_writer.waitForRoom(kInputQueueLimit, kInputRoomWait);
+    }
+    if (error != 0)
+        throw Win32Error(error);
+}
+
+void HostedConsole::Impl::writeInput(const KeyEventRecord& record)
+{
+    {
+        std::lock_guard lock(m_logMutex);
+        m_inputLog.push_back(record);
+        while (m_inputLog.size() > std::max<size_t>(m_options.inputLogCapacity, 1))
+            m_inputLog.pop_front();
+    }
+    std::string bytes;
+    {
+        std::lock_guard lock(m_screenMutex);
+        if (!m_keys.translate(m_emulator.vterm(), record))
+            return;
+        bytes = m_emulator.takeOutput();
+    }
+    send(bytes);
+}
+
+std::vector<KeyEventRecord> HostedConsole::Impl::inputLog() const
+{
+    std::lock_guard lock(m_logMutex);
+    return {m_inputLog.begin(), m_inputLog.end()};
+}
+
+void HostedConsole::Impl::writeBytes(const std::string& bytes)
+{
+    send(bytes);
+}
+
+FontSpec HostedConsole::Impl::displayFont() const
+{
+    std::lock_guard lock(m_fontMutex);
+    return m_displayFont;
+}
+
+void HostedConsole::Impl::setDisplayFont(const FontSpec& font, bool notify)
+{
+    {
+        std::lock_guard lock(m_fontMutex);
+        m_displayFont = font;
+    }
+    if (notify && m_listener)
+        m_listener->displayFontChanged(font);
+}
+
+// --- the public face -----------------------------------------------------------------
+
+HostedConsole::HostedConsole(ConsoleListener* listener, ConsoleOptions options)
+    : m_impl(std::make_unique<Impl>(listener, std::move(options)))
+{
+}
+
+HostedConsole::~HostedConsole() = default;
+
+HostedConsole::RunResult HostedConsole::runInConsole(const std::string& command) { return m_impl->runInConsole(command); }
+void HostedConsole::runInNewWindow(const std::string& command) { m_impl->runInNewWindow(command); }
+void HostedConsole::applyProfile(const std::string& command) { m_impl->applyProfile(command); }
+bool HostedConsole::isProgramActive() { return m_impl->isProgramActive(); }
+void HostedConsole::killProgram() { m_impl->killProgram(); }
+int HostedConsole::programPid() const { return m_impl->programPid(); }
+
+std::string HostedConsole::updateCaption()
+{
+    const bool active = isProgramActive();
+    const std::string consoleTitle = title();
+    if (active && !consoleTitle.empty())
+        return consoleTitle + kCaptionSeparator + kProductName;
+    return kProductName;
+}
+
+std::string HostedConsole::title() const { return m_impl->title(); }
+SnapshotPtr HostedConsole::takeSnapshot() { return m_impl->takeSnapshot(); }
+ScreenInfo HostedConsole::screenInfo() const { return m_impl->screenInfo(); }
+void HostedConsole::clearConsoleScreen() { m_impl->clearConsoleScreen(); }
+void HostedConsole::setConsoleWidth(int16_t columns) { m_impl->setBufferSize(columns, screenInfo().height); }
+bool HostedConsole::setBufferSize(int columns, int rows) { return m_impl->setBufferSize(columns, rows); }
+bool HostedConsole::drainOutput(std::chrono::milliseconds timeout) { return m_impl->drainOutput(timeout); }
+void HostedConsole::writeInput(const KeyEventRecord& record) { m_impl->writeInput(record); }
+std::vector<KeyEventRecord> HostedConsole::inputLog() const { return m_impl->inputLog(); }
+void HostedConsole::writeBytes(const std::string& bytes) { m_impl->writeBytes(bytes); }
+TSpaceParams& HostedConsole::profile() { return m_impl->m_profile; }
+FontSpec HostedConsole::displayFont() const { return m_impl->displayFont(); }
+void HostedConsole::setDisplayFont(const FontSpec& font) { m_impl->setDisplayFont(font, false); }
+const ConsoleOptions& HostedConsole::options() const { return m_impl->m_options; }
+void HostedConsole::setSettle(std::chrono::milliseconds settle) { m_impl->m_settleMs.store(settle.count()); }
+
+}  // namespace qp

@@ -1,0 +1,125 @@
+#include "KeyTranslation.h"
+
+#include <array>
+
+namespace qp {
+
+namespace {
+
+struct SpecialKey {
+    uint16_t vk;
+    VTermKey key;
+};
+
+// Keys a terminal sends as keys of their own, by virtual-key code.
+constexpr std::array<SpecialKey, 14> kSpecialKeys{{
+    {0x0D, VTERM_KEY_ENTER},
+    {0x09, VTERM_KEY_TAB},
+    {0x08, VTERM_KEY_BACKSPACE},
+    {0x1B, VTERM_KEY_ESCAPE},
+    {0x25, VTERM_KEY_LEFT},
+    {0x26, VTERM_KEY_UP},
+    {0x27, VTERM_KEY_RIGHT},
+    {0x28, VTERM_KEY_DOWN},
+    {0x24, VTERM_KEY_HOME},
+    {0x23, VTERM_KEY_END},
+    {0x21, VTERM_KEY_PAGEUP},
+    {0x22, VTERM_KEY_PAGEDOWN},
+    {0x2D, VTERM_KEY_INS},
+    {0x2E, VTERM_KEY_DEL},
+}};
+static_assert(kSpecialKeys.size() == 14);
+
+constexpr uint16_t kVkF1 = 0x70;
+constexpr uint16_t kVkF12 = 0x7B;
+constexpr char32_t kEsc = 0x1B;
+
+bool has(VTermModifier mod, VTermModifier bit) { return (mod & bit) != 0; }
+
+// Enter, Tab, Backspace and Esc as an xterm sends them: only Alt (an ESC before) and
+// Shift+Tab (back-tab) change them; Ctrl+Backspace is BS.
+bool sendLiteralKey(VTerm* vt, VTermKey key, VTermModifier mod)
+{
+    const auto alt = VTermModifier(mod & VTERM_MOD_ALT);
+    switch (key) {
+    case VTERM_KEY_TAB:
+        vterm_keyboard_key(vt, key, has(mod, VTERM_MOD_SHIFT) ? VTermModifier(VTERM_MOD_SHIFT) : VTERM_MOD_NONE);
+        return true;
+    case VTERM_KEY_BACKSPACE:
+        if (has(mod, VTERM_MOD_CTRL)) {
+            vterm_keyboard_unichar(vt, 0x08, alt);
+            return true;
+        }
+        break;
+    case VTERM_KEY_ENTER:
+    case VTERM_KEY_ESCAPE:
+        break;
+    default:
+        return false;
+    }
+    vterm_keyboard_key(vt, key, alt);
+    return true;
+}
+
+}  // namespace
+
+VTermKey TerminalKeyOf(uint16_t vk)
+{
+    for (const SpecialKey& k : kSpecialKeys)
+        if (k.vk == vk)
+            return k.key;
+    if (vk >= kVkF1 && vk <= kVkF12)
+        return VTermKey(VTERM_KEY_FUNCTION(vk - kVkF1 + 1));
+    return VTERM_KEY_NONE;
+}
+
+VTermModifier TerminalModifiers(uint32_t state)
+{
+    unsigned mod = VTERM_MOD_NONE;
+    if (state & SHIFT_PRESSED)
+        mod |= VTERM_MOD_SHIFT;
+    if (state & (LEFT_CTRL_PRESSED | RIGHT_CTRL_PRESSED))
+        mod |= VTERM_MOD_CTRL;
+    if (state & (LEFT_ALT_PRESSED | RIGHT_ALT_PRESSED))
+        mod |= VTERM_MOD_ALT;
+    return VTermModifier(mod);
+}
+
+bool KeyTranslator::translate(VTerm* vt, const KeyEventRecord& record)
+{
+    if (record.eventType != KEY_EVENT || record.keyDown == 0)
+        return false;
+    const VTermModifier mod = TerminalModifiers(record.controlKeyState);
+    const VTermKey key = TerminalKeyOf(record.virtualKeyCode);
+    if (key != VTERM_KEY_NONE) {
+        m_pendingHigh = 0;
+        if (!sendLiteralKey(vt, key, mod))
+            vterm_keyboard_key(vt, key, mod);
+        return true;
+    }
+    if (record.unicodeChar == 0)
+        return false;  // a modifier alone, Caps Lock and the like
+    return sendCharacter(vt, char16_t(record.unicodeChar), mod);
+}
+
+bool KeyTranslator::sendCharacter(VTerm* vt, char16_t unit, VTermModifier mod)
+{
+    char32_t cp = unit;
+    if (unit >= 0xD800 && unit <= 0xDBFF) {
+        m_pendingHigh = unit;
+        return false;
+    }
+    if (unit >= 0xDC00 && unit <= 0xDFFF) {
+        cp = m_pendingHigh ? 0x10000 + ((char32_t(m_pendingHigh) - 0xD800) << 10) + (unit - 0xDC00) : 0xFFFD;
+    }
+    m_pendingHigh = 0;
+    if (has(mod, VTERM_MOD_CTRL) && ((cp >= 'a' && cp <= 'z') || (cp >= 'A' && cp <= 'Z')))
+        cp &= 0x1F;
+    if (has(mod, VTERM_MOD_ALT))
+        vterm_keyboard_unichar(vt, kEsc, VTERM_MOD_NONE);
+    // Without modifiers libvterm sends the character as UTF-8, control codes as they are.
+    vterm_keyboard_unichar(vt, cp, VTERM_MOD_NONE);
+    return true;
+}
+
+}  // namespace qp

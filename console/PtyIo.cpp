@@ -1,0 +1,164 @@
+#include "PtyIo.h"
+
+#include "Emulator.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+namespace qp {
+
+int PtyWriter::submit(std::string_view bytes)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_error != 0)
+        return m_error;
+    m_queue.append(bytes);
+    return flushLocked();
+}
+
+int PtyWriter::flush()
+{
+    std::lock_guard lock(m_mutex);
+    return flushLocked();
+}
+
+bool PtyWriter::pending() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_head < m_queue.size();
+}
+
+int PtyWriter::flushLocked()
+{
+    while (m_error == 0 && m_head < m_queue.size()) {
+        const ssize_t n = ::write(m_fd, m_queue.data() + m_head, m_queue.size() - m_head);
+        if (n > 0) {
+            m_head += size_t(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            break;
+        } else {
+            m_error = n < 0 ? errno : EIO;
+        }
+    }
+    if (m_head == m_queue.size() || m_error != 0) {
+        m_queue.clear();
+        m_head = 0;
+    } else if (m_head > 64 * 1024) {
+        m_queue.erase(0, m_head);
+        m_head = 0;
+    }
+    return m_error;
+}
+
+int PtyWriter::waitForRoom(size_t limit, std::chrono::milliseconds timeout)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        {
+            std::lock_guard lock(m_mutex);
+            if (flushLocked() != 0)
+                return m_error;
+            if (m_queue.size() - m_head <= limit)
+                return 0;
+        }
+        if (std::chrono::steady_clock::now() >= deadline)
+            return EAGAIN;
+        pollfd p{m_fd, POLLOUT, 0};
+        poll(&p, 1, 50);
+    }
+}
+
+PtyReader::PtyReader(int master, PtyWriter& writer, Sink sink, AfterRead afterRead)
+    : m_master(master), m_writer(writer), m_sink(std::move(sink)), m_afterRead(std::move(afterRead))
+{
+    if (pipe2(m_wake, O_CLOEXEC | O_NONBLOCK) != 0)
+        m_wake[0] = m_wake[1] = -1;
+    m_buffer.reserve(kReadBuffer + 4);
+    m_thread = std::thread([this] { run(); });
+}
+
+PtyReader::~PtyReader()
+{
+    m_stop.store(true);
+    wake();
+    if (m_thread.joinable())
+        m_thread.join();
+    close(m_wake[0]);
+    close(m_wake[1]);
+}
+
+void PtyReader::wake()
+{
+    const char c = 1;
+    if (m_wake[1] >= 0)
+        (void)!::write(m_wake[1], &c, 1);
+}
+
+void PtyReader::run()
+{
+    bool masterOpen = true;
+    while (!m_stop.load()) {
+        pollfd p[2] = {{m_wake[0], POLLIN, 0}, {m_master, 0, 0}};
+        if (masterOpen)
+            p[1].events = short(POLLIN | (m_writer.pending() ? POLLOUT : 0));
+        // Without a wake pipe, look at the stop flag now and then.
+        if (poll(p, masterOpen ? 2 : 1, m_wake[0] < 0 ? 100 : -1) < 0 && errno != EINTR)
+            break;
+        if (p[0].revents & POLLIN) {
+            char drain[64];
+            while (::read(m_wake[0], drain, sizeof drain) > 0) {
+            }
+        }
+        if (p[1].revents & POLLOUT)
+            m_writer.flush();
+        if (p[1].revents & (POLLIN | POLLHUP | POLLERR))
+            masterOpen = readAvailable();
+    }
+}
+
+// Reads until the pty is empty or the buffer full, then hands the bytes over. False when
+// the master is gone.
+bool PtyReader::readAvailable()
+{
+    m_busy.store(true, std::memory_order_release);
+    bool open = true;
+    while (m_buffer.size() < kReadBuffer) {
+        const size_t held = m_buffer.size();
+        m_buffer.resize(kReadBuffer);
+        const ssize_t n = ::read(m_master, m_buffer.data() + held, kReadBuffer - held);
+        m_buffer.resize(held + size_t(n > 0 ? n : 0));
+        if (n > 0) {
+            m_bytesRead.fetch_add(uint64_t(n), std::memory_order_relaxed);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        open = n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+        break;
+    }
+    deliver();
+    m_busy.store(false, std::memory_order_release);
+    return open;
+}
+
+void PtyReader::deliver()
+{
+    const size_t complete = CompleteUtf8Prefix(m_buffer.data(), m_buffer.size());
+    if (complete == 0)
+        return;
+    size_t at = 0;
+    while (at < complete) {
+        const size_t len = Utf8SafeCut(m_buffer.data() + at, complete - at, kChunk);
+        m_sink(std::string_view(m_buffer.data() + at, len));
+        at += len;
+    }
+    m_buffer.erase(0, complete);
+    if (m_afterRead)
+        m_afterRead();
+}
+
+}  // namespace qp

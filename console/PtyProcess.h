@@ -1,0 +1,73 @@
+#pragma once
+// The pseudo-terminal and the processes started in it. A program under test runs in a
+// session of its own whose controlling terminal is the pty; failures of exec reach the
+// parent through a close-on-exec pipe.
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace qp {
+
+// The pty pair, alive for the whole console. The console keeps the slave open too, so the
+// master never reports a hang-up between programs and input typed meanwhile waits.
+class Pty {
+public:
+    Pty(int cols, int rows);  // throws Win32Error
+    ~Pty();
+    Pty(const Pty&) = delete;
+    Pty& operator=(const Pty&) = delete;
+
+    int master() const { return m_master; }
+    int slave() const { return m_slave; }
+    void setSize(int cols, int rows);
+    // The line discipline as a fresh terminal has it (canonical, echo, UTF-8), stale input
+    // dropped: set just before a program starts.
+    void prepareForProgram();
+    // No echo while no program runs, so keys sent then do not show on the screen.
+    void quiesce();
+    // Bytes the program wrote that nobody has read yet.
+    size_t unreadOutput() const;
+
+private:
+    int m_master = -1;
+    int m_slave = -1;
+};
+
+struct LaunchSpec {
+    std::string path;                // the program file
+    std::vector<std::string> args;   // argv, args[0] included
+    std::vector<std::string> env;    // NAME=value
+    int terminal = -1;               // the pty slave; -1 keeps the caller's standard handles
+    bool detach = false;             // nobody waits for it: started through an intermediate process
+};
+
+struct LaunchResult {
+    pid_t pid = 0;  // 0 when detached or failed
+    int error = 0;  // errno of the failed start, 0 on success
+};
+
+LaunchResult Launch(const LaunchSpec& spec);
+
+// The caller's environment with TERM set for the emulator and stale size variables dropped.
+std::vector<std::string> ProgramEnvironment();
+
+// The program under test: its process and its process group.
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    explicit ChildProcess(pid_t pid) : m_pid(pid) {}
+    pid_t pid() const { return m_pid; }
+    bool held() const { return m_pid > 0; }
+    // Reaps without blocking; true while the process runs.
+    bool running();
+    // SIGKILL to the whole process group (the caller then waits with running()).
+    void killGroup();
+    void forget() { m_pid = 0; m_reaped = false; }
+
+private:
+    pid_t m_pid = 0;
+    bool m_reaped = false;
+};
+
+}  // namespace qp

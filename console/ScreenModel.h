@@ -1,0 +1,91 @@
+#pragma once
+// The screen model behind the emulator: the cells of the main and the alternate screen in
+// exactly the form a snapshot needs. Rows are reached through a ring of row indices, so a
+// scroll moves indices and never cells; every row carries the generation at which it last
+// changed, which is its dirty mark. Not thread-safe: the console's screen lock guards it.
+
+#include "ScreenTypes.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace qp {
+
+inline constexpr ScreenCell kBlankCell{0x20, 0x07};
+
+// One screen: cells of physical rows, the logical-to-physical row ring and row versions.
+class ScreenBuffer {
+public:
+    void allocate(int cols, int rows, uint64_t version);
+    bool allocated() const { return !m_cells.empty(); }
+    int cols() const { return m_cols; }
+    int rows() const { return m_rows; }
+    ScreenCell* row(int r) { return m_cells.data() + size_t(m_rowMap[size_t(r)]) * size_t(m_cols); }
+    const ScreenCell* row(int r) const { return m_cells.data() + size_t(m_rowMap[size_t(r)]) * size_t(m_cols); }
+    uint64_t rowVersion(int r) const { return m_rowVersion[size_t(r)]; }
+    void touch(int r, uint64_t version) { m_rowVersion[size_t(r)] = version; }
+    // Rotates rows [top, bottom) by count (positive: content moves up).
+    void rotateRows(int top, int bottom, int count);
+    // A copy of this screen at a new size, keeping the cells from row `firstRow` on.
+    void resizeInto(ScreenBuffer& target, int cols, int rows, int firstRow, uint64_t version) const;
+
+private:
+    int m_cols = 0;
+    int m_rows = 0;
+    std::vector<ScreenCell> m_cells;
+    std::vector<uint32_t> m_rowMap;
+    std::vector<uint64_t> m_rowVersion;
+};
+
+// A rectangle of cells, half-open: rows [top, bottom), columns [left, right).
+struct CellSpan {
+    int top = 0;
+    int bottom = 0;
+    int left = 0;
+    int right = 0;
+};
+
+class ScreenModel {
+public:
+    ScreenModel(int cols, int rows);
+
+    int cols() const { return m_main.cols(); }
+    int rows() const { return m_main.rows(); }
+    const ScreenBuffer& active() const { return *m_active; }
+    bool alternate() const { return m_active == &m_alternate; }
+    uint64_t generation() const { return m_generation; }
+
+    // A character of one or two columns; the second column of a wide one is a blank.
+    void putChar(int row, int col, uint16_t ch, uint16_t attr, int width);
+    void fill(const CellSpan& span, ScreenCell cell);
+    void moveRect(const CellSpan& dest, const CellSpan& src);
+    // Scrolls rows [top, bottom) by count (positive: up), blanking what comes in.
+    void scrollRows(int top, int bottom, int count, ScreenCell blank);
+    // New size for both screens. Returns how many rows the active screen's content moved up
+    // to keep the cursor's row on screen.
+    int resize(int cols, int rows);
+    void setAlternate(bool on);
+    // Blanks every character of the active screen, keeping the attributes.
+    void clearCharacters();
+
+    int cursorRow() const { return m_cursorRow; }
+    int cursorCol() const { return m_cursorCol; }
+    bool cursorVisible() const { return m_cursorVisible; }
+    void setCursor(int row, int col);
+    void setCursorVisible(bool visible);
+
+private:
+    bool contains(int row, int col) const { return row >= 0 && col >= 0 && row < rows() && col < cols(); }
+    CellSpan clip(const CellSpan& span) const;
+    void touchRows(int top, int bottom);
+
+    ScreenBuffer m_main;
+    ScreenBuffer m_alternate;  // allocated on first use
+    ScreenBuffer* m_active = &m_main;
+    uint64_t m_generation = 1;
+    int m_cursorRow = 0;
+    int m_cursorCol = 0;
+    bool m_cursorVisible = true;
+};
+
+}  // namespace qp

@@ -1,0 +1,320 @@
+// The emulator and screen model fed with recorded byte streams: scrolling through the row
+// ring, regions, erase colours, wide and combining characters, resizing, the two screens,
+// the title and the row versions that tell a painter what changed.
+
+#include "Emulator.h"
+#include "SnapshotBuilder.h"
+
+#include <gtest/gtest.h>
+
+using namespace qp;
+
+namespace {
+
+struct Term {
+    Emulator emu;
+    explicit Term(int cols = 80, int rows = 25) : emu(cols, rows) {}
+    Term& operator<<(std::string_view bytes)
+    {
+        emu.write(bytes);
+        return *this;
+    }
+    std::shared_ptr<ScreenSnapshot> snap() const
+    {
+        auto s = CaptureScreen(emu.model());
+        FillOemCells(*s, nullptr, OemCodepage::system());
+        return s;
+    }
+    std::string row(int r) const { return SnapshotRowText(*snap(), r); }
+};
+
+std::string lines(int from, int to)
+{
+    std::string out;
+    for (int i = from; i <= to; ++i)
+        out += (i > from ? "\r\n" : "") + std::string("L") + std::to_string(i);
+    return out;
+}
+
+}  // namespace
+
+TEST(Emulator, ScrollingMovesRowsAndMarksThemChanged)
+{
+    Term t;
+    t << lines(0, 24);
+    const auto before = t.snap();
+    t << "\r\n" << "L25";
+    const auto after = t.snap();
+    EXPECT_EQ(SnapshotRowText(*after, 0), "L1");
+    EXPECT_EQ(SnapshotRowText(*after, 23), "L24");
+    EXPECT_EQ(SnapshotRowText(*after, 24), "L25");
+    for (int r = 0; r < 25; ++r)
+        EXPECT_TRUE(after->rowChangedSince(*before, r)) << r;
+    t << lines(26, 200);
+    EXPECT_EQ(t.row(0), "L176");
+    EXPECT_EQ(t.row(24), "L200");
+}
+
+TEST(Emulator, OnlyTouchedRowsChangeVersion)
+{
+    Term t;
+    t << lines(0, 10);
+    const auto before = t.snap();
+    t << "\x1b[4;1Hxx";
+    const auto after = t.snap();
+    for (int r = 0; r < 25; ++r)
+        EXPECT_EQ(after->rowChangedSince(*before, r), r == 3) << r;
+    EXPECT_GT(after->generation, before->generation);
+}
+
+TEST(Emulator, ScrollRegionLeavesRowsOutsideAlone)
+{
+    Term t;
+    t << lines(0, 24);
+    const auto before = t.snap();
+    // Region rows 5-10 (1-based); three line feeds at its bottom scroll only it.
+    t << "\x1b[5;10r\x1b[10;1H\n\n\nnew";
+    const auto s = t.snap();
+    EXPECT_EQ(SnapshotRowText(*s, 3), "L3");
+    EXPECT_EQ(SnapshotRowText(*s, 4), "L7");
+    EXPECT_EQ(SnapshotRowText(*s, 6), "L9");
+    EXPECT_EQ(SnapshotRowText(*s, 7), "");
+    EXPECT_EQ(SnapshotRowText(*s, 9), "new");
+    EXPECT_EQ(SnapshotRowText(*s, 10), "L10");
+    for (int r : {0, 3, 10, 24})
+        EXPECT_FALSE(s->rowChangedSince(*before, r)) << r;
+    // Reverse index at the region's top scrolls it down.
+    t << "\x1b[5;1H\x1bM";
+    EXPECT_EQ(t.row(4), "");
+    EXPECT_EQ(t.row(5), "L7");
+    EXPECT_EQ(t.row(3), "L3");
+}
+
+TEST(Emulator, InsertAndDeleteLinesAndCharacters)
+{
+    Term t;
+    t << lines(0, 5);
+    t << "\x1b[2;1H\x1b[2L";  // insert two lines at row 2
+    EXPECT_EQ(t.row(0), "L0");
+    EXPECT_EQ(t.row(1), "");
+    EXPECT_EQ(t.row(3), "L1");
+    t << "\x1b[1M";  // delete one
+    EXPECT_EQ(t.row(1), "");
+    EXPECT_EQ(t.row(2), "L1");
+    t << "\x1b[1;1Habcdef\x1b[1;2H\x1b[2P";  // delete two characters
+    EXPECT_EQ(t.row(0), "adef");
+    t << "\x1b[1;2H\x1b[3@";  // insert three blanks
+    EXPECT_EQ(t.row(0), "a   def");
+}
+
+// Erased cells take the current colours (without bold or reverse).
+TEST(Emulator, EraseUsesTheCurrentBackground)
+{
+    struct Case {
+        const char* name;
+        const char* bytes;
+        int col, row;
+        uint16_t attr;
+    };
+    const Case cases[] = {
+        {"ED blue", "\x1b[44m\x1b[2J", 40, 12, 0x17},
+        {"EL red from cursor", "\x1b[41m\x1b[3;10H\x1b[K", 79, 2, 0x47},
+        {"EL keeps before cursor", "\x1b[41m\x1b[3;10H\x1b[K", 5, 2, 0x07},
+        {"ECH yellow on green", "\x1b[33;42m\x1b[1;1H\x1b[5X", 4, 0, 0x26},
+        {"bold and reverse not in erase", "\x1b[1;7;31;44m\x1b[2J", 0, 0, 0x14},
+        {"scrolled-in line", "\x1b[45m\x1b[25;1H\n", 0, 24, 0x57},
+    };
+    for (const Case& c : cases) {
+        Term t;
+        t << c.bytes;
+        const auto s = t.snap();
+        EXPECT_EQ(s->wide(c.col, c.row), (ScreenCell{0x20, c.attr})) << c.name;
+    }
+}
+
+TEST(Emulator, AttributeWordsForPenSettings)
+{
+    struct Case {
+        const char* sgr;
+        uint16_t attr;
+    };
+    const Case cases[] = {
+        {"", 0x07},          {"1", 0x0F},          {"30;47", 0x70},       {"35", 0x05},
+        {"36", 0x03},        {"90", 0x08},         {"1;90", 0x08},        {"97;100", 0x8F},
+        {"1;34", 0x09},      {"7", 0x70},          {"1;7", 0xF0},         {"7;33;41", 0x64},
+        {"38;5;232", 0x00},  {"38;5;250", 0x07},   {"38;5;226", 0x0E},    {"48;5;21", 0x97},
+        {"38;2;255;255;255", 0x0F}, {"38;2;10;10;120", 0x01}, {"4;3;9", 0x07}, {"31;39", 0x07},
+        {"44;49", 0x07},
+    };
+    for (const Case& c : cases) {
+        Term t;
+        t << "\x1b[" << c.sgr << "mX";
+        EXPECT_EQ(t.snap()->wide(0, 0).attr, c.attr) << "SGR " << c.sgr;
+        EXPECT_EQ(t.emu.penAttribute(), c.attr) << "SGR " << c.sgr;
+    }
+}
+
+TEST(Emulator, WideCombiningAndAstralCharacters)
+{
+    Term t(10, 3);
+    t << "e\xcc\x81|\xe6\xbc\xa2|\xf0\x9f\x98\x80|";
+    const auto s = t.snap();
+    EXPECT_EQ(s->wide(0, 0).ch, 'e');     // combining acute dropped, base kept
+    EXPECT_EQ(s->wide(1, 0).ch, '|');
+    EXPECT_EQ(s->wide(2, 0).ch, 0x6F22);  // wide: two cells
+    EXPECT_EQ(s->wide(3, 0).ch, 0x20);
+    EXPECT_EQ(s->wide(4, 0).ch, '|');
+    EXPECT_EQ(s->wide(5, 0).ch, 0xFFFD);  // outside the BMP
+    EXPECT_EQ(s->wide(6, 0).ch, 0x20);
+    EXPECT_EQ(s->wide(7, 0).ch, '|');
+    // A wide character that does not fit at the end of the line wraps whole.
+    t << "\x1b[2;10H\xe6\xbc\xa2";
+    EXPECT_EQ(t.snap()->wide(9, 1).ch, 0x20);
+    EXPECT_EQ(t.snap()->wide(0, 2).ch, 0x6F22);
+}
+
+TEST(Emulator, AutowrapAndTabs)
+{
+    Term t(10, 3);
+    t << "0123456789ab\tc";
+    EXPECT_EQ(t.row(0), "0123456789");
+    EXPECT_EQ(t.row(1), "ab      c");
+}
+
+TEST(Emulator, ResizeKeepsContentAndTheCursorRow)
+{
+    Term t(20, 10);
+    t << lines(0, 9);
+    t.emu.resize(30, 12);
+    auto s = t.snap();
+    EXPECT_EQ(s->width, 30);
+    EXPECT_EQ(s->height, 12);
+    EXPECT_EQ(SnapshotRowText(*s, 9), "L9");
+    EXPECT_EQ(s->wide(25, 11), (ScreenCell{0x20, 0x07}));
+    // Shrinking below the cursor's row drops rows from the top.
+    t.emu.resize(5, 4);
+    s = t.snap();
+    EXPECT_EQ(SnapshotRowText(*s, 3), "L9");
+    EXPECT_EQ(SnapshotRowText(*s, 0), "L6");
+    EXPECT_EQ(s->cursorY, 3);
+    t << "\r\nnext";
+    EXPECT_EQ(t.row(3), "next");
+    EXPECT_EQ(t.row(2), "L9");
+}
+
+TEST(Emulator, AlternateScreenIsSeparateAndMainComesBackUnchanged)
+{
+    Term t(20, 5);
+    t << "main\r\n";
+    t << "\x1b[?1049h\x1b[1;1Halt";
+    auto s = t.snap();
+    EXPECT_TRUE(s->alternateScreen);
+    EXPECT_EQ(SnapshotRowText(*s, 0), "alt");
+    t.emu.resize(30, 6);  // both screens follow a resize
+    t << "\x1b[?1049l";
+    s = t.snap();
+    EXPECT_FALSE(s->alternateScreen);
+    EXPECT_EQ(s->width, 30);
+    EXPECT_EQ(SnapshotRowText(*s, 0), "main");
+    EXPECT_EQ(s->cursorY, 1);  // cursor restored
+    t << "\x1b[?1049h";
+    EXPECT_EQ(t.row(0), "");  // entered again: erased
+}
+
+TEST(Emulator, TitleAndCursorVisibility)
+{
+    Term t;
+    t << "\x1b]2;first\x07";
+    EXPECT_EQ(t.emu.title(), "first");
+    EXPECT_TRUE(t.emu.takeTitleChanged());
+    EXPECT_FALSE(t.emu.takeTitleChanged());
+    t << "\x1b]0;caf\xc3\xa9 \xe2\x80\x94 2\x1b\\";
+    EXPECT_EQ(t.emu.title(), "caf\xc3\xa9 \xe2\x80\x94 2");
+    t << "\x1b[?25l";
+    EXPECT_FALSE(t.snap()->cursorVisible);
+    t << "\x1b[?25h";
+    EXPECT_TRUE(t.snap()->cursorVisible);
+}
+
+TEST(Emulator, AnswersQueriesThroughItsOutput)
+{
+    Term t;
+    t << "\x1b[5;9H\x1b[6n";
+    EXPECT_EQ(t.emu.takeOutput(), "\x1b[5;9R");
+    t << "\x1b[c";
+    EXPECT_EQ(t.emu.takeOutput().substr(0, 3), "\x1b[?");
+    EXPECT_FALSE(t.emu.hasOutput());
+}
+
+TEST(Emulator, PrepareForProgramResetsModesButKeepsCells)
+{
+    Term t(20, 6);
+    t << "keep\x1b[2;4r\x1b[?1h\x1b[31m\x1b[?1049h\x1b[?25lalt\x1b]2;t\x07\x1b[";  // ends inside a sequence
+    t.emu.prepareForProgram();
+    auto s = t.snap();
+    EXPECT_FALSE(s->alternateScreen);
+    EXPECT_EQ(SnapshotRowText(*s, 0), "keep");
+    EXPECT_TRUE(s->cursorVisible);
+    EXPECT_EQ(t.emu.penAttribute(), 0x07);
+    t << "\x1b[6;1H\nx";  // scrolls the whole screen: no region left
+    EXPECT_EQ(t.row(4), "");
+    EXPECT_EQ(t.row(5), "x");
+    EXPECT_EQ(t.row(0), "");
+}
+
+TEST(Emulator, ClearCharactersKeepsAttributesAndHomesBothCursors)
+{
+    Term t(10, 3);
+    t << "\x1b[42mabc\x1b[0m\x1b[3;5Hz";
+    t.emu.clearCharacters();
+    auto s = t.snap();
+    EXPECT_EQ(s->wide(1, 0), (ScreenCell{0x20, 0x27}));
+    EXPECT_EQ(s->wide(4, 2), (ScreenCell{0x20, 0x07}));
+    EXPECT_EQ(s->cursorX, 0);
+    EXPECT_EQ(s->cursorY, 0);
+    t << "q";
+    EXPECT_EQ(t.row(0), "q");
+}
+
+TEST(Emulator, OemCellsReuseUnchangedRowsFromThePreviousSnapshot)
+{
+    Term t(10, 3);
+    t << "\xe2\x94\x8c\xe2\x94\x80\r\n\xc3\xa9";
+    auto first = t.snap();
+    t << "\x1b[3;1Hx";
+    auto second = CaptureScreen(t.emu.model());
+    FillOemCells(*second, first.get(), OemCodepage::system());
+    EXPECT_EQ(second->oem(0, 0).ch, 0xDA);
+    EXPECT_EQ(second->oem(1, 0).ch, 0xC4);
+    EXPECT_EQ(second->oem(0, 1).ch, 0x82);
+    EXPECT_EQ(second->oem(0, 2).ch, 'x');
+    EXPECT_EQ(second->oemCells.back(), (ScreenCell{0, 0}));
+}
+
+TEST(Utf8Boundaries, IncompleteTailsAreHeldBack)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+        size_t complete;
+    };
+    const Case cases[] = {
+        {"ascii", "abc", 3},
+        {"empty", "", 0},
+        {"two-byte whole", "a\xc3\xa9", 3},
+        {"two-byte lead only", "a\xc3", 1},
+        {"three-byte one missing", "a\xe2\x82", 1},
+        {"three-byte whole", "\xe2\x82\xac", 3},
+        {"four-byte three present", "x\xf0\x9f\x98", 1},
+        {"four-byte whole", "\xf0\x9f\x98\x80", 4},
+        {"stray continuation", "a\x80", 2},
+        {"invalid lead", "a\xff", 2},
+        {"escape then lead", "\x1b[31m\xe6", 5},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CompleteUtf8Prefix(c.bytes.data(), c.bytes.size()), c.complete) << c.name;
+    const std::string s = "ab\xe2\x82\xac";
+    EXPECT_EQ(Utf8SafeCut(s.data(), s.size(), 3), 2u);
+    EXPECT_EQ(Utf8SafeCut(s.data(), s.size(), 2), 2u);
+    EXPECT_EQ(Utf8SafeCut(s.data(), s.size(), 10), 5u);
+}
