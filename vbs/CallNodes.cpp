@@ -162,10 +162,10 @@ Variant CallBuiltinNode::eval(Context& ctx) const
     size_t n = m_args.size();
     if (n < m_fn.minArgs || n > m_fn.maxArgs)
         raise(err::WrongArgs, std::u16string(m_fn.name));
-    Variant inline_[8];
+    Variant inline_[4];
     std::vector<Variant> many;
     Variant* values = inline_;
-    if (n > 8) {
+    if (n > 4) {
         many.resize(n);
         values = many.data();
     }

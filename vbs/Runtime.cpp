@@ -36,7 +36,7 @@ Variant* FrameStack::push(size_t n)
 void FrameStack::release(Mark m, Variant* base, size_t n)
 {
     for (size_t i = 0; i < n; ++i)
-        base[i] = Variant();
+        base[i].clear();
     m_chunk = m.chunk;
     m_used = m.used;
 }
