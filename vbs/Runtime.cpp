@@ -41,6 +41,42 @@ void FrameStack::release(Mark m, Variant* base, size_t n)
     m_used = m.used;
 }
 
+FrameScope::FrameScope(Context& ctx, size_t localCount, size_t paramCount)
+    : m_ctx(ctx), m_mark(ctx.stack.mark()), m_localCount(localCount)
+{
+    m_frame.locals = ctx.stack.push(localCount);
+    if (paramCount > kInlineParams) {
+        m_many.resize(paramCount);
+        m_frame.params = m_many.data();
+    } else {
+        m_frame.params = m_inline;
+    }
+}
+
+FrameScope::~FrameScope()
+{
+    if (m_caller) {
+        m_ctx.frame = m_caller;
+        m_ctx.leaveCall();
+    }
+    m_ctx.stack.release(m_mark, m_frame.locals, m_localCount);
+}
+
+void FrameScope::enter()
+{
+    m_ctx.enterCall();
+    m_caller = m_ctx.frame;
+    m_ctx.frame = &m_frame;
+}
+
+void createArrays(const std::vector<ArraySpec>& arrays, Variant* slots, size_t maxElements)
+{
+    for (const ArraySpec& a : arrays) {
+        slots[a.slot] = makeDimArray(a.counts, maxElements);
+        slots[a.slot].setFixedArray(!a.counts.empty());
+    }
+}
+
 // ---- context
 
 namespace {
