@@ -150,6 +150,34 @@ private:
     Ref<ErrObject> m_err;
 };
 
+// One call's frame: its locals on the frame stack and its parameter pointers. enter() makes
+// it the current frame (checking the call depth and the machine stack); the destructor
+// restores the caller's frame and releases the locals.
+class FrameScope {
+public:
+    FrameScope(Context& ctx, size_t localCount, size_t paramCount);
+    ~FrameScope();
+    FrameScope(const FrameScope&) = delete;
+    FrameScope& operator=(const FrameScope&) = delete;
+
+    Variant* locals() { return m_frame.locals; }
+    Variant** params() { return m_frame.params; }
+    void enter();
+
+private:
+    static constexpr size_t kInlineParams = 16;
+    Context& m_ctx;
+    FrameStack::Mark m_mark;
+    size_t m_localCount;
+    Frame m_frame;
+    Frame* m_caller = nullptr;
+    Variant* m_inline[kInlineParams];
+    std::vector<Variant*> m_many;
+};
+
+// Creates the arrays that Dim statements declare with sizes, or as dynamic arrays.
+void createArrays(const std::vector<ArraySpec>& arrays, Variant* slots, size_t maxElements);
+
 // Stores a value into a variable, refusing to replace an array that is locked.
 void storeVariable(Variant& dst, Variant value);
 // The array in a variable, made unshared before an element is written.

@@ -3,6 +3,8 @@
 // repainted at every tick. Prints the figures and, last, "ratio <changed-only / every tick>".
 //
 //   bench_desktop_cpu [--seconds N]     (default 10 s per run)
+// The program runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise, e.g.
+//   xvfb-run -a env QT_QPA_PLATFORM=xcb bench_desktop_cpu
 #include <chrono>
 #include <csignal>
 #include <cstdio>
