@@ -18,7 +18,7 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 cd "$build"
-if [ ${#ctest_args[@]} -gt 0 ] && ! ctest -N "${ctest_args[@]}" | grep -q "Test *#"; then
+if [ ${#ctest_args[@]} -gt 0 ] && ! ctest -N "${ctest_args[@]}" | grep "Test *#" >/dev/null; then
   echo "no tests selected by ${ctest_args[*]}"
   exit 0
 fi

@@ -1,0 +1,45 @@
+#pragma once
+// Reading rectangles of the screen as text: each row of the rectangle right-trimmed of
+// blanks and control characters, rows joined by a separator. The checks a script makes and
+// the checks generated from a selection read through the same routine, so a generated
+// check passes while the screen is unchanged.
+
+#include "ScreenTypes.h"
+
+#include <string>
+#include <string_view>
+
+namespace qp {
+
+class HostedConsole;
+
+// The separator of the checks and of ReadText.
+inline constexpr std::u16string_view kCheckSeparator = u"/";
+
+// Rectangles are 0-based and inclusive. Cells outside the snapshot are never read: the
+// rectangle is clipped to the snapshot, while whether separators are written still follows
+// the rectangle as given (a rectangle of several rows gives every row that lies on the
+// screen followed by the separator). A rectangle entirely off the screen reads as empty.
+
+// The UTF-16 characters of the rectangle.
+std::u16string ReadRectTextWide(const ScreenSnapshot& snapshot, const CellRect& rect,
+                                std::u16string_view separator);
+// The same, passed through the ANSI code page and back, as the checks compare it.
+std::u16string ReadRectText(const ScreenSnapshot& snapshot, const CellRect& rect,
+                            std::u16string_view separator);
+// The OEM bytes of the rectangle, taken as they are.
+std::string ReadRectTextAnsi(const ScreenSnapshot& snapshot, const CellRect& rect,
+                             std::string_view separator);
+
+// The same three over a fresh snapshot of the console.
+std::u16string ReadRectTextWide(HostedConsole& console, const CellRect& rect,
+                                std::u16string_view separator);
+std::u16string ReadRectText(HostedConsole& console, const CellRect& rect,
+                            std::u16string_view separator);
+std::string ReadRectTextAnsi(HostedConsole& console, const CellRect& rect,
+                             std::string_view separator);
+
+// The whole screen as UTF-8 lines, each right-trimmed, for reports of failed runs.
+std::string ScreenAsText(const ScreenSnapshot& snapshot);
+
+}  // namespace qp

@@ -1,0 +1,2 @@
+With Test
+End Sub ' expect syntax error 1029 at 5: Expected 'With'

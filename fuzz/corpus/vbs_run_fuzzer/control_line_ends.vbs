@@ -1,0 +1,4 @@
+Dim a
+a = "crlf"
+MsgBox a ' expect: crlfMsgBox "cr" ' expect: cr
+MsgBox "lf" ' expect: lf

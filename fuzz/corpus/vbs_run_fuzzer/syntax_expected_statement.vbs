@@ -1,0 +1,1 @@
+) ' expect syntax error 1024 at 1: Expected statement

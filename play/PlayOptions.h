@@ -1,0 +1,37 @@
+#pragma once
+// The headless player's command line:
+//   pallant-play [options] SCRIPT.vbs... [-- COMMAND ARGS...]
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qp {
+
+struct PlayOptions {
+    int columns = 80;
+    int rows = 25;
+    std::chrono::milliseconds timeLimit{0};  // per script; 0 = none
+    std::string junitFile;
+    std::string traceFile;
+    std::chrono::milliseconds keyGap{50};
+    std::chrono::milliseconds settle{200};
+    std::chrono::milliseconds pollPeriod{200};
+    bool wakeOnOutput = false;
+    std::vector<std::string> scripts;
+    std::vector<std::string> command;  // after "--"; started in each script's console first
+    bool help = false;
+    bool version = false;
+};
+
+// The options, or the error message of a usage error.
+struct ParsedOptions {
+    std::optional<PlayOptions> options;
+    std::string error;
+};
+ParsedOptions ParsePlayOptions(const std::vector<std::string>& args);
+
+std::string PlayUsage();
+
+}  // namespace qp

@@ -1,0 +1,156 @@
+#include "Report.h"
+
+#include "Codepage.h"
+#include "ScreenText.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace qp {
+
+std::string ScreenReport(const ScreenSnapshot& screen, std::string_view indent) {
+    std::vector<std::string> rows;
+    int last = screen.cursorY;
+    for (int row = 0; row < screen.height; ++row) {
+        std::u16string wide = ReadRectTextWide(screen, CellRect{0, row, screen.width - 1, row}, u"");
+        std::replace(wide.begin(), wide.end(), u'\0', u' ');
+        rows.push_back(AnsiToUtf8(Utf16ToAnsi(wide)));
+        if (!wide.empty())
+            last = std::max(last, row);
+    }
+    last = std::min<int>(last, int(rows.size()) - 1);
+    const int digits = int(std::to_string(std::max(0, last)).size());
+    std::string text;
+    for (int row = 0; row <= last; ++row) {
+        char number[16];
+        std::snprintf(number, sizeof number, "%*d|", digits, row);
+        text += std::string(indent) + number + rows[size_t(row)] + "\n";
+    }
+    return text;
+}
+
+namespace {
+
+// The length of the valid UTF-8 sequence at s[i], or 0.
+size_t utf8Length(std::string_view s, size_t i) {
+    const auto b = [&](size_t k) { return uint8_t(s[k]); };
+    const uint8_t c = b(i);
+    size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    if (n == 0 || (n > 1 && c < 0xC2) || i + n > s.size() || c > 0xF4)
+        return 0;
+    for (size_t k = 1; k < n; ++k)
+        if ((b(i + k) & 0xC0) != 0x80)
+            return 0;
+    if (n == 3 && ((c == 0xE0 && b(i + 1) < 0xA0) || (c == 0xED && b(i + 1) >= 0xA0)))
+        return 0;  // overlong, or a surrogate
+    if (n == 4 && ((c == 0xF0 && b(i + 1) < 0x90) || (c == 0xF4 && b(i + 1) >= 0x90)))
+        return 0;
+    if (n == 3 && c == 0xEF && b(i + 1) == 0xBF && (b(i + 2) == 0xBE || b(i + 2) == 0xBF))
+        return 0;  // U+FFFE and U+FFFF are not XML characters
+    return n;
+}
+
+}  // namespace
+
+std::string XmlEscape(std::string_view s, bool attribute) {
+    std::string out;
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size();) {
+        const char c = s[i];
+        switch (c) {
+        case '&': out += "&amp;"; ++i; continue;
+        case '<': out += "&lt;"; ++i; continue;
+        case '>': out += "&gt;"; ++i; continue;
+        case '"': out += "&quot;"; ++i; continue;
+        case '\'': out += "&apos;"; ++i; continue;
+        case '\n': out += attribute ? "&#10;" : "\n"; ++i; continue;
+        case '\r': out += attribute ? "&#13;" : "\r"; ++i; continue;
+        case '\t': out += attribute ? "&#9;" : "\t"; ++i; continue;
+        default: break;
+        }
+        const size_t n = utf8Length(s, i);
+        if (n == 0 || (n == 1 && uint8_t(c) < 0x20 && c != '\t' && c != '\n' && c != '\r')) {
+            out += "\xEF\xBF\xBD";
+            ++i;
+            continue;
+        }
+        out.append(s.substr(i, n));
+        i += n;
+    }
+    return out;
+}
+
+std::string JUnitXml(const std::vector<CaseResult>& cases, double totalSeconds) {
+    size_t failures = 0, errors = 0;
+    for (const CaseResult& c : cases) {
+        failures += c.status == CaseResult::Failed;
+        errors += c.status == CaseResult::NotParsed;
+    }
+    auto seconds = [](double s) {
+        char b[32];
+        std::snprintf(b, sizeof b, "%.3f", s);
+        return std::string(b);
+    };
+    const std::string counts = " tests=\"" + std::to_string(cases.size()) + "\" failures=\"" +
+                               std::to_string(failures) + "\" errors=\"" + std::to_string(errors) +
+                               "\" time=\"" + seconds(totalSeconds) + "\"";
+    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites" + counts +
+                      ">\n  <testsuite name=\"pallant-play\"" + counts + ">\n";
+    for (const CaseResult& c : cases) {
+        std::string name = c.file.substr(c.file.find_last_of('/') + 1);
+        xml += "    <testcase name=\"" + XmlEscape(name) + "\" classname=\"pallant-play\" file=\"" +
+               XmlEscape(c.file) + "\" time=\"" + seconds(c.seconds) + "\">\n";
+        if (c.status != CaseResult::Passed) {
+            const char* tag = c.status == CaseResult::Failed ? "failure" : "error";
+            xml += std::string("      <") + tag + " message=\"" + XmlEscape(c.message, true) + "\">" +
+                   XmlEscape(c.details) + "</" + tag + ">\n";
+        }
+        if (!c.output.empty())
+            xml += "      <system-out>" + XmlEscape(c.output) + "</system-out>\n";
+        xml += "    </testcase>\n";
+    }
+    return xml + "  </testsuite>\n</testsuites>\n";
+}
+
+void TraceFile::stamp() {
+    const double t = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+    char b[32];
+    std::snprintf(b, sizeof b, "[%9.3f] ", t);
+    m_out << b;
+}
+
+void TraceFile::beginScript(const std::string& file) {
+    std::lock_guard lock(m_mutex);
+    m_start = std::chrono::steady_clock::now();
+    m_out << "== " << file << "\n";
+}
+
+void TraceFile::note(std::string_view text) {
+    std::lock_guard lock(m_mutex);
+    stamp();
+    m_out << text << "\n";
+    m_out.flush();
+}
+
+void TraceFile::keySent(std::string_view method, std::string_view key) {
+    std::lock_guard lock(m_mutex);
+    stamp();
+    m_out << "key " << method << " ";
+    if (key.size() == 1 && uint8_t(key[0]) < 0x20) {
+        char b[8];
+        std::snprintf(b, sizeof b, "^%c", key[0] + 0x40);
+        m_out << b << "\n";
+    } else {
+        m_out << key << "\n";
+    }
+}
+
+void TraceFile::checkMade(std::string_view call, bool result, const ScreenSnapshot& screen) {
+    std::lock_guard lock(m_mutex);
+    stamp();
+    m_out << "check " << call << " -> " << (result ? "True" : "False") << "\n"
+          << ScreenReport(screen, "            ");
+    m_out.flush();
+}
+
+}  // namespace qp

@@ -1,0 +1,54 @@
+#pragma once
+// What the player writes: the screen as text for a failed script, the JUnit XML report and
+// the trace of keys and checks.
+
+#include "ConsoleSession.h"
+#include "ScreenTypes.h"
+
+#include <chrono>
+#include <mutex>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qp {
+
+// The screen's rows as UTF-8 text, each right-trimmed and led by its 0-based row number,
+// down to the last row that holds text or the cursor.
+std::string ScreenReport(const ScreenSnapshot& screen, std::string_view indent = "");
+
+// Text made safe for XML 1.0: markup characters escaped, characters XML cannot carry
+// (controls other than tab and line ends, invalid UTF-8) replaced by U+FFFD. In an
+// attribute, tabs and line ends are written as character references, which parsers keep
+// (a literal line end in an attribute becomes a blank).
+std::string XmlEscape(std::string_view utf8, bool attribute = false);
+
+struct CaseResult {
+    std::string file;
+    double seconds = 0;
+    enum Status { Passed, Failed, NotParsed } status = Passed;
+    std::string message;  // the error as the host shows it (one line per line)
+    std::string details;  // message, then the screen
+    std::string output;   // what the script showed with MsgBox
+};
+
+std::string JUnitXml(const std::vector<CaseResult>& cases, double totalSeconds);
+
+// Writes every key sent and every check made, with the screen at the moment of the check.
+class TraceFile final : public ScriptTraceListener {
+public:
+    explicit TraceFile(std::ostream& out) : m_out(out) {}
+    void beginScript(const std::string& file);
+    void note(std::string_view text);
+    void keySent(std::string_view method, std::string_view key) override;
+    void checkMade(std::string_view call, bool result, const ScreenSnapshot& screen) override;
+
+private:
+    void stamp();
+    std::mutex m_mutex;
+    std::ostream& m_out;
+    std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
+};
+
+}  // namespace qp

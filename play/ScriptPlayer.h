@@ -1,0 +1,35 @@
+#pragma once
+// Plays one script in a fresh hosted console and tells how it went.
+
+#include "PlayOptions.h"
+#include "Report.h"
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace qp {
+
+// A script file's lines: 8-bit text in the ANSI code page (a UTF-8 byte-order mark is
+// skipped), lines ended by CR LF, LF or CR. Nothing when the file cannot be read.
+std::optional<std::vector<std::u16string>> ReadScriptLines(const std::string& path);
+
+// The value MsgBox returns without anyone to press a button: the box's default button.
+int DefaultMsgBoxResult(int buttons);
+
+class ScriptPlayer {
+public:
+    // out receives what the scripts show (MsgBox texts, error boxes); trace may be null.
+    ScriptPlayer(const PlayOptions& options, std::ostream& out, TraceFile* trace)
+        : m_options(options), m_out(out), m_trace(trace) {}
+
+    CaseResult play(const std::string& path, const std::vector<std::u16string>& lines);
+
+private:
+    const PlayOptions& m_options;
+    std::ostream& m_out;
+    TraceFile* m_trace;
+};
+
+}  // namespace qp

@@ -1,0 +1,22 @@
+#include "AutomationError.h"
+
+#include "Codepage.h"
+
+namespace qp {
+
+vbs::ErrorInfo automationError(std::u16string_view source) {
+    vbs::ErrorInfo info{E_UNEXPECTED_CODE, std::u16string(source), u""};
+    try {
+        throw;
+    } catch (const OleError& e) {
+        if (e.code() < 0)
+            info.number = e.code();
+        info.description = AnsiToUtf16(e.what());
+    } catch (const std::exception& e) {
+        info.description = AnsiToUtf16(e.what());
+    } catch (...) {
+    }
+    return info;
+}
+
+}  // namespace qp

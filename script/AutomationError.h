@@ -1,0 +1,39 @@
+#pragma once
+// Failures of the automation objects' methods, and how they reach a caller: every exception
+// is caught at the method's boundary and becomes error information (a failure code, the
+// object's programmatic identifier as source, the exception's message as description).
+
+#include "ErrorInfo.h"
+
+#include <cstdint>
+#include <exception>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace qp {
+
+// The failure code of every error that carries none of its own: "catastrophic failure".
+inline constexpr int32_t E_UNEXPECTED_CODE = int32_t(0x8000FFFF);
+
+// An error that carries a failure code of its own (an object in another instance failed).
+class OleError : public std::runtime_error {
+public:
+    OleError(int32_t code, const std::string& message) : std::runtime_error(message), m_code(code) {}
+    int32_t code() const { return m_code; }
+
+private:
+    int32_t m_code;
+};
+
+// The silent end of an operation whose failure the user has already been shown.
+class OperationAborted : public std::runtime_error {
+public:
+    OperationAborted() : std::runtime_error("Operation aborted") {}
+};
+
+// The error information for the exception being handled (call inside a catch block):
+// E_UNEXPECTED, or the error's own code when it is an OleError with a negative code.
+vbs::ErrorInfo automationError(std::u16string_view source);
+
+}  // namespace qp

@@ -1,0 +1,151 @@
+#pragma once
+// The hosted console as the automation objects see it: the console itself, the pacing of
+// keys, the waiting periods, and the hooks through which the desktop program, the headless
+// player and (later) the automation server plug into the objects. One per hosted console;
+// every console object of the process acts on it.
+//
+// Threads: the objects' methods may run on any thread (a script's worker thread, the main
+// thread for outside callers). Configure the hooks before objects are used; all of them
+// are read under one lock and called outside it.
+
+#include "HostedConsole.h"
+#include "KeyPacer.h"
+#include "Object.h"
+#include "ScreenTypes.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+
+namespace qp {
+
+struct ScriptTimings {
+    // Between two paced keys.
+    std::chrono::milliseconds keyGap{50};
+    // Between two attempts of the waiting methods; the number of attempts follows from the
+    // time each method is given, so WaitString 3 waits about three seconds whatever it is.
+    std::chrono::milliseconds pollPeriod{200};
+    // Also check at once whenever the program's output changes the screen while a waiting
+    // method sleeps, so a wait ends as soon as its condition holds. The attempts at the
+    // periods' ends and the time budget stay as they are. Off by default: the waiting
+    // methods then sleep whole periods, as scripts written for them expect.
+    bool wakeOnOutput = false;
+};
+
+// What the objects report as they work, for a trace of a run. Called on the calling thread.
+class ScriptTraceListener {
+public:
+    virtual ~ScriptTraceListener() = default;
+    // One key as sent: the method and the key (a character or a key combination), UTF-8.
+    virtual void keySent(std::string_view method, std::string_view key) {}
+    // One check: the call as a script writes it, its result and the screen it read.
+    virtual void checkMade(std::string_view call, bool result, const ScreenSnapshot& screen) {}
+};
+
+class ConsoleSession {
+public:
+    // The console must outlive the session and every object made for it.
+    explicit ConsoleSession(HostedConsole& console, ScriptTimings timings = {});
+    ~ConsoleSession();
+    ConsoleSession(const ConsoleSession&) = delete;
+    ConsoleSession& operator=(const ConsoleSession&) = delete;
+
+    HostedConsole& console() { return m_console; }
+    KeyPacer& pacer() { return m_pacer; }
+    std::chrono::milliseconds pollPeriod() const { return m_pollPeriod; }
+
+    // PumpIfMainThread: on the thread registered as the main thread, runs its pump (which
+    // processes the pending events once); on any other thread does nothing.
+    void setMainThreadPump(std::thread::id mainThread, std::function<void()> pump);
+    void pumpIfMainThread();
+
+    // The application's error box (a program that cannot be started). Without one the
+    // message goes to standard error.
+    void setErrorBox(std::function<void(const std::string& message)> box);
+    void showError(const std::string& message);
+
+    void setTraceListener(std::shared_ptr<ScriptTraceListener> listener);
+    std::shared_ptr<ScriptTraceListener> traceListener() const;
+
+    // Runs a command line in a console of another instance and returns that console's
+    // object; used when a program is already active here. Without a runner such a call
+    // fails with RemoteConsoleUnavailable's message.
+    using RemoteRunner = std::function<vbs::ObjectRef(const std::u16string& cmdLine)>;
+    void setRemoteRunner(RemoteRunner runner);
+    vbs::ObjectRef runInAnotherInstance(const std::u16string& cmdLine);
+
+    // The process's own console object, the one scripts see as Console. The session holds
+    // a counted reference until it is cleared or the session goes away.
+    void setConsoleObject(vbs::ObjectRef object);
+    vbs::ObjectRef consoleObject() const;
+    void clearConsoleObject();
+
+    // Cuts every wait of the waiting methods short (the player's time limit). The desktop's
+    // Stop does not use it: a method that waits finishes its wait.
+    void stopWaiting();
+    void resumeWaiting() { m_stopWaiting.store(false); }
+    bool waitingStopped() const { return m_stopWaiting.load(); }
+    // Sleeps one polling period, or less when waiting is stopped meanwhile.
+    void sleepPeriod();
+    // The program's output changed the screen (called from the console's reader thread).
+    void screenChanged();
+    uint64_t outputGeneration() const { return m_outputGeneration.load(); }
+    // Sleeps until `until`: true when that time has come or waiting was stopped; false when
+    // waking on output and the screen changed since generation `seen`.
+    bool sleepUntil(std::chrono::steady_clock::time_point until, uint64_t seen);
+
+private:
+    HostedConsole& m_console;
+    KeyPacer m_pacer;
+    std::chrono::milliseconds m_pollPeriod;
+    bool m_wakeOnOutput;
+    std::atomic<bool> m_stopWaiting{false};
+    std::atomic<uint64_t> m_outputGeneration{0};
+    std::mutex m_sleepMutex;  // wakes the waiters when waiting is stopped
+    std::condition_variable m_sleepWake;
+
+    mutable std::mutex m_mutex;  // guards everything below
+    std::thread::id m_mainThread;
+    std::function<void()> m_pump;
+    std::function<void(const std::string&)> m_errorBox;
+    std::shared_ptr<ScriptTraceListener> m_trace;
+    RemoteRunner m_remoteRunner;
+    vbs::ObjectRef m_consoleObject;
+};
+
+// Forwards the console's screen changes to a session made after the console: pass it to
+// the console as its listener, then attach the session.
+class SessionScreenListener final : public ConsoleListener {
+public:
+    void attach(const std::shared_ptr<ConsoleSession>& session) {
+        std::lock_guard lock(m_mutex);
+        m_session = session;
+    }
+    void screenChanged() override {
+        std::shared_ptr<ConsoleSession> session;
+        {
+            std::lock_guard lock(m_mutex);
+            session = m_session.lock();
+        }
+        if (session)
+            session->screenChanged();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::weak_ptr<ConsoleSession> m_session;
+};
+
+// The message of a command that would have to run in another instance while the automation
+// server is not there to start one.
+inline constexpr std::string_view RemoteConsoleUnavailable =
+    "A program is already running in this console, and no other instance is available to "
+    "run the command in";
+
+}  // namespace qp

@@ -1,0 +1,35 @@
+// pallant: the desktop program. Its arguments are the command line of the program under
+// test.
+#include "ErrorBox.h"
+#include "TForm1.h"
+#include "ToolImages.h"
+
+#include <QApplication>
+#include <QIcon>
+
+#include <clocale>
+
+int main(int argc, char** argv)
+{
+    std::setlocale(LC_ALL, "");
+    // The arguments belong to the program under test: the toolkit sees none of them, or it
+    // would take options such as "--title" or "-style" for itself.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    int toolkitArgc = 1;
+    QApplication app(toolkitArgc, argv);
+    QApplication::setApplicationName(QStringLiteral("pallant"));
+    QApplication::setOrganizationName(QStringLiteral("Quorvia"));
+    qp::SetApplicationTitle(QStringLiteral("Quorvia Pallant"));
+    QApplication::setWindowIcon(qp::ToolImage(16));
+
+    qp::MainWindowOptions options;
+    // The benchmark's baseline: the display repainted at every tick.
+    options.repaintEveryTick = qEnvironmentVariableIntValue("PALLANT_REPAINT_EVERY_TICK") != 0;
+
+    qp::TForm1 form(options);
+    form.show();
+    form.ProcessCommandLine(arguments);
+    return app.exec();
+}

@@ -1,0 +1,35 @@
+#pragma once
+// TfAbout: the About box, with the link to the vendor's site and the Help button that opens
+// the manual shipped beside the program.
+
+#include <QDialog>
+
+#include <functional>
+
+namespace qp {
+
+inline constexpr const char* kVendorSite = "https://quorvia.example/pallant";
+
+// The manual beside the program: its own path with the extension ".html".
+QString HelpFilePath();
+// Opens a URL with the desktop; tests replace it to see what would be opened (an empty
+// opener restores the desktop).
+using UrlOpener = std::function<void(const QUrl&)>;
+void SetUrlOpener(UrlOpener opener);
+void OpenUrl(const QUrl& url);
+
+class TfAbout : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfAbout(QWidget* parent = nullptr);
+    void SiteHRefClick();
+    void bHelpClick();
+};
+
+// Puts a dialog in the middle of its screen.
+void CentreOnScreen(QWidget& window);
+
+// aAboutExecute: create the box, show it modally, destroy it.
+void ShowAbout(QWidget* parent);
+
+}  // namespace qp

@@ -1,0 +1,177 @@
+#include "PlayOptions.h"
+#include "Report.h"
+#include "ScriptPlayer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+
+using namespace qp;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct OptionsCase {
+    const char* name;
+    std::vector<std::string> args;
+    bool ok;
+    std::function<void(const PlayOptions&)> check;
+};
+
+class PlayOptionsTable : public ::testing::TestWithParam<OptionsCase> {};
+
+TEST_P(PlayOptionsTable, ParsesOrRefuses) {
+    const ParsedOptions p = ParsePlayOptions(GetParam().args);
+    ASSERT_EQ(p.options.has_value(), GetParam().ok) << p.error;
+    if (p.options && GetParam().check)
+        GetParam().check(*p.options);
+    if (!p.options) {
+        EXPECT_FALSE(p.error.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLines, PlayOptionsTable,
+    ::testing::Values(
+        OptionsCase{"Defaults", {"a.vbs"}, true,
+                    [](const PlayOptions& o) {
+                        EXPECT_EQ(o.columns, 80);
+                        EXPECT_EQ(o.rows, 25);
+                        EXPECT_EQ(o.keyGap, 50ms);
+                        EXPECT_EQ(o.settle, 200ms);
+                        EXPECT_EQ(o.pollPeriod, 200ms);
+                        EXPECT_EQ(o.timeLimit, 0ms);
+                        EXPECT_FALSE(o.wakeOnOutput);
+                        EXPECT_EQ(o.scripts, std::vector<std::string>{"a.vbs"});
+                        EXPECT_TRUE(o.command.empty());
+                    }},
+        OptionsCase{"Everything",
+                    {"--size", "132x43", "--time-limit=30", "--junit", "r.xml", "--trace", "t.txt", "--key-gap",
+                     "0", "--settle=5", "--poll", "10", "a.vbs", "b.vbs", "--", "bash", "--norc"},
+                    true,
+                    [](const PlayOptions& o) {
+                        EXPECT_EQ(o.columns, 132);
+                        EXPECT_EQ(o.rows, 43);
+                        EXPECT_EQ(o.timeLimit, 30s);
+                        EXPECT_EQ(o.junitFile, "r.xml");
+                        EXPECT_EQ(o.traceFile, "t.txt");
+                        EXPECT_EQ(o.keyGap, 0ms);
+                        EXPECT_EQ(o.settle, 5ms);
+                        EXPECT_EQ(o.pollPeriod, 10ms);
+                        EXPECT_EQ(o.scripts.size(), 2u);
+                        EXPECT_EQ(o.command, (std::vector<std::string>{"bash", "--norc"}));
+                    }},
+        OptionsCase{"Fast", {"--fast", "a.vbs"}, true,
+                    [](const PlayOptions& o) {
+                        EXPECT_EQ(o.keyGap, 0ms);
+                        EXPECT_EQ(o.settle, 0ms);
+                        EXPECT_EQ(o.pollPeriod, 10ms);
+                        EXPECT_TRUE(o.wakeOnOutput);
+                    }},
+        OptionsCase{"OptionsAfterDashDashBelongToTheCommand", {"a.vbs", "--", "prog", "--size", "1"}, true,
+                    [](const PlayOptions& o) { EXPECT_EQ(o.command.size(), 3u); }},
+        OptionsCase{"Help", {"--help"}, true, [](const PlayOptions& o) { EXPECT_TRUE(o.help); }},
+        OptionsCase{"NoScript", {}, false, nullptr},
+        OptionsCase{"OnlyACommand", {"--", "bash"}, false, nullptr},
+        OptionsCase{"EmptyCommand", {"a.vbs", "--"}, false, nullptr},
+        OptionsCase{"UnknownOption", {"--colour", "a.vbs"}, false, nullptr},
+        OptionsCase{"MissingValue", {"a.vbs", "--junit"}, false, nullptr},
+        OptionsCase{"SizeWithoutX", {"--size", "80", "a.vbs"}, false, nullptr},
+        OptionsCase{"SizeTooSmall", {"--size", "1x25", "a.vbs"}, false, nullptr},
+        OptionsCase{"SizeHuge", {"--size", "99999x25", "a.vbs"}, false, nullptr},
+        OptionsCase{"SizeTrailingJunk", {"--size", "80x25x", "a.vbs"}, false, nullptr},
+        OptionsCase{"NegativeGap", {"--key-gap", "-1", "a.vbs"}, false, nullptr},
+        OptionsCase{"ZeroPoll", {"--poll", "0", "a.vbs"}, false, nullptr},
+        OptionsCase{"HugeTimeLimit", {"--time-limit", "99999999999999999999", "a.vbs"}, false, nullptr},
+        OptionsCase{"FractionalTimeLimit", {"--time-limit", "1.5", "a.vbs"}, false, nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct EscapeCase {
+    const char* name;
+    std::string in, out;
+};
+
+class XmlEscapeTable : public ::testing::TestWithParam<EscapeCase> {};
+
+TEST_P(XmlEscapeTable, LeavesOnlyWhatXmlCarries) {
+    EXPECT_EQ(XmlEscape(GetParam().in), GetParam().out);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, XmlEscapeTable,
+    ::testing::Values(EscapeCase{"Plain", "Line: 3 Position: 1", "Line: 3 Position: 1"},
+                      EscapeCase{"Markup", "<a href=\"x\">&'</a>", "&lt;a href=&quot;x&quot;&gt;&amp;&apos;&lt;/a&gt;"},
+                      EscapeCase{"LineEndsAndTabsStay", "a\r\n\tb", "a\r\n\tb"},
+                      EscapeCase{"ControlsReplaced", std::string("a\0b\x1b[0m", 7), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD[0m"},
+                      EscapeCase{"BoxCharactersStay", "┌─┐", "┌─┐"},
+                      EscapeCase{"InvalidUtf8Replaced", "\xC3(\xFF", "\xEF\xBF\xBD(\xEF\xBF\xBD"},
+                      EscapeCase{"TruncatedSequence", "ab\xE2\x94", "ab\xEF\xBF\xBD\xEF\xBF\xBD"},
+                      EscapeCase{"EncodedSurrogate", "\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+                      EscapeCase{"NonCharacterFFFF", "\xEF\xBF\xBF", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(XmlEscape, AttributesKeepTheirLineEndsAsReferences) {
+    EXPECT_EQ(XmlEscape("a\r\n\tb", true), "a&#13;&#10;&#9;b");
+}
+
+TEST(JUnitXml, CountsFailuresAndErrorsAndEscapesTheirText) {
+    std::vector<CaseResult> cases(3);
+    cases[0].file = "dir/pass.vbs";
+    cases[0].output = "shown <1>\n";
+    cases[1].file = "fail.vbs";
+    cases[1].status = CaseResult::Failed;
+    cases[1].message = "Line: 2 Position: 3\nNot found string 'a&b'";
+    cases[1].details = cases[1].message + "\n0|screen";
+    cases[2].file = "syntax.vbs";
+    cases[2].status = CaseResult::NotParsed;
+    const std::string xml = JUnitXml(cases, 1.5);
+    EXPECT_NE(xml.find("<testsuites tests=\"3\" failures=\"1\" errors=\"1\" time=\"1.500\">"), std::string::npos);
+    EXPECT_NE(xml.find("<testcase name=\"pass.vbs\" classname=\"pallant-play\" file=\"dir/pass.vbs\""),
+              std::string::npos);
+    EXPECT_NE(xml.find("<system-out>shown &lt;1&gt;\n</system-out>"), std::string::npos);
+    EXPECT_NE(xml.find("<failure message=\"Line: 2 Position: 3&#10;Not found string &apos;a&amp;b&apos;\">"),
+              std::string::npos);
+    EXPECT_NE(xml.find("<error message=\"\">"), std::string::npos);
+}
+
+TEST(ScreenReport, NumbersRowsDownToTheLastTextOrCursor) {
+    ScreenSnapshot s;
+    s.width = 4;
+    s.height = 12;
+    s.wideCells.assign(4 * 12 + 1, ScreenCell{u' ', 7});
+    s.wideCells[0].ch = u'a';
+    s.wideCells[4 * 2 + 1].ch = u'b';
+    s.wideCells[4 * 3].ch = 0;  // a never-written cell inside a row shows as a blank
+    s.wideCells[4 * 3 + 1].ch = u'c';
+    s.cursorY = 10;
+    EXPECT_EQ(ScreenReport(s), " 0|a\n 1|\n 2| b\n 3| c\n 4|\n 5|\n 6|\n 7|\n 8|\n 9|\n10|\n");
+    s.cursorY = 0;
+    EXPECT_EQ(ScreenReport(s, "> "), "> 0|a\n> 1|\n> 2| b\n> 3| c\n");
+}
+
+TEST(DefaultMsgBoxResult, IsTheBoxsDefaultButton) {
+    EXPECT_EQ(DefaultMsgBoxResult(0), 1);           // OK
+    EXPECT_EQ(DefaultMsgBoxResult(4), 6);           // Yes No: Yes
+    EXPECT_EQ(DefaultMsgBoxResult(4 + 256), 7);     // second button default: No
+    EXPECT_EQ(DefaultMsgBoxResult(2 + 512), 5);     // Abort Retry Ignore, third: Ignore
+    EXPECT_EQ(DefaultMsgBoxResult(1 + 512), 1);     // no third button: the first
+    EXPECT_EQ(DefaultMsgBoxResult(15), 1);          // unknown kinds act as OK
+    EXPECT_EQ(DefaultMsgBoxResult(-1), 1);
+    EXPECT_EQ(DefaultMsgBoxResult(64 + 3), 6);      // icons do not matter
+}
+
+TEST(ReadScriptLines, SplitsEveryLineEndAndSkipsTheByteOrderMark) {
+    const std::string path = ::testing::TempDir() + "/lines.vbs";
+    {
+        std::ofstream f(path, std::ios::binary);
+        f << "\xEF\xBB\xBF" "a\r\nb\nc\rd\r\n\r\ne";
+    }
+    const auto lines = ReadScriptLines(path);
+    ASSERT_TRUE(lines);
+    EXPECT_EQ(*lines, (std::vector<std::u16string>{u"a", u"b", u"c", u"d", u"", u"e"}));
+    std::remove(path.c_str());
+    EXPECT_FALSE(ReadScriptLines(path));
+}
+
+}  // namespace

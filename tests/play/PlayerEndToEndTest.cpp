@@ -1,0 +1,191 @@
+// pallant-play as a user runs it: scripts played against real programs in the real pty.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+
+struct PlayRun {
+    int status = -1;
+    std::string output;
+};
+
+std::string script(const char* name) {
+    return std::string(QP_SOURCE_DIR) + "/tests/play/scripts/" + name;
+}
+
+std::string helper(const char* name) {
+    return std::string(QP_TEST_HELPERS_DIR) + "/" + name;
+}
+
+// Runs the player with the fast timings unless told otherwise; stdout and stderr together.
+PlayRun play(const std::string& args, bool fast = true) {
+    const std::string command =
+        std::string(QP_PLAY_BIN) + (fast ? " --fast " : " ") + args + " 2>&1";
+    PlayRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    std::array<char, 4096> buffer;
+    size_t n;
+    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        run.output.append(buffer.data(), n);
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+struct PassingCase {
+    const char* name;
+    const char* script;
+    std::string command;  // after --
+    const char* shown;    // expected in the output
+};
+
+class PassingScripts : public ::testing::TestWithParam<PassingCase> {};
+
+TEST_P(PassingScripts, PassAndExitZero) {
+    const PassingCase& c = GetParam();
+    const PlayRun r = play(script(c.script) + (c.command.empty() ? "" : " -- " + c.command));
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_TRUE(contains(r.output, std::string("PASS ") + script(c.script))) << r.output;
+    EXPECT_TRUE(contains(r.output, "1 passed, 0 failed")) << r.output;
+    EXPECT_TRUE(contains(r.output, c.shown)) << r.output;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Programs, PassingScripts,
+    ::testing::Values(
+        PassingCase{"TypingIntoBash", "bash_echo.vbs", "env PS1='$ ' bash --norc --noprofile", "PASS"},
+        PassingCase{"DelayedOutput", "delayed_output.vbs", "", "PASS"},
+        PassingCase{"ReadTextIntoAVariable", "read_text.vbs", "", "read Quorvia\n"},
+        PassingCase{"KillAProgramThatIgnoresSignals", "kill_ignoring.vbs", helper("qp_stubborn"), "PASS"},
+        PassingCase{"IsProcessActiveAfterExit", "process_exit.vbs", "", "ended\n"},
+        PassingCase{"DialogBoxFoundByCheckWindow", "dialog_box.vbs", "", "PASS"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Player, AFailingGeneratedCheckIsReportedWithLinePositionAndScreen) {
+    const PlayRun r = play(script("failing_check.vbs"));
+    EXPECT_EQ(r.status, 1) << r.output;
+    EXPECT_TRUE(contains(r.output, "FAIL " + script("failing_check.vbs"))) << r.output;
+    EXPECT_TRUE(contains(r.output, "Line: 5 Position: ")) << r.output;
+    EXPECT_TRUE(contains(r.output, "\nNot found string 'expected text'\n")) << r.output;
+    EXPECT_TRUE(contains(r.output, "0|something else\n")) << r.output;
+    EXPECT_FALSE(contains(r.output, "not reached")) << r.output;
+}
+
+TEST(Player, AScriptThatDoesNotParseExitsTwoAndRunsNothing) {
+    const PlayRun r = play(script("syntax_error.vbs"));
+    EXPECT_EQ(r.status, 2) << r.output;
+    EXPECT_TRUE(contains(r.output, "Line: 2 Position: ")) << r.output;
+    EXPECT_FALSE(contains(r.output, "never shown")) << r.output;
+}
+
+TEST(Player, UsageErrorsExitTwo) {
+    EXPECT_EQ(play("").status, 2);
+    EXPECT_EQ(play("--size 80 " + script("read_text.vbs")).status, 2);
+    const PlayRun missing = play("/nonexistent/script.vbs");
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_TRUE(contains(missing.output, "/nonexistent/script.vbs")) << missing.output;
+    EXPECT_EQ(play("--help").status, 0);
+}
+
+TEST(Player, TheTimeLimitEndsAScriptThatWaits) {
+    const auto start = std::chrono::steady_clock::now();
+    const PlayRun r = play("--time-limit 1 " + script("time_limit.vbs"));
+    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(r.status, 1) << r.output;
+    EXPECT_TRUE(contains(r.output, "pausing\n")) << r.output;
+    EXPECT_TRUE(contains(r.output, "Time limit of 1 s exceeded")) << r.output;
+    EXPECT_FALSE(contains(r.output, "not reached")) << r.output;
+    EXPECT_LT(took, 10.0);
+}
+
+TEST(Player, ACommandThatCannotStartFailsTheScript) {
+    const PlayRun r = play(script("read_text.vbs") + " -- /nonexistent/program");
+    EXPECT_EQ(r.status, 1) << r.output;
+    EXPECT_TRUE(contains(r.output, "Can't execute \"/nonexistent/program\"")) << r.output;
+}
+
+TEST(Player, SeveralScriptsWriteTheCountJUnitAndTrace) {
+    const std::string dir = ::testing::TempDir();
+    const std::string junit = dir + "/play-report.xml", trace = dir + "/play-trace.txt";
+    const PlayRun r = play("--junit " + junit + " --trace " + trace + " " + script("read_text.vbs") + " " +
+                       script("failing_check.vbs") + " " + script("delayed_output.vbs"));
+    EXPECT_EQ(r.status, 1) << r.output;
+    EXPECT_TRUE(contains(r.output, "2 passed, 1 failed\n")) << r.output;
+
+    const std::string xml = readFile(junit);
+    EXPECT_TRUE(contains(xml, "tests=\"3\" failures=\"1\" errors=\"0\"")) << xml;
+    EXPECT_TRUE(contains(xml, "<failure message=\"Line: 5 Position: 3&#10;Not found string &apos;expected text&apos;\">"))
+        << xml;
+    EXPECT_TRUE(contains(xml, "<system-out>read Quorvia\n</system-out>")) << xml;
+
+    const std::string t = readFile(trace);
+    EXPECT_TRUE(contains(t, "== " + script("failing_check.vbs"))) << t;
+    EXPECT_TRUE(contains(t, "check CheckString(0, 0, \"expected text\") -> False")) << t;
+    EXPECT_TRUE(contains(t, "|something else")) << t;
+}
+
+TEST(Player, KeysAreTracedOneByOne) {
+    const std::string trace = ::testing::TempDir() + "/play-keys.txt";
+    const PlayRun r = play("--trace " + trace + " " + script("bash_echo.vbs") + " -- env PS1='$ ' bash --norc --noprofile");
+    EXPECT_EQ(r.status, 0) << r.output;
+    const std::string t = readFile(trace);
+    EXPECT_TRUE(contains(t, "key PutKeys e\n")) << t;
+    EXPECT_TRUE(contains(t, "key PutControl <Enter>\n")) << t;
+    EXPECT_TRUE(contains(t, "check WaitString(5, 0, 1, \"hello\") -> True")) << t;
+}
+
+std::string examples(std::initializer_list<const char*> names) {
+    std::string list;
+    for (const char* name : names)
+        list += " " + std::string(QP_SOURCE_DIR) + "/examples/" + name;
+    return list;
+}
+
+TEST(Player, TheExamplesPassWithTheDesignedTimings) {
+    const PlayRun r = play(examples({"demo.vbs", "shell_session.vbs", "dialog_menu.vbs", "recorded.vbs"}), false);
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_TRUE(contains(r.output, "bc says 2^10 = 1024\n")) << r.output;
+    EXPECT_TRUE(contains(r.output, "4 passed, 0 failed\n")) << r.output;
+}
+
+TEST(Player, ExamplesThatWaitForTheirProgramPassWithTheFastTimings) {
+    // demo.vbs and recorded.vbs type into bc, which shows no prompt to wait for: they need
+    // the settle after the start.
+    const PlayRun r = play(examples({"shell_session.vbs", "dialog_menu.vbs"}));
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_TRUE(contains(r.output, "2 passed, 0 failed\n")) << r.output;
+}
+
+TEST(Player, DesignedTimingsByDefault) {
+    // Ten keys with the designed 50 ms gap take at least 450 ms.
+    const std::string path = ::testing::TempDir() + "/paced.vbs";
+    {
+        std::ofstream f(path, std::ios::binary);
+        f << "Console.PutKeys \"x\"\r\nt = Timer\r\nConsole.PutKeys \"0123456789\"\r\n"
+             "If Timer - t < 0.45 Then Err.Raise 1, \"\", \"too fast: \" & (Timer - t)\r\n";
+    }
+    const PlayRun r = play(path, false);
+    EXPECT_EQ(r.status, 0) << r.output;
+}
+
+}  // namespace

@@ -1,0 +1,2 @@
+MsgBox "never shown"
+If Then

@@ -1,0 +1,3 @@
+MsgBox "pausing"
+Console.Pause 60
+MsgBox "not reached"

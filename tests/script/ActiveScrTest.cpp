@@ -1,0 +1,176 @@
+#include "ScriptTestSupport.h"
+
+#include "ActiveScr.h"
+#include "Text.h"
+#include "ZEBConsApp.h"
+
+#include <atomic>
+#include <thread>
+
+using namespace qp;
+using namespace qp::test;
+
+namespace {
+
+std::vector<std::u16string> lines(std::initializer_list<const char16_t*> text) {
+    return std::vector<std::u16string>(text.begin(), text.end());
+}
+
+// A host with the named item Console over a real console, recording what it shows.
+class HostTest : public ConsoleObjectTest {
+protected:
+    void SetUp() override {
+        session->setConsoleObject(obj);
+        host.setNamedItems({u"Console"});
+        host.setOnGetNamedItem([this](const std::u16string& name, vbs::ObjectRef& o) {
+            if (name == u"Console")
+                o = session->consoleObject();
+        });
+        host.setErrorBox([this](const std::u16string& message, const std::u16string& caption) {
+            std::lock_guard lock(m_mutex);
+            shown.push_back(message);
+            captions.push_back(caption);
+        });
+        host.setMsgBox([this](std::u16string_view text, int, std::u16string_view) {
+            std::lock_guard lock(m_mutex);
+            boxes.emplace_back(text);
+            return 1;
+        });
+    }
+    void TearDown() override { session->clearConsoleObject(); }
+
+    void run(std::initializer_list<const char16_t*> text) {
+        host.setLines(lines(text));
+        host.RunScript();
+    }
+
+    TVBScript host;
+    std::mutex m_mutex;
+    std::vector<std::u16string> shown, captions, boxes;
+};
+
+TEST_F(HostTest, ASyntaxErrorIsShownOnceAndNothingRuns) {
+    run({u"MsgBox \"first\"", u"x = 1", u"If Then", u"MsgBox \"last\""});
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].substr(0, 9), u"Line: 3 P");
+    EXPECT_NE(shown[0].find(u"\r\n"), std::u16string::npos);
+    EXPECT_EQ(captions[0], u"Error");
+    EXPECT_TRUE(boxes.empty());
+    ASSERT_EQ(host.lastErrors().size(), 1u);
+    EXPECT_TRUE(host.lastErrors()[0].syntax);
+}
+
+TEST_F(HostTest, AnEmptyScriptRunsWithoutAMessage) {
+    run({});
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(host.lastOutcome(), vbs::RunOutcome::Completed);
+    EXPECT_TRUE(host.Idle());
+}
+
+TEST_F(HostTest, AFailedGeneratedCheckIsShownWithLineAndPosition) {
+    run({u"x = 1",
+         u"If Not Console.CheckString(0, 0, \"absent\") Then",
+         u"  Err.Raise 1, \"\", \"Not found string 'absent'\"",
+         u"End If",
+         u"MsgBox \"not reached\""});
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].substr(0, 9), u"Line: 3 P");
+    EXPECT_NE(shown[0].find(u"\r\nNot found string 'absent'"), std::u16string::npos);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(host.lastOutcome(), vbs::RunOutcome::Failed);
+}
+
+TEST_F(HostTest, AnErrorWithoutDescriptionIsNotShown) {
+    run({u"Err.Raise 1, \"\", \"\""});
+    EXPECT_TRUE(shown.empty());
+    ASSERT_EQ(host.lastErrors().size(), 1u);
+}
+
+TEST_F(HostTest, ConsoleMethodsRunAndCheckWindowWorksWithoutThePrefix) {
+    run({u"Console.RunCommand \"printf hello\"",
+         u"If Not Console.WaitString(5, 0, 0, \"hello\") Then Err.Raise 1, \"\", \"no hello\"",
+         u"Console.ReadText 0, 0, 4, 0, text",
+         u"MsgBox text",
+         u"If Not CheckWindow(0,0,0,0) Then Err.Raise 1, \"\", \"Not found window 0,0,0,0\""});
+    EXPECT_TRUE(shown.empty()) << (shown.empty() ? "" : vbs::toUtf8(shown[0]));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], u"hello");
+}
+
+TEST_F(HostTest, AMethodsFailureIsARunTimeErrorWithItsDescription) {
+    obj->RunCommand(u"sleep 5");
+    run({u"On Error Resume Next",
+         u"Console.RunCommand \"true\"",
+         u"MsgBox Err.Source & \"|\" & Hex(Err.Number)",
+         u"On Error GoTo 0",
+         u"Console.RunCommand \"true\""});
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], u"QuorviaPallant.ZEBConsole|8000FFFF");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].substr(0, 9), u"Line: 5 P");
+    EXPECT_NE(shown[0].find(u"already running"), std::u16string::npos);
+}
+
+TEST_F(HostTest, TwoRunsDoNotShareVariables) {
+    run({u"x = 5"});
+    run({u"MsgBox \"[\" & x & \"]\""});
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], u"[]");
+}
+
+TEST_F(HostTest, AnUnknownNamedItemFailsInGetItemInfoAndInTheScript) {
+    host.setNamedItems({u"Console", u"Missing"});
+    TActiveScriptSite site(&host);
+    vbs::ObjectRef unk(obj);
+    const CoClassInfo* info = &ZEBConsAppClass;
+    EXPECT_EQ(site.GetItemInfo(u"Missing", SCRIPTINFO_IUNKNOWN, &unk, &info), DISP_E_PARAMNOTFOUND_CODE);
+    EXPECT_FALSE(unk);
+    EXPECT_EQ(info, nullptr);
+    EXPECT_EQ(site.GetItemInfo(u"console", SCRIPTINFO_IUNKNOWN, &unk, nullptr), DISP_E_PARAMNOTFOUND_CODE);
+    EXPECT_EQ(site.GetItemInfo(u"Console", SCRIPTINFO_IUNKNOWN, &unk, nullptr), S_OK_CODE);
+    EXPECT_EQ(unk.get(), obj.get());
+    EXPECT_EQ(site.GetItemInfo(u"Console", SCRIPTINFO_ITYPEINFO, nullptr, &info), S_OK_CODE);
+    EXPECT_EQ(info, &ZEBConsoleClass);
+
+    run({u"Missing.Foo"});
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].substr(0, 9), u"Line: 1 P");
+}
+
+TEST_F(HostTest, WithoutAConsoleObjectTheFirstUseOfConsoleFails) {
+    session->clearConsoleObject();
+    run({u"x = 1", u"Console.Pause 0"});
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].substr(0, 9), u"Line: 2 P");
+}
+
+TEST_F(HostTest, IdleAndInterruptFromAnotherThread) {
+    EXPECT_TRUE(host.Idle());
+    host.Interrupt();  // nothing runs: nothing happens
+    host.setLines(lines({u"Console.Pause 1", u"MsgBox \"after the pause\""}));
+    std::thread worker([this] { host.RunScript(); });
+    bool sawBusy = false;
+    for (int i = 0; i < 100 && !sawBusy; ++i) {
+        sawBusy = !host.Idle();
+        std::this_thread::sleep_for(5ms);
+    }
+    EXPECT_TRUE(sawBusy);
+    const auto start = std::chrono::steady_clock::now();
+    host.Interrupt();
+    worker.join();
+    // The pause was not broken into; the statement after it did not run.
+    EXPECT_GT(secondsSince(start), 0.5);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(host.Idle());
+    EXPECT_EQ(host.lastOutcome(), vbs::RunOutcome::Interrupted);
+}
+
+TEST(ScriptErrorMessage, IsLineAndPositionFromOneThenTheDescription) {
+    vbs::ScriptError e;
+    e.line = 4;
+    e.position = 2;
+    e.description = u"Not found string 'Hello'";
+    EXPECT_EQ(ScriptErrorMessage(e), u"Line: 5 Position: 3\r\nNot found string 'Hello'");
+}
+
+}  // namespace

@@ -1,0 +1,282 @@
+// The main window with the real hosted console: start-up, caption, actions, dialogs,
+// refreshing and closing.
+#include "ActionTable.h"
+#include "CommandLine.h"
+#include "DockSite.h"
+#include "KeyReceiver.h"
+#include "MainWindowFixture.h"
+#include "TDisplay.h"
+#include "uAbout.h"
+#include "uRunCommand.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QFontInfo>
+#include <QTemporaryDir>
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QToolBar>
+
+#include <csignal>
+
+using namespace qp;
+using namespace qp::test;
+
+using MainWindow = MainWindowFixture;
+
+TEST_F(MainWindow, ActionsCarryTheTablesTextsAndImages)
+{
+    for (const ActionSpec& spec : kActionTable) {
+        SCOPED_TRACE(std::string(spec.name));
+        QAction* a = form->action(spec.id);
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->text().toStdString(), spec.caption);
+        if (spec.id != ActionId::aShowConsole)
+            EXPECT_EQ(a->toolTip().toStdString(), spec.hint);
+        EXPECT_FALSE(a->icon().isNull());
+    }
+    // No console window here: Show Console is disabled and its hint says why.
+    EXPECT_FALSE(form->action(ActionId::aShowConsole)->isEnabled());
+    EXPECT_TRUE(form->action(ActionId::aShowConsole)->toolTip().startsWith("Show console window"));
+    EXPECT_TRUE(form->action(ActionId::aStop)->isChecked());
+
+    QStringList bar;
+    for (QAction* a : form->ToolBar2()->actions())
+        bar << (a->isSeparator() ? QStringLiteral("|") : a->objectName());
+    EXPECT_EQ(bar.join(' ').toStdString(),
+              "aNewWindow aRun | aCopy aScreenShot aPaste | aShowConsole aShowScript | aFont | aAbout");
+}
+
+TEST_F(MainWindow, LayoutStartsWithCollapsedPanelsAndTheConsolePage)
+{
+    EXPECT_EQ(form->windowTitle(), "Quorvia Pallant");
+    EXPECT_EQ(form->ScriptPanel()->height(), 1);
+    EXPECT_EQ(form->Panel1()->width(), 1);
+    EXPECT_EQ(form->Panel2()->width(), 1);
+    EXPECT_EQ(form->PageControl1()->count(), 1);
+    EXPECT_EQ(form->PageControl1()->tabText(0), "Console");
+    EXPECT_EQ(form->PageControl1GetImageIndex(0), -1);
+    EXPECT_EQ(form->KeyReceiver()->geometry(), QRect(9, 41, 112, 56));
+    // The key receiver lies under the page control.
+    EXPECT_NE(form->childAt(QPoint(60, 70)), form->KeyReceiver());
+    EXPECT_EQ(form->focusWidget(), form->KeyReceiver());
+    EXPECT_EQ(form->Timer1()->interval(), 100);
+    EXPECT_TRUE(form->Timer1()->isActive());
+}
+
+TEST_F(MainWindow, CommandLineRulesDecideWhatRuns)
+{
+    form->ProcessCommandLine({});
+    EXPECT_FALSE(form->IsProgramActive());
+    form->ProcessCommandLine({"-Embedding"});
+    EXPECT_FALSE(form->IsProgramActive());
+
+    // Other letter case is a command, and a command that cannot start leaves the window
+    // open with nothing running.
+    auto box = answerNextBox("OK");
+    form->ProcessCommandLine({"-embedding"});
+    EXPECT_TRUE(box->seen);
+    EXPECT_EQ(box->text, "Can't execute \"-embedding\"");
+    EXPECT_FALSE(form->IsProgramActive());
+    EXPECT_TRUE(form->isVisible());
+
+    form->ProcessCommandLine({"sh", "-c", "exec sleep 30"});
+    EXPECT_TRUE(form->IsProgramActive());
+}
+
+TEST(CommandLine, ArgumentsBecomeOneCommandLine)
+{
+    QTemporaryDir dir;
+    const std::string spaced = dir.filePath("my tool").toStdString();
+    QFile tool(QString::fromStdString(spaced));
+    ASSERT_TRUE(tool.open(QIODevice::WriteOnly));
+    tool.close();
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        std::string command;
+    };
+    const Case cases[] = {
+        {"plain words", {"sh", "-c", "true"}, "sh -c true"},
+        {"a path with a blank and a switch", {spaced, "/x"}, "\"" + spaced + "\" /x"},
+        {"a lone existing path with a blank stays one program", {spaced}, "\"" + spaced + "\""},
+        // What a second instance gets from RunInNewWindow: the whole command as one argument.
+        {"a lone command line with blanks runs as it is", {"  sh -c \"exit 3\" "}, "sh -c \"exit 3\""},
+        {"arguments without a blank are trimmed", {"ls\n", "\t-l\r"}, "ls -l"},
+        {"an argument with a blank is quoted", {"echo", " a b "}, "echo \" a b \""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(CommandFromArguments(c.args), c.command);
+    }
+}
+
+TEST_F(MainWindow, CaptionCarriesTheConsoleTitleWhileTheProgramRuns)
+{
+    ASSERT_TRUE(form->RunInConsole("sh -c \"printf '\\033]0;probe title\\007'; exec sleep 30\""));
+    EXPECT_TRUE(waitFor([&] { return form->windowTitle() == "probe title ~ Quorvia Pallant"; }));
+    form->KillProgram();
+    EXPECT_TRUE(waitFor([&] { return form->windowTitle() == "Quorvia Pallant"; }));
+    EXPECT_FALSE(form->IsProgramActive());
+}
+
+TEST_F(MainWindow, ScreenIsMirroredAndTheWindowFitsTheDisplay)
+{
+    ASSERT_TRUE(form->RunInConsole("sh -c \"printf 'mirrored text'; exec sleep 30\""));
+    EXPECT_TRUE(waitFor([&] { return form->Display1()->Lines().value(0).startsWith("mirrored text"); }));
+    TDisplay* d = form->Display1();
+    EXPECT_EQ(d->size(), QSize(80 * d->CellWidth(), 25 * d->CellHeight()));
+    // The scroll box shows the whole display (up to the desktop's size).
+    QScrollArea* box = form->ScrollBox1();
+    const int frame = box->viewport()->mapTo(box, QPoint(0, 0)).x();
+    if (form->width() < form->screen()->availableGeometry().width())
+        EXPECT_EQ(box->width(), d->width() + 2 * frame);
+}
+
+TEST_F(MainWindow, AStaticScreenIsNotRepainted)
+{
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            paints += e->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    ASSERT_TRUE(form->RunInConsole("sh -c \"printf 'still'; exec sleep 30\""));
+    EXPECT_TRUE(waitFor([&] { return form->Display1()->Lines().value(0).startsWith("still"); }));
+    QTest::qWait(300);
+    form->Display1()->installEventFilter(&counter);
+    QTest::qWait(1000);  // ten ticks
+    EXPECT_LE(counter.paints, 1);
+
+    form->Display1()->setRepaintEveryTick(true);
+    counter.paints = 0;
+    QTest::qWait(1000);
+    EXPECT_GE(counter.paints, 5);
+    form->Display1()->removeEventFilter(&counter);
+}
+
+TEST_F(MainWindow, ClosingAsksAndNoKeepsEverythingRunning)
+{
+    ASSERT_TRUE(form->RunInConsole("sh -c \"exec sleep 30\""));
+    const int pid = form->console()->programPid();
+    auto no = answerNextBox("&No");
+    form->close();
+    EXPECT_TRUE(no->seen);
+    EXPECT_EQ(no->title, "Confirm");
+    EXPECT_EQ(no->text, "Do you want to quit?");
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(form->IsProgramActive());
+
+    auto yes = answerNextBox("&Yes");
+    form->close();
+    EXPECT_TRUE(yes->seen);
+    EXPECT_FALSE(form->isVisible());
+    // Destroying the window ends the program under test.
+    form.reset();
+    EXPECT_NE(::kill(pid, 0), 0);
+}
+
+TEST_F(MainWindow, RunDialogGivesTheCommandOnlyWhenConfirmed)
+{
+    auto type = [](const QString& text, const char* button) {
+        QTimer::singleShot(50, [text, button] {
+            auto* dialog = qobject_cast<TfRunCommand*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(dialog->windowTitle(), "Run new command");
+            EXPECT_EQ(dialog->size(), QSize(561, 101));
+            dialog->edit()->setText(text);
+            dialog->findChild<QPushButton*>(button)->click();
+        });
+    };
+    QString command = "unchanged";
+    type("ignored", "cancel");
+    EXPECT_FALSE(ShowRunDialog(form.get(), command));
+    EXPECT_EQ(command, "unchanged");
+    type("", "ok");
+    EXPECT_TRUE(ShowRunDialog(form.get(), command));
+    EXPECT_EQ(command, "");
+    type("sh -c \"exec sleep 30\"", "ok");
+    form->action(ActionId::aRun)->trigger();
+    EXPECT_TRUE(form->IsProgramActive());
+    EXPECT_EQ(form->focusWidget(), form->KeyReceiver());
+    EXPECT_EQ(QString(TfRunCommand::kFileFilter),
+              "All executable files (*.com *.exe *.bat *.cmd *.lnk);;All files (*.*)");
+}
+
+TEST_F(MainWindow, AboutBoxHelpOpensTheManualBesideTheProgram)
+{
+    std::vector<QUrl> opened;
+    SetUrlOpener([&](const QUrl& url) { opened.push_back(url); });
+    QTimer::singleShot(50, [] {
+        auto* about = qobject_cast<TfAbout*>(QApplication::activeModalWidget());
+        ASSERT_NE(about, nullptr);
+        EXPECT_EQ(about->windowTitle(), "About");
+        about->findChild<QPushButton*>("help")->click();
+    });
+    form->action(ActionId::aAbout)->trigger();
+    SetUrlOpener(nullptr);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], QUrl::fromLocalFile(HelpFilePath()));
+    EXPECT_TRUE(HelpFilePath().endsWith(".html"));
+    // The desktop program's own manual is copied beside it.
+    EXPECT_TRUE(QFileInfo::exists(QCoreApplication::applicationDirPath() + "/pallant.html"));
+}
+
+TEST_F(MainWindow, RecordAndStopSwitchRecordingAndTheTabImages)
+{
+    EXPECT_FALSE(form->Recording());
+    form->sbRecordClick();
+    EXPECT_TRUE(form->Recording());
+    form->updateActions();
+    EXPECT_TRUE(form->action(ActionId::aStop)->isEnabled());
+    EXPECT_FALSE(form->action(ActionId::aStop)->isChecked());
+    form->aStopExecute();
+    EXPECT_FALSE(form->Recording());
+    form->updateActions();
+    EXPECT_TRUE(form->action(ActionId::aStop)->isChecked());
+}
+
+TEST_F(MainWindow, FontDialogOffersFixedPitchFontsAndTheChoiceReachesTheProfile)
+{
+    QTimer::singleShot(50, [] {
+        auto* dialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_TRUE(dialog->testOption(QFontDialog::MonospacedFonts));
+        QFont chosen = dialog->currentFont();
+        chosen.setPointSize(16);
+        dialog->setCurrentFont(chosen);
+        dialog->accept();
+    });
+    const int before = form->Display1()->CellHeight();
+    form->action(ActionId::aFont)->trigger();
+    EXPECT_GT(form->Display1()->CellHeight(), before);
+    EXPECT_TRUE(QFontInfo(form->Display1()->font()).fixedPitch());
+    EXPECT_EQ(form->console()->displayFont().size, 16);
+}
+
+TEST_F(MainWindow, AProfileSetsTheConsoleSizeAndTheDisplayFont)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString program = dir.filePath("profiled");
+    QFile script(program);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nprintf profiled\nexec sleep 30\n");
+    script.close();
+    script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+    QFile profile(dir.filePath("profiled.vdesk"));
+    ASSERT_TRUE(profile.open(QIODevice::WriteOnly));
+    profile.write("[Console]\nWidth=100\nHeight=30\nFont.Name=DejaVu Sans Mono\nFont.Size=14\n");
+    profile.close();
+
+    ASSERT_TRUE(form->RunInConsole(program.toStdString()));
+    TDisplay* d = form->Display1();
+    EXPECT_TRUE(waitFor([&] { return d->Cols() == 100 && d->Rows() == 30; }));
+    EXPECT_TRUE(waitFor([&] { return d->font().pointSize() == 14; }));
+    EXPECT_EQ(d->size(), QSize(100 * d->CellWidth(), 30 * d->CellHeight()));
+}

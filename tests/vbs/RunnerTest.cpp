@@ -1,0 +1,98 @@
+// The pallant-vbs program: what it prints, where, and how it exits.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string slurp(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+Outcome runFile(const std::string& contents)
+{
+    fs::path dir = fs::temp_directory_path() / ("pallant-vbs-test-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    fs::path script = dir / "script.vbs";
+    std::ofstream(script, std::ios::binary) << contents;
+    std::string cmd = std::string("'") + QP_VBS_RUNNER + "' '" + script.string() + "' > '" + (dir / "out").string()
+        + "' 2> '" + (dir / "err").string() + "'";
+    int raw = std::system(cmd.c_str());
+    Outcome o;
+    o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    o.out = slurp(dir / "out");
+    o.err = slurp(dir / "err");
+    fs::remove_all(dir);
+    return o;
+}
+
+TEST(Runner, PrintsMsgBoxTextsOneLineEach)
+{
+    Outcome o = runFile("MsgBox \"one\"\r\nMsgBox 2\r\n");
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.out, "one\n2\n");
+    EXPECT_EQ(o.err, "");
+}
+
+TEST(Runner, RuntimeErrorGoesToStandardErrorWithExitOne)
+{
+    Outcome o = runFile("MsgBox \"before\"\r\n  x = 1 / 0\r\nMsgBox \"after\"\r\n");
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.out, "before\n");
+    EXPECT_EQ(o.err, "Line: 2 Position: 3\r\nDivision by zero\n");
+}
+
+TEST(Runner, SyntaxErrorRunsNothingAndExitsTwo)
+{
+    Outcome o = runFile("MsgBox \"never\"\nx = 1 2\n");
+    EXPECT_EQ(o.status, 2);
+    EXPECT_EQ(o.out, "");
+    EXPECT_EQ(o.err, "Line: 2 Position: 7\r\nExpected end of statement\n");
+}
+
+TEST(Runner, AcceptsEveryLineEnd)
+{
+    for (const char* end : {"\r\n", "\n", "\r"}) {
+        std::string text = std::string("MsgBox \"a\"") + end + "MsgBox \"b\"" + end + "x = 1 / 0" + end;
+        Outcome o = runFile(text);
+        EXPECT_EQ(o.out, "a\nb\n");
+        EXPECT_EQ(o.err, "Line: 3 Position: 1\r\nDivision by zero\n");
+        EXPECT_EQ(o.status, 1);
+    }
+}
+
+TEST(Runner, ReadsTheAnsiCodePage)
+{
+    // The build's locale is UTF-8 or C; either way UTF-8 text passes through unchanged.
+    Outcome o = runFile("MsgBox \"caf\xc3\xa9\" & Len(\"\xc3\xa9\")\n");
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.out, "caf\xc3\xa9" "1\n");
+}
+
+TEST(Runner, MissingFileOrArguments)
+{
+    std::string cmd = std::string("'") + QP_VBS_RUNNER + "' /nonexistent/file.vbs 2>/dev/null";
+    int raw = std::system(cmd.c_str());
+    EXPECT_NE(WEXITSTATUS(raw), 0);
+    cmd = std::string("'") + QP_VBS_RUNNER + "' 2>/dev/null";
+    raw = std::system(cmd.c_str());
+    EXPECT_NE(WEXITSTATUS(raw), 0);
+}
+
+}  // namespace

@@ -1,0 +1,1 @@
+Const c = x ' expect syntax error 1045 at 11: Expected literal constant

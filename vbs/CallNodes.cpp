@@ -1,0 +1,343 @@
+// Calls of procedures, built-ins and host objects; array elements; names the script does
+// not define.
+#include "Builtins.h"
+#include "Convert.h"
+#include "ErrObject.h"
+#include "Nodes.h"
+#include "Object.h"
+
+namespace qp::vbs {
+
+namespace {
+
+[[noreturn]] void raiseFrom(const ErrorInfo& info)
+{
+    throw ScriptException{info, {}};
+}
+
+Variant assignedValue(Variant value, bool isSet, const std::u16string& name)
+{
+    if (isSet) {
+        if (!value.isObject())
+            raise(err::ObjectRequired, name);
+        return value;
+    }
+    return value.isObject() ? valueOf(value) : std::move(value);
+}
+
+// The element of the array in `var` named by the index arguments.
+Variant* arrayElement(Context& ctx, Variant& var, const ExprList& args, bool forWrite, ArrayLocks* locks)
+{
+    Array* arr = var.array();
+    size_t dims = arr->dimensions();
+    if (args.size() != dims)
+        raise(err::SubscriptRange);
+    size_t flat = 0, scale = 1;
+    for (size_t i = 0; i < dims; ++i) {
+        Variant index = args[i]->eval(ctx);
+        if (index.isNull())
+            raise(err::TypeMismatch);
+        int32_t n = toLng(index);
+        if (n < 0 || size_t(n) >= arr->count(i))
+            raise(err::SubscriptRange);
+        flat += size_t(n) * scale;
+        scale *= arr->count(i);
+    }
+    // The index expressions may have changed the variable: look again.
+    if (!var.isArray() || var.array() != arr || arr->dimensions() != dims || flat >= arr->size())
+        raise(err::SubscriptRange);
+    if (forWrite || locks)
+        arr = &writableArray(var);
+    if (locks)
+        locks->add(arr);
+    return &arr->elements()[flat];
+}
+
+Object& objectIn(const Variant& v, const std::u16string& name)
+{
+    if (!v.isObject())
+        raise(err::ObjectRequired, name);
+    if (!v.object())
+        raise(err::ObjectNotSet, name);
+    return *v.object();
+}
+
+}  // namespace
+
+Variant invokeMember(Context& ctx, Object& obj, int32_t id, InvokeKind kind, const ExprList& args,
+                     const Variant* extra, const std::u16string& nameForErrors)
+{
+    ArrayLocks locks;
+    size_t n = args.size() + (extra ? 1 : 0);
+    std::vector<Variant> temps(n);
+    std::vector<ArgSlot> slots(n);
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (Variant* r = args[i]->ref(ctx, &locks)) {
+            slots[i] = {r, true};
+        } else {
+            temps[i] = args[i]->eval(ctx);
+            slots[i] = {&temps[i], false};
+        }
+    }
+    if (extra) {
+        temps[n - 1] = *extra;
+        slots[n - 1] = {&temps[n - 1], false};
+    }
+    Args a(slots);
+    Ref<Object> keep(&obj);  // the call may drop the script's last reference
+    Result<Variant> r = obj.invoke(id, kind, a);
+    if (!r)
+        raiseFrom(r.error());
+    return std::move(r).value();
+}
+
+// ---- script procedures
+
+Variant CallProcNode::eval(Context& ctx) const
+{
+    const Procedure& p = m_proc;
+    if (m_args.size() != p.byRef.size())
+        raise(err::WrongArgs, p.name);
+    ArrayLocks locks;
+    FrameScope frame(ctx, size_t(p.localCount), p.byRef.size());
+    bindArguments(ctx, frame, locks);
+    frame.enter();
+    createArrays(p.arrays, frame.locals(), ctx.limits.maxArrayElements);
+    p.body->exec(ctx);
+    if (p.resultSlot < 0)
+        return Variant();
+    return std::move(frame.locals()[p.resultSlot]);
+}
+
+// A ByRef parameter refers to the argument's variable or array element; any other argument
+// is copied into the parameter's own slot. Arguments are evaluated in the caller's frame.
+void CallProcNode::bindArguments(Context& ctx, FrameScope& frame, ArrayLocks& locks) const
+{
+    for (size_t i = 0; i < m_args.size(); ++i) {
+        Variant* r = m_proc.byRef[i] ? m_args[i]->ref(ctx, &locks) : nullptr;
+        if (!r) {
+            storeVariable(frame.locals()[i], m_args[i]->eval(ctx));
+            r = &frame.locals()[i];
+        }
+        frame.params()[i] = r;
+    }
+}
+
+std::u16string CallProcNode::name() const
+{
+    return m_proc.name;
+}
+
+// ---- built-in functions
+
+Variant CallBuiltinNode::eval(Context& ctx) const
+{
+    size_t n = m_args.size();
+    if (n < m_fn.minArgs || n > m_fn.maxArgs)
+        raise(err::WrongArgs, std::u16string(m_fn.name));
+    Variant inline_[4];
+    std::vector<Variant> many;
+    Variant* values = inline_;
+    if (n > 4) {
+        many.resize(n);
+        values = many.data();
+    }
+    for (size_t i = 0; i < n; ++i)
+        values[i] = m_args[i]->eval(ctx);
+    try {
+        return m_fn.fn(ctx, BuiltinArgs(values, n));
+    } catch (ScriptException& e) {
+        // Errors of a built-in name it in the report: "Type mismatch: 'CLng'".
+        if (e.name.empty())
+            e.name = std::u16string(m_fn.name);
+        throw;
+    }
+}
+
+void CallBuiltinNode::assign(Context&, Variant, bool) const
+{
+    raise(err::IllegalAssignment, std::u16string(m_fn.name));
+}
+
+std::u16string CallBuiltinNode::name() const
+{
+    return std::u16string(m_fn.name);
+}
+
+// ---- elements and default members
+
+Variant IndexNode::eval(Context& ctx) const
+{
+    Variant holder;
+    Variant* p = m_target->ref(ctx, nullptr);
+    if (!p) {
+        holder = m_target->eval(ctx);
+        p = &holder;
+    }
+    if (p->isArray())
+        return *arrayElement(ctx, *p, m_args, false, nullptr);
+    if (p->isObject())
+        return invokeMember(ctx, objectIn(*p, name()), kDispIdValue, InvokeKind::Method, m_args, nullptr, name());
+    raise(err::TypeMismatch, name());
+}
+
+Variant* IndexNode::ref(Context& ctx, ArrayLocks* locks) const
+{
+    Variant* p = m_target->ref(ctx, locks);
+    if (!p || !p->isArray())
+        return nullptr;
+    return arrayElement(ctx, *p, m_args, true, locks);
+}
+
+void IndexNode::assign(Context& ctx, Variant value, bool isSet) const
+{
+    Variant holder;
+    Variant* p = m_target->ref(ctx, nullptr);
+    if (!p) {
+        holder = m_target->eval(ctx);
+        p = &holder;
+    }
+    if (p->isArray()) {
+        Variant v = assignedValue(std::move(value), isSet, name());
+        Variant* e = arrayElement(ctx, *p, m_args, true, nullptr);
+        storeVariable(*e, std::move(v));
+        return;
+    }
+    if (p->isObject()) {
+        InvokeKind kind = isSet ? InvokeKind::PropertyPutRef : InvokeKind::PropertyPut;
+        Variant v = isSet ? std::move(value) : assignedValue(std::move(value), false, name());
+        invokeMember(ctx, objectIn(*p, name()), kDispIdValue, kind, m_args, &v, name());
+        return;
+    }
+    raise(err::TypeMismatch, name());
+}
+
+void IndexNode::call(Context& ctx) const
+{
+    eval(ctx);
+}
+
+// ---- members of objects
+
+Object& MemberNode::target(Context& ctx, Variant& holder, int32_t& id) const
+{
+    holder = m_object->eval(ctx);
+    Object& obj = objectIn(holder, m_object->name());
+    id = obj.dispId(m_member);
+    if (id == kDispIdUnknown)
+        raise(err::NoSuchMember, name());
+    return obj;
+}
+
+Variant MemberNode::eval(Context& ctx) const
+{
+    Variant holder;
+    int32_t id;
+    Object& obj = target(ctx, holder, id);
+    InvokeKind kind = (m_parens || !m_args.empty()) ? InvokeKind::Method : InvokeKind::PropertyGet;
+    return invokeMember(ctx, obj, id, kind, m_args, nullptr, name());
+}
+
+void MemberNode::call(Context& ctx) const
+{
+    Variant holder;
+    int32_t id;
+    Object& obj = target(ctx, holder, id);
+    invokeMember(ctx, obj, id, InvokeKind::Method, m_args, nullptr, name());
+}
+
+void MemberNode::assign(Context& ctx, Variant value, bool isSet) const
+{
+    Variant holder;
+    int32_t id;
+    Object& obj = target(ctx, holder, id);
+    Variant v = assignedValue(std::move(value), isSet, name());
+    invokeMember(ctx, obj, id, isSet ? InvokeKind::PropertyPutRef : InvokeKind::PropertyPut, m_args, &v, name());
+}
+
+std::u16string MemberNode::name() const
+{
+    std::u16string object = m_object->name();
+    return object.empty() ? m_member : object + u"." + m_member;
+}
+
+// ---- names the script does not define
+
+DynamicName* DynamicNameNode::member(Context& ctx) const
+{
+    DynamicName& d = ctx.dynamicName(m_id);
+    return d.state == DynamicName::State::Member ? &d : nullptr;
+}
+
+Variant& DynamicNameNode::variable(Context& ctx) const
+{
+    if (ctx.optionExplicit)
+        raise(err::Undefined, name());
+    return m_local ? ctx.frame->locals[m_slot] : ctx.globals[m_slot];
+}
+
+Variant DynamicNameNode::eval(Context& ctx) const
+{
+    if (DynamicName* d = member(ctx)) {
+        InvokeKind kind = m_hasArgs ? InvokeKind::Method : InvokeKind::PropertyGet;
+        return invokeMember(ctx, *d->object, d->dispId, kind, m_args, nullptr, name());
+    }
+    Variant& v = variable(ctx);
+    if (!m_hasArgs)
+        return v;
+    if (v.isArray())
+        return *arrayElement(ctx, v, m_args, false, nullptr);
+    if (v.isObject())
+        return invokeMember(ctx, objectIn(v, name()), kDispIdValue, InvokeKind::Method, m_args, nullptr, name());
+    raise(m_explicitCall ? err::NotDefined : err::TypeMismatch, name());
+}
+
+void DynamicNameNode::call(Context& ctx) const
+{
+    if (DynamicName* d = member(ctx)) {
+        invokeMember(ctx, *d->object, d->dispId, InvokeKind::Method, m_args, nullptr, name());
+        return;
+    }
+    Variant& v = variable(ctx);
+    if (v.isObject() && v.object()) {
+        invokeMember(ctx, *v.object(), kDispIdValue, InvokeKind::Method, m_args, nullptr, name());
+        return;
+    }
+    raise(m_explicitCall ? err::NotDefined : err::TypeMismatch, name());
+}
+
+Variant* DynamicNameNode::ref(Context& ctx, ArrayLocks* locks) const
+{
+    if (member(ctx))
+        return nullptr;
+    Variant& v = variable(ctx);
+    if (!m_hasArgs)
+        return &v;
+    return v.isArray() ? arrayElement(ctx, v, m_args, true, locks) : nullptr;
+}
+
+void DynamicNameNode::assign(Context& ctx, Variant value, bool isSet) const
+{
+    if (DynamicName* d = member(ctx)) {
+        Variant v = assignedValue(std::move(value), isSet, name());
+        InvokeKind kind = isSet ? InvokeKind::PropertyPutRef : InvokeKind::PropertyPut;
+        invokeMember(ctx, *d->object, d->dispId, kind, m_args, &v, name());
+        return;
+    }
+    Variant& var = variable(ctx);
+    Variant v = assignedValue(std::move(value), isSet, name());
+    if (!m_hasArgs) {
+        storeVariable(var, std::move(v));
+        return;
+    }
+    if (!var.isArray())
+        raise(err::TypeMismatch, name());
+    storeVariable(*arrayElement(ctx, var, m_args, true, nullptr), std::move(v));
+}
+
+std::u16string DynamicNameNode::name() const
+{
+    return m_name;
+}
+
+}  // namespace qp::vbs

@@ -1,0 +1,62 @@
+#pragma once
+// VBScript's error numbers and texts, and the exception that carries a run-time error
+// through the evaluator until On Error Resume Next or the engine catches it.
+
+#include "ErrorInfo.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace qp::vbs {
+
+inline constexpr std::u16string_view kRuntimeSource = u"VBScript runtime error";
+inline constexpr std::u16string_view kSyntaxSource = u"VBScript compilation error";
+
+namespace err {
+// Run-time errors.
+constexpr int32_t InvalidCall = 5, Overflow = 6, OutOfMemory = 7, SubscriptRange = 9,
+                  ArrayLocked = 10, DivisionByZero = 11, TypeMismatch = 13, OutOfStack = 28,
+                  NotDefined = 35, ObjectNotSet = 91, ForNotInitialized = 92, InvalidNull = 94,
+                  ObjectRequired = 424, CantCreate = 429, NoSuchMember = 438, WrongArgs = 450,
+                  NotCollection = 451, Undefined = 500, IllegalAssignment = 501;
+// Syntax errors.
+constexpr int32_t Syntax = 1002, ExpectedColon = 1003, ExpectedLParen = 1005,
+                  ExpectedRParen = 1006, ExpectedIdentifier = 1010, ExpectedEquals = 1011,
+                  ExpectedIf = 1012, ExpectedTo = 1013, ExpectedEnd = 1014,
+                  ExpectedFunction = 1015, ExpectedSub = 1016, ExpectedThen = 1017,
+                  ExpectedWend = 1018, ExpectedLoop = 1019, ExpectedNext = 1020,
+                  ExpectedCase = 1021, ExpectedSelect = 1022, ExpectedExpression = 1023,
+                  ExpectedStatement = 1024, ExpectedEndOfStatement = 1025,
+                  ExpectedInteger = 1026, ExpectedWhileUntil = 1027,
+                  ExpectedWhileUntilEnd = 1028, ExpectedWith = 1029, IdentifierTooLong = 1030,
+                  InvalidNumber = 1031, InvalidCharacter = 1032, UnterminatedString = 1033,
+                  InvalidExit = 1039, InvalidForVariable = 1040, NameRedefined = 1041,
+                  MustBeFirst = 1042, ParensOnSubCall = 1044, ExpectedLiteral = 1045,
+                  ExpectedIn = 1046, UnexpectedNext = 1055;
+}  // namespace err
+
+// VBScript's text for an error number, or an empty view when it has none.
+std::u16string_view errorText(int32_t number) noexcept;
+
+// A run-time error on its way out of the evaluator. `name` is the identifier the error is
+// about (a variable, a procedure, "Console.Foo"); the host's report shows it after the text.
+struct ScriptException {
+    ErrorInfo info;
+    std::u16string name;
+    int line = -1;  // set by the statement that the error escaped from first
+    int col = -1;
+};
+
+// The interruption (Engine::interrupt or the step budget). Not an error: On Error Resume Next
+// does not catch it.
+struct InterruptException {};
+
+// The error for a number, with the runtime source and VBScript's text.
+ErrorInfo runtimeErrorInfo(int32_t number);
+
+[[noreturn]] void raise(int32_t number);
+[[noreturn]] void raise(int32_t number, std::u16string name);
+[[noreturn]] void raise(ErrorInfo info);
+
+}  // namespace qp::vbs

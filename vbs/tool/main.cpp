@@ -1,0 +1,69 @@
+// pallant-vbs SCRIPT.vbs: runs a script with the engine alone. MsgBox texts go to standard
+// output, one line each; errors to standard error as the host shows them. Exit status 0,
+// 1 after a run-time error, 2 after a syntax error.
+#include "AnsiText.h"
+#include "Engine.h"
+#include "Text.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+namespace {
+
+class ConsoleSite : public qp::vbs::Site {
+public:
+    qp::vbs::ObjectRef namedItem(std::u16string_view) override { return {}; }
+
+    void onScriptError(const qp::vbs::ScriptError& e) override
+    {
+        m_failed = true;
+        m_syntax = e.syntax;
+        std::string text = "Line: " + std::to_string(e.line + 1) + " Position: " + std::to_string(e.position + 1)
+            + "\r\n" + qp::vbs::utf16ToAnsi(e.description) + "\n";
+        std::fwrite(text.data(), 1, text.size(), stderr);
+    }
+
+    int msgBox(std::u16string_view text, int, std::u16string_view) override
+    {
+        std::string line = qp::vbs::utf16ToAnsi(text) + "\n";
+        std::fwrite(line.data(), 1, line.size(), stdout);
+        std::fflush(stdout);
+        return 1;  // vbOK
+    }
+
+    bool failed() const { return m_failed; }
+    bool syntax() const { return m_syntax; }
+
+private:
+    bool m_failed = false;
+    bool m_syntax = false;
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: pallant-vbs SCRIPT.vbs\n");
+        return 2;
+    }
+    std::ifstream in(argv[1], std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "pallant-vbs: cannot read %s\n", argv[1]);
+        return 2;
+    }
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    std::u16string text = qp::vbs::ansiToUtf16(buffer.str());
+
+    ConsoleSite site;
+    qp::vbs::Engine engine(site);
+    if (engine.parse(text))
+        engine.run();
+    engine.close();
+    if (site.failed())
+        return site.syntax() ? 2 : 1;
+    return 0;
+}
