@@ -69,9 +69,9 @@ void FrameScope::enter()
     m_ctx.frame = &m_frame;
 }
 
-void createArrays(const std::vector<ArraySpec>& arrays, Variant* slots, size_t maxElements)
+void createArrays(const std::vector<ArrayDecl>& arrays, Variant* slots, size_t maxElements)
 {
-    for (const ArraySpec& a : arrays) {
+    for (const ArrayDecl& a : arrays) {
         slots[a.slot] = makeDimArray(a.counts, maxElements);
         slots[a.slot].setFixedArray(!a.counts.empty());
     }

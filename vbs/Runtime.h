@@ -20,7 +20,7 @@ class ErrObject;
 enum class Flow : uint8_t { Normal, ExitDo, ExitFor, ExitProc };
 
 // A fixed or dynamic array to create when its scope starts (Dim a(3), Dim b()).
-struct ArraySpec {
+struct ArrayDecl {
     int slot;
     std::vector<size_t> counts;  // empty for a dynamic array
 };
@@ -31,7 +31,7 @@ struct Procedure {
     std::vector<bool> byRef;  // per parameter
     int localCount = 0;       // parameters first, then the result, then the rest
     int resultSlot = -1;
-    std::vector<ArraySpec> arrays;
+    std::vector<ArrayDecl> arrays;
     std::unique_ptr<Block> body;
 };
 
@@ -176,7 +176,7 @@ private:
 };
 
 // Creates the arrays that Dim statements declare with sizes, or as dynamic arrays.
-void createArrays(const std::vector<ArraySpec>& arrays, Variant* slots, size_t maxElements);
+void createArrays(const std::vector<ArrayDecl>& arrays, Variant* slots, size_t maxElements);
 
 // Stores a value into a variable, refusing to replace an array that is locked.
 void storeVariable(Variant& dst, Variant value);
