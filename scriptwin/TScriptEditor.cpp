@@ -26,7 +26,7 @@ void TScriptEditor::setOptions()
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
-    font.setPixelSize(15);
+    font.setPointSizeF(11.25);  // 15 pixels at 96 dots per inch
     setFont(font);
     m_lexer = new TVbsLexer(this);
     m_lexer->setDefaultFont(font);
@@ -35,7 +35,7 @@ void TScriptEditor::setOptions()
     // The gutter: line numbers, at least three digits, widening as the script grows.
     QFont gutter(QStringLiteral("Terminal"));
     gutter.setStyleHint(QFont::TypeWriter);
-    gutter.setPixelSize(13);
+    gutter.setPointSizeF(9.75);  // 13 pixels
     setMarginsFont(gutter);
     setMarginType(0, NumberMargin);
     setMarginLineNumbers(0, true);

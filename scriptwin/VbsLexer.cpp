@@ -43,7 +43,7 @@ QFont TVbsLexer::defaultFont(int) const
     QFont f(QStringLiteral("Courier New"));
     f.setStyleHint(QFont::TypeWriter);
     f.setFixedPitch(true);
-    f.setPixelSize(15);
+    f.setPointSizeF(11.25);  // 15 pixels at 96 dots per inch; the editor sizes fonts in points
     return f;
 }
 

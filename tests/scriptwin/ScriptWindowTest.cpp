@@ -329,3 +329,30 @@ TEST_F(ScriptWin, CopyPutsEveryFormatOnTheClipboard)
     EXPECT_TRUE(shot->hasImage());
     EXPECT_FALSE(shot->hasFormat(kMimeRtf));
 }
+
+// The docked script window beside the console with a coloured recorded script, left as a
+// picture at $QP_SCRIPTWIN_SHOT (run under a virtual X server with the xcb platform).
+TEST_F(ScriptWin, PictureOfTheRecordedScript)
+{
+    const QByteArray path = qgetenv("QP_SCRIPTWIN_SHOT");
+    if (path.isEmpty())
+        GTEST_SKIP() << "set QP_SCRIPTWIN_SHOT to a file name";
+    form->resize(1200, 700);
+    form->ScriptForm()->dockInto(form->Panel1());
+    form->Panel1()->setSiteSize(QSize(560, form->height()));
+    form->PageControl1()->setCurrentIndex(0);
+    form->action(ActionId::aRecord)->trigger();
+    type("echo hi");
+    press(Qt::Key_Return, Qt::NoModifier, "\r");
+    ASSERT_TRUE(waitFor([&] { return screenHasRow("hi"); }));
+    const int row = rowOf("hi") + 1;
+    selectCells(0, row, 1, row);
+    form->action(ActionId::aCheckText)->trigger();
+    form->Display1()->ClearSelection();
+    memo()->SetSelStart(memo()->SelEnd());
+    memo()->InsertScriptText("\r\n' done: tell the tester\r\nMsgBox \"All checks passed\", vbInformation\r\n");
+    form->action(ActionId::aStop)->trigger();
+    form->updateActions();
+    QTest::qWait(800);
+    form->grab().save(QString::fromLocal8Bit(path));
+}
