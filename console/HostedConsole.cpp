@@ -76,7 +76,8 @@ public:
     ConsoleListener* m_listener;
     ConsoleOptions m_options;
     std::atomic<int64_t> m_settleMs;
-    TSpaceParams m_profile;  // used by runInConsole under m_runMutex
+    std::mutex m_profileMutex;  // guards m_profile
+    TSpaceParams m_profile;
 
 private:
     void ingest(std::string_view chunk);
@@ -221,15 +222,22 @@ void HostedConsole::Impl::applyProfile(const std::string& command)
 {
     const std::string program = CmdToken(command, 0);
     const std::string profilePath = ReplaceExtension(SearchExecutable(program), ".vdesk");
-    m_profile.ResetProfile();
     const ScreenInfo current = screenInfo();
-    m_profile.Width = current.width;
-    m_profile.Height = current.height;
-    m_profile.Font = displayFont();
-    if (!m_profile.LoadProfile(profilePath))
-        return;
-    setDisplayFont(m_profile.Font, true);
-    setBufferSize(m_profile.Width, m_profile.Height);  // a size the console refuses changes nothing
+    const FontSpec font = displayFont();
+    TSpaceParams loaded;
+    {
+        std::lock_guard lock(m_profileMutex);
+        m_profile.ResetProfile();
+        // The defaults under the file's values: the console's size and the display's font.
+        m_profile.Width = current.width;
+        m_profile.Height = current.height;
+        m_profile.Font = font;
+        if (!m_profile.LoadProfile(profilePath))
+            return;
+        loaded = m_profile;
+    }
+    setDisplayFont(loaded.Font, true);
+    setBufferSize(loaded.Width, loaded.Height);  // a size the console refuses changes nothing
 }
 
 bool HostedConsole::Impl::pollChildLocked()
@@ -403,6 +411,10 @@ void HostedConsole::Impl::setDisplayFont(const FontSpec& font, bool notify)
     {
         std::lock_guard lock(m_fontMutex);
         m_displayFont = font;
+    }
+    {
+        std::lock_guard lock(m_profileMutex);
+        m_profile.Font = font;  // the chosen font is the profile's too
     }
     if (notify && m_listener)
         m_listener->displayFontChanged(font);

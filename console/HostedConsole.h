@@ -111,8 +111,11 @@ public:
     void writeBytes(const std::string& bytes);
 
     // --- profile and display font -------------------------------------------------------
+    // The profile last applied. Read it on the thread that starts programs, not while
+    // another thread runs a command.
     TSpaceParams& profile();
     FontSpec displayFont() const;
+    // The display's font as the user chose it; also copied into the profile.
     void setDisplayFont(const FontSpec& font);
 
     // The options as given at creation (setSettle does not change them).

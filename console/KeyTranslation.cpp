@@ -32,7 +32,9 @@ static_assert(kSpecialKeys.size() == 14);
 
 constexpr uint16_t kVkF1 = 0x70;
 constexpr uint16_t kVkF12 = 0x7B;
+constexpr uint16_t kVkSlash = 0xBF;  // the "/" key
 constexpr char32_t kEsc = 0x1B;
+constexpr char32_t kUnitSeparator = 0x1F;  // what an xterm sends for Ctrl+/
 
 bool has(VTermModifier mod, VTermModifier bit) { return (mod & bit) != 0; }
 
@@ -97,9 +99,16 @@ bool KeyTranslator::translate(VTerm* vt, const KeyEventRecord& record)
             vterm_keyboard_key(vt, key, mod);
         return true;
     }
-    if (record.unicodeChar == 0)
+    char16_t ch = char16_t(record.unicodeChar);
+    if (ch == 0 && record.virtualKeyCode == kVkSlash && has(mod, VTERM_MOD_CTRL))
+        ch = char16_t(kUnitSeparator);  // the record's "/" became 0 under Ctrl
+    if (ch == 0)
         return false;  // a modifier alone, Caps Lock and the like
-    return sendCharacter(vt, char16_t(record.unicodeChar), mod);
+    // A combination's letter carries the key's unshifted character, upper-case; with Alt
+    // and without Shift an xterm sends the lower-case letter.
+    if (has(mod, VTERM_MOD_ALT) && !has(mod, VTERM_MOD_SHIFT) && ch >= 'A' && ch <= 'Z' && record.virtualKeyCode == ch)
+        ch = char16_t(ch - 'A' + 'a');
+    return sendCharacter(vt, ch, mod);
 }
 
 bool KeyTranslator::sendCharacter(VTerm* vt, char16_t unit, VTermModifier mod)
