@@ -234,8 +234,7 @@ TEST(KeyBytes, TenPacedKeysTakeNineGaps)
     EXPECT_GE(std::chrono::steady_clock::now() - start, 450ms);
 }
 
-// FIXME: the console's translation differs from xterm here (see the keys notes).
-TEST(KeyBytes, DISABLED_AsXtermSendsThem)
+TEST(KeyBytes, AsXtermSendsThem)
 {
     KeyBytesSession session(false);
     ASSERT_TRUE(session.ready());
