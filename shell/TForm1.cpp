@@ -1,6 +1,7 @@
 #include "TForm1.h"
 
 #include "CommandLine.h"
+#include "ConsoleSession.h"
 #include "DebugWindow.h"
 #include "DisplayFont.h"
 #include "DockSite.h"
@@ -11,15 +12,22 @@
 #include "ScriptRunner.h"
 #include "TDisplay.h"
 #include "TScriptForm.h"
+#include "ZEBConsole.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTimer>
 #include <QToolBar>
+#include <QThread>
 #include <QVBoxLayout>
+
+#include <cstdio>
+#include <thread>
 
 namespace qp {
 
@@ -70,11 +78,33 @@ void TForm1::CreateHostedConsole()
     try {
         m_console = std::make_unique<HostedConsole>(m_listener.get(), m_options.console);
         m_console->setDisplayFont(DesignDisplayFont());
+        CreateConsoleSession();
         UpdateCaption();
     } catch (const std::exception& e) {
         // Reported at once; the window is created all the same, without a console.
         ShowStandardError(this, e);
     }
+}
+
+// The objects' view of the console. A stand-alone start makes the process's own console
+// object and holds it for the window's life; a start for automation leaves it to the first
+// client's object.
+void TForm1::CreateConsoleSession()
+{
+    m_session = std::make_shared<ConsoleSession>(*m_console);
+    m_session->setMainThreadPump(std::this_thread::get_id(), [] { QCoreApplication::processEvents(); });
+    m_session->setErrorBox([this](const std::string& message) {
+        // Off screen nobody could answer a box: the message goes to standard error.
+        if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+            std::fprintf(stderr, "%s\n", message.c_str());
+        else if (QThread::currentThread() == thread())
+            ShowCantExecute(this, QString::fromUtf8(message));
+        else
+            QMetaObject::invokeMethod(this, [this, message] { ShowCantExecute(this, QString::fromUtf8(message)); },
+                                      Qt::BlockingQueuedConnection);
+    });
+    if (!m_options.automationStart)
+        m_session->setConsoleObject(ZEBConsole::create(m_session));
 }
 
 // Layout in creation order: each control lies above the ones created before it, and the
@@ -160,6 +190,8 @@ TForm1::~TForm1()
     m_scriptRunner.reset();
     delete m_scriptForm.data();
     KillProgram();
+    // The objects' view goes before the console it refers to.
+    m_session.reset();
     // Stops the console's reader thread before the listener goes.
     m_console.reset();
     delete m_debugForm.data();
@@ -238,7 +270,7 @@ void TForm1::closeEvent(QCloseEvent* event)
     box.setDefaultButton(yes);
     box.setEscapeButton(no);
     box.exec();
-    if (box.clickedButton() == yes) {
+    if (box.clickedButton() == yes && (!m_confirmTerminate || m_confirmTerminate(this))) {
         m_closed = true;
         event->accept();
     }

@@ -10,6 +10,8 @@
 #include "ShiftState.h"
 
 #include <QPointer>
+
+#include <functional>
 #include <QWidget>
 
 #include <array>
@@ -38,7 +40,12 @@ struct MainWindowOptions {
     ConsoleOptions console;
     // Repaint the display at every tick even when nothing changed (benchmark baseline).
     bool repaintEveryTick = false;
+    // Started by the bus to serve automation clients: the window makes no console object of
+    // its own; the one a client creates becomes the process's console object.
+    bool automationStart = false;
 };
+
+class ConsoleSession;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -57,6 +64,10 @@ public:
     void UpdateCaption();
     HostedConsole* console() const { return m_console.get(); }
     KeyPacer& pacer() { return m_pacer; }
+    // The console as the automation objects see it; holds ConsoleObject.
+    std::shared_ptr<ConsoleSession> session() const { return m_session; }
+    // Asked after the quit confirmation: false keeps the program running.
+    void setTerminateConfirmation(std::function<bool(QWidget*)> confirm) { m_confirmTerminate = std::move(confirm); }
 
     // --- refresh ---------------------------------------------------------------------------
     void bReadClick();    // Timer1, every 100 ms
@@ -141,6 +152,7 @@ private:
     class Listener;
     void FormCreate();
     void CreateHostedConsole();
+    void CreateConsoleSession();
     void createLayout();
     void createActions();
     void connectActions();
@@ -153,6 +165,8 @@ private:
     MainWindowOptions m_options;
     std::unique_ptr<Listener> m_listener;
     std::unique_ptr<HostedConsole> m_console;
+    std::shared_ptr<ConsoleSession> m_session;  // after the console: goes before it
+    std::function<bool(QWidget*)> m_confirmTerminate;
     KeyPacer m_pacer;
     bool m_recording = false;
     bool m_pasting = false;

@@ -1,6 +1,8 @@
 // pallant: the desktop program. Its arguments are the command line of the program under
 // test.
 #include "ErrorBox.h"
+#include "Registration.h"
+#include "ServerStart.h"
 #include "TForm1.h"
 #include "ToolImages.h"
 
@@ -12,6 +14,12 @@
 int main(int argc, char** argv)
 {
     std::setlocale(LC_ALL, "");
+    // The automation switches decide the start before any window exists: register and
+    // unregister end here.
+    const qp::StartMode mode = qp::StartModeOf(std::vector<std::string>(argv + 1, argv + argc));
+    if (const auto exitCode = qp::UpdateRegistration(mode, qp::ProgramFile(), qp::UserDataHome()))
+        return *exitCode;
+    qp::UseOffscreenWithoutDisplay(mode);
     // The arguments belong to the program under test: the toolkit sees none of them, or it
     // would take options such as "--title" or "-style" for itself.
     QStringList arguments;
@@ -28,7 +36,14 @@ int main(int argc, char** argv)
     // The benchmark's baseline: the display repainted at every tick.
     options.repaintEveryTick = qEnvironmentVariableIntValue("PALLANT_REPAINT_EVERY_TICK") != 0;
 
+    options.automationStart = mode == qp::StartMode::Automation;
+
     qp::TForm1 form(options);
+    const auto server = qp::StartAutomationServer(form.session(), mode);
+    if (server)
+        form.setTerminateConfirmation([&server](QWidget* parent) {
+            return qp::ConfirmTerminateWithObjects(parent, server->objectCount());
+        });
     form.show();
     form.ProcessCommandLine(arguments);
     return app.exec();

@@ -1,0 +1,196 @@
+#!/usr/bin/python3
+"""Clients of the automation server on the session bus this run started."""
+import os
+import signal
+import subprocess
+import sys
+import time
+
+import dbus
+
+PREFIX = "QuorviaPallant"
+CONSOLE = PREFIX + ".IZEBConsole"
+APP = PREFIX + ".IZEBConsApp"
+bus = dbus.SessionBus()
+daemon = dbus.Interface(bus.get_object("org.freedesktop.DBus", "/org/freedesktop/DBus"), "org.freedesktop.DBus")
+failures = []
+
+
+T0 = time.monotonic()
+
+
+def check(condition, what):
+    print("%6.1f " % (time.monotonic() - T0), end="")
+    print(("PASS " if condition else "FAIL ") + what, flush=True)
+    if not condition:
+        failures.append(what)
+
+
+def create(class_name, connection=bus):
+    factory = connection.get_object(PREFIX + "." + class_name, "/")
+    return factory.CreateInstance(dbus_interface=PREFIX + ".ClassFactory")
+
+
+def console_at(service, path):
+    return dbus.Interface(bus.get_object(service, path), CONSOLE)
+
+
+def pid_of(service):
+    return int(daemon.GetConnectionUnixProcessID(service))
+
+
+def alive(pid):
+    try:
+        with open("/proc/%d/stat" % pid) as f:
+            return f.read().split()[2] != "Z"
+    except OSError:
+        return False
+
+
+def ends_within(pid, seconds):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        if not alive(pid):
+            return True
+        time.sleep(0.05)
+    return False
+
+
+def screen_of(console):
+    return [str(console.ReadText(0, row, 79, row)) for row in range(25)]
+
+
+def type_and_find(console, text, expected):
+    """Types a line, then finds the expected output on the screen: (column, row) or None."""
+    console.PutKeys(text)
+    console.PutControl("<Enter>")
+    deadline = time.monotonic() + 10
+    while time.monotonic() < deadline:
+        for row, line in enumerate(screen_of(console)):
+            column = line.find(expected)
+            if column >= 0 and not line.startswith(text[:3]) and text not in line:
+                return column, row
+        time.sleep(0.1)
+    return None
+
+
+def test_open_console():
+    service, path = create("ZEBConsApp")
+    pid = pid_of(service)
+    with open("/proc/%d/cmdline" % pid, "rb") as f:
+        args = f.read().split(b"\0")
+    check(args[1:2] == [b"-Embedding"], "the bus starts the program with -Embedding")
+    app = dbus.Interface(bus.get_object(service, path), APP)
+    cservice, cpath = app.OpenConsole("bash --norc --noprofile")
+    check(cpath.startswith("/QuorviaPallant/ZEBConsole/"), "OpenConsole returns a console object")
+    console = console_at(cservice, cpath)
+    found = type_and_find(console, "echo hello$((6*7))", "hello42")
+    check(found is not None, "a typed line's output is read back")
+    if found:
+        column, row = found
+        check(bool(console.CheckString(column, row, "hello42")), "CheckString finds it")
+        check(not console.CheckString(column, row, "hello43"), "CheckString refuses other text")
+    check(bool(console.IsProcessActive()), "the program runs")
+    console.Release()
+    check(alive(pid), "the process lives while the application object is held")
+    app.Release()
+    check(ends_within(pid, 5), "the process ends when its last object is released")
+
+
+def test_single_use():
+    first = create("ZEBConsApp")
+    other = dbus.bus.BusConnection(os.environ["DBUS_SESSION_BUS_ADDRESS"])
+    second = create("ZEBConsApp", other)
+    pids = pid_of(first[0]), pid_of(second[0])
+    check(pids[0] != pids[1], "a second client while the first holds its object gets a new process")
+    other.close()
+    check(ends_within(pids[1], 5), "a client leaving the bus releases its object")
+    dbus.Interface(bus.get_object(*first), APP).Release()
+    check(ends_within(pids[0], 5), "the first process ends at its release")
+
+
+KILLED_CLIENT = """
+import dbus, sys, time
+bus = dbus.SessionBus()
+service, path = bus.get_object("QuorviaPallant.ZEBConsole", "/").CreateInstance(
+    dbus_interface="QuorviaPallant.ClassFactory")
+print(service, flush=True)
+time.sleep(60)
+"""
+
+
+def test_killed_client():
+    client = subprocess.Popen([sys.executable, "-c", KILLED_CLIENT], stdout=subprocess.PIPE, text=True)
+    service = client.stdout.readline().strip()
+    pid = pid_of(service)
+    check(alive(pid), "a console object made for a client keeps its process")
+    client.send_signal(signal.SIGKILL)
+    client.wait()
+    killed = time.monotonic()
+    ended = ends_within(pid, 5)
+    check(ended, "a client killed with SIGKILL releases its object")
+    if ended:
+        print("  released and ended %.2f s after the kill" % (time.monotonic() - killed))
+
+
+def test_run_command_elsewhere():
+    service, path = create("ZEBConsole")
+    console = console_at(service, path)
+    same = console.RunCommand("bash --norc --noprofile")
+    check((str(same[0]), str(same[1])) == (str(service), str(path)), "RunCommand while nothing runs returns the object itself")
+    other_service, other_path = console.RunCommand("bash --norc --noprofile")
+    other_pid = pid_of(other_service)
+    check(other_pid != pid_of(service), "RunCommand while a program runs returns an object of another process")
+    other = console_at(other_service, other_path)
+    check(type_and_find(other, "echo other$((2+3))", "other5") is not None, "the other object acts on its own console")
+    check(not any("other5" in line for line in screen_of(console)), "the first console is untouched")
+    console.Release()
+    check(alive(other_pid), "the other process lives while its object is held")
+    other.Release()
+    check(ends_within(other_pid, 5), "the other process ends at its release")
+
+
+def test_errors_and_introspection():
+    service, path = create("ZEBConsole")
+    pid = pid_of(service)
+    console = console_at(service, path)
+    try:
+        console.RunCommand("/nonexistent/program")
+        check(False, "a command that cannot start fails")
+    except dbus.DBusException as e:
+        check(e.get_dbus_name() == "QuorviaPallant.Error" and "Operation aborted" in e.get_dbus_message(),
+              "a failed method is a QuorviaPallant.Error with its description")
+    try:
+        bus.call_blocking(service, path, CONSOLE, "CheckString", "sis", ("x", 1, "y"))
+        check(False, "wrong argument types are refused")
+    except dbus.DBusException as e:
+        check(e.get_dbus_name() == "org.freedesktop.DBus.Error.InvalidArgs", "wrong argument types are refused")
+    xml = subprocess.run(["gdbus", "introspect", "--session", "--dest", service, "--object-path", path],
+                         capture_output=True, text=True).stdout
+    check("ReadText" in xml and "Buttom" in xml and "Readed" in xml and "Release" in xml,
+          "a generic client reads the interface")
+    check(str(console.ReadText(0, 0, 3, 0)) == "", "ReadText of a blank screen is empty")
+    console.Release()
+    check(ends_within(pid, 5), "the process ends at the release")
+
+
+def test_example_client(example):
+    out = subprocess.run([sys.executable, example, "bash --norc --noprofile", "echo from$((40+2))"],
+                         capture_output=True, text=True, timeout=60)
+    check(out.returncode == 0 and "from42" in out.stdout, "the example client drives a console")
+
+
+def main():
+    pallant, example = sys.argv[1], sys.argv[2]
+    test_open_console()
+    test_single_use()
+    test_killed_client()
+    test_run_command_elsewhere()
+    test_errors_and_introspection()
+    test_example_client(example)
+    if failures:
+        sys.exit("%d failed: %s" % (len(failures), "; ".join(failures)))
+
+
+if __name__ == "__main__":
+    main()
