@@ -161,16 +161,16 @@ LaunchSpec HostedConsole::Impl::programLaunch(const std::string& command) const
 {
     if (!QuotesBalanced(command))
         throw CantExecuteError(command);
-    LaunchSpec spec;
-    spec.args = SplitCmdTokens(command);
-    if (spec.args.empty())
+    LaunchSpec plan;
+    plan.args = SplitCmdTokens(command);
+    if (plan.args.empty())
         throw CantExecuteError(command);
-    spec.path = FindProgramOnPath(spec.args[0]);
-    if (spec.path.empty())
+    plan.path = FindProgramOnPath(plan.args[0]);
+    if (plan.path.empty())
         throw CantExecuteError(command);
-    spec.env = ProgramEnvironment();
-    spec.terminal = m_pty.slave();
-    return spec;
+    plan.env = ProgramEnvironment();
+    plan.terminal = m_pty.slave();
+    return plan;
 }
 
 HostedConsole::RunResult HostedConsole::Impl::runInConsole(const std::string& command)
@@ -191,9 +191,9 @@ HostedConsole::RunResult HostedConsole::Impl::runInConsole(const std::string& co
     }
     notifyScreen();
     applyProfile(command);
-    const LaunchSpec spec = programLaunch(command);
+    const LaunchSpec plan = programLaunch(command);
     m_pty.prepareForProgram();
-    const LaunchResult started = Launch(spec);
+    const LaunchResult started = Launch(plan);
     if (started.error != 0) {
         m_pty.quiesce();
         throw CantExecuteError(command);
@@ -209,12 +209,12 @@ HostedConsole::RunResult HostedConsole::Impl::runInConsole(const std::string& co
 
 void HostedConsole::Impl::runInNewWindow(const std::string& command)
 {
-    LaunchSpec spec;
-    spec.path = m_options.newWindowProgram.empty() ? desktopProgram() : m_options.newWindowProgram;
-    spec.args = {spec.path, command};
-    spec.env = callerEnvironment();
-    spec.detach = true;
-    if (Launch(spec).error != 0)
+    LaunchSpec plan;
+    plan.path = m_options.newWindowProgram.empty() ? desktopProgram() : m_options.newWindowProgram;
+    plan.args = {plan.path, command};
+    plan.env = callerEnvironment();
+    plan.detach = true;
+    if (Launch(plan).error != 0)
         throw CantExecuteError(command);
 }
 

@@ -64,17 +64,17 @@ struct ExecImage {
     std::vector<char*> argv;
     std::vector<char*> shArgv;  // the same through /bin/sh, for a script without "#!"
     std::vector<char*> envp;
-    explicit ExecImage(const LaunchSpec& spec)
+    explicit ExecImage(const LaunchSpec& plan)
     {
-        for (const std::string& a : spec.args)
+        for (const std::string& a : plan.args)
             argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
         shArgv.push_back(const_cast<char*>("sh"));
-        shArgv.push_back(const_cast<char*>(spec.path.c_str()));
-        for (size_t i = 1; i < spec.args.size(); ++i)
-            shArgv.push_back(const_cast<char*>(spec.args[i].c_str()));
+        shArgv.push_back(const_cast<char*>(plan.path.c_str()));
+        for (size_t i = 1; i < plan.args.size(); ++i)
+            shArgv.push_back(const_cast<char*>(plan.args[i].c_str()));
         shArgv.push_back(nullptr);
-        for (const std::string& e : spec.env)
+        for (const std::string& e : plan.env)
             envp.push_back(const_cast<char*>(e.c_str()));
         envp.push_back(nullptr);
     }
@@ -89,7 +89,7 @@ struct ExecImage {
 
 // In the child: default signal handling, the terminal as standard handles, no other
 // descriptors, then exec. Returns only by _exit.
-[[noreturn]] void execChild(const LaunchSpec& spec, const ExecImage& image, int errorPipe)
+[[noreturn]] void execChild(const LaunchSpec& plan, const ExecImage& image, int errorPipe)
 {
     struct sigaction dfl {};
     dfl.sa_handler = SIG_DFL;
@@ -98,14 +98,14 @@ struct ExecImage {
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
-    if (spec.terminal >= 0) {
-        ioctl(spec.terminal, TIOCSCTTY, 0);  // without it the program still runs, only without job control
+    if (plan.terminal >= 0) {
+        ioctl(plan.terminal, TIOCSCTTY, 0);  // without it the program still runs, only without job control
         for (int fd = 0; fd < 3; ++fd)
-            if (dup2(spec.terminal, fd) < 0)
+            if (dup2(plan.terminal, fd) < 0)
                 failChild(errorPipe, errno);
     }
     syscall(SYS_close_range, 3u, ~0u, CLOSE_RANGE_CLOEXEC);
-    execve(spec.path.c_str(), image.argv.data(), image.envp.data());
+    execve(plan.path.c_str(), image.argv.data(), image.envp.data());
     if (errno == ENOEXEC)
         execve("/bin/sh", image.shArgv.data(), image.envp.data());
     failChild(errorPipe, errno);
@@ -184,9 +184,9 @@ std::vector<std::string> ProgramEnvironment()
     return env;
 }
 
-LaunchResult Launch(const LaunchSpec& spec)
+LaunchResult Launch(const LaunchSpec& plan)
 {
-    const ExecImage image(spec);
+    const ExecImage image(plan);
     int pipeFds[2];
     if (pipe2(pipeFds, O_CLOEXEC) != 0)
         return {0, errno};
@@ -200,7 +200,7 @@ LaunchResult Launch(const LaunchSpec& spec)
     if (pid == 0) {
         close(pipeFds[0]);
         setsid();
-        if (spec.detach) {
+        if (plan.detach) {
             // The intermediate process ends at once; the program is adopted by init.
             const pid_t grandchild = fork();
             if (grandchild < 0)
@@ -208,12 +208,12 @@ LaunchResult Launch(const LaunchSpec& spec)
             if (grandchild > 0)
                 _exit(0);
         }
-        execChild(spec, image, pipeFds[1]);
+        execChild(plan, image, pipeFds[1]);
     }
     close(pipeFds[1]);
     const int error = readExecError(pipeFds[0]);
     close(pipeFds[0]);
-    if (spec.detach || error != 0) {
+    if (plan.detach || error != 0) {
         waitFor(pid);
         return {0, error};
     }

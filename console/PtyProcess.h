@@ -47,7 +47,7 @@ struct LaunchResult {
     int error = 0;  // errno of the failed start, 0 on success
 };
 
-LaunchResult Launch(const LaunchSpec& spec);
+LaunchResult Launch(const LaunchSpec& plan);
 
 // The caller's environment with TERM set for the emulator and stale size variables dropped.
 std::vector<std::string> ProgramEnvironment();

@@ -18,13 +18,13 @@ namespace qp {
 
 void TForm1::createActions()
 {
-    for (const ActionSpec& spec : kActionTable) {
-        auto* a = new QAction(ToolImage(spec.image), QString::fromUtf8(spec.caption.data(), qsizetype(spec.caption.size())), this);
-        a->setObjectName(QString::fromLatin1(spec.name.data(), qsizetype(spec.name.size())));
-        const QString hint = QString::fromUtf8(spec.hint.data(), qsizetype(spec.hint.size()));
+    for (const ActionSpec& entry : kActionTable) {
+        auto* a = new QAction(ToolImage(entry.image), QString::fromUtf8(entry.caption.data(), qsizetype(entry.caption.size())), this);
+        a->setObjectName(QString::fromLatin1(entry.name.data(), qsizetype(entry.name.size())));
+        const QString hint = QString::fromUtf8(entry.hint.data(), qsizetype(entry.hint.size()));
         a->setToolTip(hint);
         a->setStatusTip(hint);
-        m_actions[static_cast<size_t>(spec.id)] = a;
+        m_actions[static_cast<size_t>(entry.id)] = a;
     }
     // The console has no window of its own here: Show Console stays disabled.
     QAction* showConsole = action(ActionId::aShowConsole);

@@ -7,47 +7,47 @@ namespace qp {
 
 FontSpec DesignDisplayFont()
 {
-    FontSpec spec;
-    spec.name = "Courier New";
-    spec.size = 10;
-    return spec;
+    FontSpec fontSpec;
+    fontSpec.name = "Courier New";
+    fontSpec.size = 10;
+    return fontSpec;
 }
 
-static void applyStyle(QFont& font, const FontSpec& spec)
+static void applyStyle(QFont& font, const FontSpec& fontSpec)
 {
-    if (spec.size > 0)
-        font.setPointSize(spec.size);
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
-    font.setUnderline(spec.underline);
-    font.setStrikeOut(spec.strikeOut);
+    if (fontSpec.size > 0)
+        font.setPointSize(fontSpec.size);
+    font.setBold(fontSpec.bold);
+    font.setItalic(fontSpec.italic);
+    font.setUnderline(fontSpec.underline);
+    font.setStrikeOut(fontSpec.strikeOut);
     font.setKerning(false);
     font.setStyleStrategy(QFont::PreferNoShaping);
 }
 
-QFont ToDisplayFont(const FontSpec& spec)
+QFont ToDisplayFont(const FontSpec& fontSpec)
 {
-    QFont font(QString::fromStdString(spec.name));
+    QFont font(QString::fromStdString(fontSpec.name));
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
-    applyStyle(font, spec);
+    applyStyle(font, fontSpec);
     if (QFontInfo(font).fixedPitch())
         return font;
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    applyStyle(fixed, spec);
+    applyStyle(fixed, fontSpec);
     return fixed;
 }
 
 FontSpec ToFontSpec(const QFont& font)
 {
-    FontSpec spec;
-    spec.name = font.family().toStdString();
-    spec.size = font.pointSize() > 0 ? font.pointSize() : QFontInfo(font).pointSize();
-    spec.bold = font.bold();
-    spec.italic = font.italic();
-    spec.underline = font.underline();
-    spec.strikeOut = font.strikeOut();
-    return spec;
+    FontSpec fontSpec;
+    fontSpec.name = font.family().toStdString();
+    fontSpec.size = font.pointSize() > 0 ? font.pointSize() : QFontInfo(font).pointSize();
+    fontSpec.bold = font.bold();
+    fontSpec.italic = font.italic();
+    fontSpec.underline = font.underline();
+    fontSpec.strikeOut = font.strikeOut();
+    return fontSpec;
 }
 
 }  // namespace qp

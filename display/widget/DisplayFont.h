@@ -11,9 +11,9 @@ namespace qp {
 // (13 pixels at 96 dots per inch).
 FontSpec DesignDisplayFont();
 
-// A fixed-pitch font for spec. When the named typeface is missing or not fixed-pitch, the
+// A fixed-pitch font for fontSpec. When the named typeface is missing or not fixed-pitch, the
 // system's fixed-pitch font of the same size and style stands in.
-QFont ToDisplayFont(const FontSpec& spec);
+QFont ToDisplayFont(const FontSpec& fontSpec);
 FontSpec ToFontSpec(const QFont& font);
 
 }  // namespace qp

@@ -29,13 +29,13 @@ using MainWindow = MainWindowFixture;
 
 TEST_F(MainWindow, ActionsCarryTheTablesTextsAndImages)
 {
-    for (const ActionSpec& spec : kActionTable) {
-        SCOPED_TRACE(std::string(spec.name));
-        QAction* a = form->action(spec.id);
+    for (const ActionSpec& entry : kActionTable) {
+        SCOPED_TRACE(std::string(entry.name));
+        QAction* a = form->action(entry.id);
         ASSERT_NE(a, nullptr);
-        EXPECT_EQ(a->text().toStdString(), spec.caption);
-        if (spec.id != ActionId::aShowConsole)
-            EXPECT_EQ(a->toolTip().toStdString(), spec.hint);
+        EXPECT_EQ(a->text().toStdString(), entry.caption);
+        if (entry.id != ActionId::aShowConsole)
+            EXPECT_EQ(a->toolTip().toStdString(), entry.hint);
         EXPECT_FALSE(a->icon().isNull());
     }
     // No console window here: Show Console is disabled and its hint says why.
