@@ -80,17 +80,18 @@ std::vector<std::string> splitList(const std::string& list, char sep)
     }
 }
 
-std::string trimControls(const std::string& s)
-{
-    size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= 0x20)
-        ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20)
-        --e;
-    return s.substr(b, e - b);
-}
 
 }  // namespace
+
+std::string_view TrimControls(std::string_view text)
+{
+    auto low = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+    while (!text.empty() && low(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && low(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
 
 std::string NextCmdToken(std::string_view text, size_t& pos)
 {
@@ -140,9 +141,9 @@ std::string JoinCommandArguments(const std::vector<std::string>& args)
         if (args[i].find(' ') != std::string::npos)
             joined += '"' + args[i] + '"';
         else
-            joined += trimControls(args[i]);
+            joined += TrimControls(args[i]);
     }
-    return trimControls(joined);
+    return std::string(TrimControls(joined));
 }
 
 std::string FindProgramOnPath(const std::string& name)

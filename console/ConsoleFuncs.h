@@ -12,6 +12,10 @@ inline constexpr size_t kMaxCmdToken = 4096;
 inline constexpr size_t kMaxPathExt = 4096;
 inline constexpr size_t kMaxSearchPath = 4096;
 
+// The text without its leading and trailing characters of code 0x20 or below (blanks and
+// control characters), the trimming rule of command lines, profiles and key notation.
+std::string_view TrimControls(std::string_view text);
+
 // NextCmdToken: the token starting at pos (blank-separated, double quotes group and are
 // removed; at most 4096 characters). pos is advanced past the token. A NUL ends the text.
 // The rest of a token cut at 4096 characters is skipped, so it never becomes a token of

@@ -1,5 +1,7 @@
 #include "SpaceParams.h"
 
+#include "ConsoleFuncs.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -23,15 +25,6 @@ std::string upper(std::string s)
     return s;
 }
 
-std::string trimControls(const std::string& s)
-{
-    size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= 0x20)
-        ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20)
-        --e;
-    return s.substr(b, e - b);
-}
 
 // The INI dialect of profiles: no continuation lines, no comments after a value, and line
 // buffers on the heap of kMaxLine. Set once, before the first parse.
@@ -215,14 +208,14 @@ void TSpaceParams::ParseFontStyle(const std::string& value)
     }};
     static_assert(kStyleWords.size() == 4);
 
-    std::string s = trimControls(upper(value));
+    std::string s(TrimControls(upper(value)));
     if (s == "DEFAULT")
         return;
     FontSpec style;
     style.bold = style.italic = style.underline = style.strikeOut = false;
     while (!s.empty()) {
         const size_t comma = s.find(',');
-        std::string token = trimControls(s.substr(0, comma));
+        std::string token(TrimControls(std::string_view(s).substr(0, comma)));
         s = comma == std::string::npos ? std::string() : s.substr(comma + 1);
         for (const StyleWord& w : kStyleWords)
             if (token.rfind(w.word, 0) == 0)

@@ -1,7 +1,7 @@
 // A stand-in for libFuzzer's driver when the compiler has none: runs every file of the
 // corpus folders given, then a fixed number of deterministic mutations of them, so a fuzz
 // target doubles as a repeatable smoke test.
-//   target [-runs=N] [-max_len=N] CORPUS_DIR_OR_FILE...
+//   target [-runs=N] [-max_len=N] CORPUS_DIR_OR_FILE...   (folders are read recursively)
 
 #include <cstddef>
 #include <cstdint>
@@ -31,8 +31,9 @@ std::vector<std::string> readCorpus(const std::vector<std::string>& paths)
         std::error_code ec;
         if (std::filesystem::is_directory(path, ec)) {
             std::vector<std::filesystem::path> files;
-            for (const auto& e : std::filesystem::directory_iterator(path, ec))
-                if (e.is_regular_file())
+            for (const auto& e : std::filesystem::recursive_directory_iterator(path, ec))
+                if (e.is_regular_file() && e.path().extension() != ".cpp" && e.path().extension() != ".h"
+                    && e.path().filename() != "CMakeLists.txt")
                     files.push_back(e.path());
             std::sort(files.begin(), files.end());
             for (const auto& f : files)

@@ -1,5 +1,6 @@
 #include "KeyNotation.h"
 
+#include "ConsoleFuncs.h"
 #include "KeyEventRecord.h"
 #include "KeysText.h"
 #include "Utf8.h"
@@ -8,8 +9,6 @@
 namespace qp {
 
 namespace {
-
-bool isTrimmed(char c) { return uint8_t(c) <= 0x20; }
 
 uint32_t modifierFlag(uint16_t vkey)
 {
@@ -53,11 +52,7 @@ void parseFinalPart(std::string_view part, KeyCombo& combo)
 
 std::string_view TrimKeyText(std::string_view text)
 {
-    while (!text.empty() && isTrimmed(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isTrimmed(text.back()))
-        text.remove_suffix(1);
-    return text;
+    return TrimControls(text);
 }
 
 KeyCombo ParseKeyCombo(std::string_view text)

@@ -42,22 +42,6 @@ std::optional<std::vector<std::u16string>> ReadScriptLines(const std::string& pa
     return lines;
 }
 
-int DefaultMsgBoxResult(int buttons) {
-    // The buttons of each box, left to right, as the values MsgBox returns.
-    static constexpr int kButtons[6][3] = {
-        {1, 0, 0},  // OK
-        {1, 2, 0},  // OK Cancel
-        {3, 4, 5},  // Abort Retry Ignore
-        {6, 7, 2},  // Yes No Cancel
-        {6, 7, 0},  // Yes No
-        {4, 2, 0},  // Retry Cancel
-    };
-    const int kind = buttons & 0xF;
-    const int* row = kButtons[kind < 6 ? kind : 0];
-    const int index = (buttons >> 8) & 0x3;
-    return index < 3 && row[index] ? row[index] : row[0];
-}
-
 namespace {
 
 std::string toOutputText(std::u16string_view text) {

@@ -1,6 +1,7 @@
 #pragma once
 // Plays one script in a fresh hosted console and tells how it went.
 
+#include "MsgBoxButtons.h"
 #include "PlayOptions.h"
 #include "Report.h"
 
@@ -14,9 +15,6 @@ namespace qp {
 // A script file's lines: 8-bit text in the ANSI code page (a UTF-8 byte-order mark is
 // skipped), lines ended by CR LF, LF or CR. Nothing when the file cannot be read.
 std::optional<std::vector<std::u16string>> ReadScriptLines(const std::string& path);
-
-// The value MsgBox returns without anyone to press a button: the box's default button.
-int DefaultMsgBoxResult(int buttons);
 
 class ScriptPlayer {
 public:

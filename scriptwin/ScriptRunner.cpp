@@ -15,22 +15,13 @@ namespace qp {
 
 namespace {
 
-// The buttons of each box, left to right, as the values MsgBox returns.
-constexpr int kBoxButtons[6][3] = {
-    {1, 0, 0},  // OK
-    {1, 2, 0},  // OK Cancel
-    {3, 4, 5},  // Abort Retry Ignore
-    {6, 7, 2},  // Yes No Cancel
-    {6, 7, 0},  // Yes No
-    {4, 2, 0},  // Retry Cancel
-};
 constexpr const char* kButtonTexts[8] = {"", "OK", "Cancel", "&Abort", "&Retry", "&Ignore", "&Yes", "&No"};
 
 QString qs(std::u16string_view s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
 
 int showMsgBox(QWidget* parent, std::u16string_view text, int buttons, std::u16string_view title)
 {
-    const int kind = (buttons & 0xF) < 6 ? buttons & 0xF : 0;
+    const int* row = MsgBoxButtonRow(buttons);
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     switch (buttons & 0x70) {
     case 16: icon = QMessageBox::Critical; break;
@@ -41,29 +32,23 @@ int showMsgBox(QWidget* parent, std::u16string_view text, int buttons, std::u16s
     }
     QMessageBox box(icon, title.empty() ? ApplicationTitle() : qs(title), qs(text), QMessageBox::NoButton, parent);
     QPushButton* made[3] = {};
-    for (int i = 0; i < 3 && kBoxButtons[kind][i]; ++i)
-        made[i] = box.addButton(QString::fromLatin1(kButtonTexts[kBoxButtons[kind][i]]), QMessageBox::AcceptRole);
+    for (int i = 0; i < 3 && row[i]; ++i)
+        made[i] = box.addButton(QString::fromLatin1(kButtonTexts[row[i]]), QMessageBox::AcceptRole);
     const int defaultIndex = (buttons >> 8) & 0x3;
     if (defaultIndex < 3 && made[defaultIndex])
         box.setDefaultButton(made[defaultIndex]);
     box.exec();
     for (int i = 0; i < 3; ++i)
         if (made[i] && box.clickedButton() == made[i])
-            return kBoxButtons[kind][i];
+            return row[i];
     // Closed without a button: Cancel when the box has one, else its first button.
     for (int i = 0; i < 3; ++i)
-        if (kBoxButtons[kind][i] == 2)
+        if (row[i] == 2)
             return 2;
-    return kBoxButtons[kind][0];
+    return row[0];
 }
 
 }  // namespace
-
-int MsgBoxButtonValue(int buttons, int index)
-{
-    const int kind = (buttons & 0xF) < 6 ? buttons & 0xF : 0;
-    return index >= 0 && index < 3 && kBoxButtons[kind][index] ? kBoxButtons[kind][index] : kBoxButtons[kind][0];
-}
 
 TScriptRunner::TScriptRunner(HostedConsole& console, QWidget* boxParent)
     : m_session(std::make_shared<ConsoleSession>(console)), m_boxParent(boxParent)

@@ -5,6 +5,7 @@
 // for the answer.
 
 #include "ActiveScr.h"
+#include "MsgBoxButtons.h"
 
 #include <QObject>
 #include <QPointer>
@@ -56,8 +57,5 @@ private:
     QPointer<TExecuteThread> m_thread;
     std::atomic<bool> m_closing{false};
 };
-
-// The value MsgBox returns for a box of buttons (its low four bits) and the button chosen.
-int MsgBoxButtonValue(int buttons, int index);
 
 }  // namespace qp

@@ -295,23 +295,10 @@ double toDateSerial(const Variant& v)
 
 bool isNumericValue(const Variant& v)
 {
-    switch (v.type()) {
-    case VarType::Empty:
-    case VarType::Boolean:
-    case VarType::Byte:
-    case VarType::Integer:
-    case VarType::Long:
-    case VarType::Single:
-    case VarType::Double:
-    case VarType::Currency:
+    if (v.isNumber() || v.type() == VarType::Empty || v.type() == VarType::Boolean)
         return true;
-    case VarType::String: {
-        double d;
-        return parseNumeric(v.string(), d);
-    }
-    default:
-        return false;
-    }
+    double d;
+    return v.type() == VarType::String && parseNumeric(v.string(), d);
 }
 
 std::u16string typeNameOf(const Variant& v)

@@ -1,1 +1,0 @@
-Dim 5 ' expect syntax error 1010 at 5: Expected identifier

@@ -1,2 +1,0 @@
-Dim n
-Dim a(n) ' expect syntax error 1026 at 7: Expected integer constant

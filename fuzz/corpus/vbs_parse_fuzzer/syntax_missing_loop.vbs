@@ -1,3 +1,0 @@
-Do
-    x = 1
-' expect syntax error 1019 at 4:1: Expected 'Loop'

@@ -1,3 +1,0 @@
-Sub Foo()
-    x = 1
-End Function ' expect syntax error 1016 at 5: Expected 'Sub'

@@ -1,1 +1,0 @@
-) ' expect syntax error 1024 at 1: Expected statement

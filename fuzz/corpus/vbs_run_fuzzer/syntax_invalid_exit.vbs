@@ -1,1 +1,0 @@
-Exit For ' expect syntax error 1039 at 1: Invalid 'exit' statement

@@ -1,1 +1,0 @@
-Dim a, b, a ' expect syntax error 1041 at 11: Name redefined

@@ -1,1 +1,0 @@
-Set x Nothing ' expect syntax error 1011 at 7: Expected '='

@@ -1,1 +1,0 @@
-Next ' expect syntax error 1055 at 1: Unexpected 'Next'

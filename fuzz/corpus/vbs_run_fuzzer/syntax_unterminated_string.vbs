@@ -1,1 +1,0 @@
-x = "abc ' expect syntax error 1033 at 5: Unterminated string constant
