@@ -1,5 +1,6 @@
 #include "Emulator.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace qp {
@@ -75,6 +76,19 @@ Emulator::~Emulator() = default;
 
 void Emulator::write(std::string_view bytes)
 {
+    const std::string_view text = m_guard.filter(bytes, m_guardScratch);
+    size_t at = 0;
+    for (size_t repeat : m_guard.repeats()) {
+        feed(text.substr(at, repeat - at));
+        // REP steps by the last glyph's width: with none, CAN drops the sequence instead.
+        feed(m_lastGlyphWidth > 0 ? std::string_view("b") : std::string_view("\x18"));
+        at = repeat + 1;
+    }
+    feed(text.substr(at));
+}
+
+void Emulator::feed(std::string_view bytes)
+{
     if (!bytes.empty())
         vterm_input_write(m_vt.get(), bytes.data(), bytes.size());
 }
@@ -88,14 +102,24 @@ std::string Emulator::takeOutput()
 
 void Emulator::resize(int cols, int rows)
 {
+    const bool shrinks = cols < m_model.cols() || rows < m_model.rows();
     vterm_set_size(m_vt.get(), rows, cols);
+    if (!shrinks)
+        return;
+    // libvterm 0.1.4 keeps a scroll region whose top no longer fits on the smaller screen,
+    // and its next scroll moves a negative number of bytes. Reset the margins, as an xterm
+    // does on a resize, and keep the cursor where it is.
+    char reset[48];
+    std::snprintf(reset, sizeof reset, "\x1b[r\x1b[s\x1b[%d;%dH", m_model.cursorRow() + 1, m_model.cursorCol() + 1);
+    feed(reset);
 }
 
 void Emulator::prepareForProgram()
 {
     // CAN drops a sequence in progress; the soft reset restores modes, margins, pen and
     // character sets, and leaves the alternate screen without telling the callbacks.
-    write("\x18");
+    m_guard.reset();
+    feed("\x18");
     vterm_state_reset(m_state, 0);
     m_model.setAlternate(false);
     m_output.clear();
@@ -104,7 +128,7 @@ void Emulator::prepareForProgram()
 void Emulator::clearCharacters()
 {
     m_model.clearCharacters();
-    write("\x1b[H");
+    feed("\x1b[H");
 }
 
 bool Emulator::takeTitleChanged()
@@ -119,6 +143,7 @@ int Emulator::onPutGlyph(VTermGlyphInfo* info, VTermPos pos, void* user)
     auto* self = static_cast<Emulator*>(user);
     // Combining characters arrive as a second call for the same cell; the cell keeps its base.
     const uint32_t base = info->chars[0];
+    self->m_lastGlyphWidth = info->width;
     self->m_model.putChar(pos.row, pos.col, cellChar(base), self->m_pen.attribute(), info->width);
     return 1;
 }

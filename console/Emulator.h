@@ -5,6 +5,7 @@
 
 #include "Attributes.h"
 #include "ScreenModel.h"
+#include "ParserGuard.h"
 
 #include <memory>
 #include <string>
@@ -70,7 +71,12 @@ private:
     VTermState* m_state = nullptr;
     ScreenModel m_model;
     ConsolePen m_pen;
+    void feed(std::string_view bytes);
+
     std::string m_output;
+    ParserGuard m_guard;
+    std::string m_guardScratch;
+    int m_lastGlyphWidth = 0;  // what REP would repeat by
     std::string m_title;
     bool m_titleChanged = false;
 };

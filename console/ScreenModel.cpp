@@ -46,20 +46,9 @@ CellSpan ScreenModel::clip(const CellSpan& s) const
 
 void ScreenModel::touchRows(int top, int bottom)
 {
-    ++m_generation;
     for (int r = top; r < bottom; ++r)
-        m_active->touch(r, m_generation);
-}
-
-void ScreenModel::putChar(int row, int col, uint16_t ch, uint16_t attr, int width)
-{
-    if (!contains(row, col))
-        return;
-    ScreenCell* cells = m_active->row(row);
-    cells[col] = {ch, attr};
-    if (width > 1 && col + 1 < cols())
-        cells[col + 1] = {0x20, attr};
-    m_active->touch(row, ++m_generation);
+        m_active->touch(r, m_generation + 1);
+    changed();
 }
 
 void ScreenModel::fill(const CellSpan& span, ScreenCell cell)
@@ -116,12 +105,12 @@ int ScreenModel::resize(int newCols, int newRows)
 {
     // Keep the cursor's row on screen: drop rows from the top of the active screen.
     const int shift = std::max(0, m_cursorRow - newRows + 1);
-    ++m_generation;
+    changed();
     for (ScreenBuffer* buffer : {&m_main, &m_alternate}) {
         if (!buffer->allocated())
             continue;
         ScreenBuffer resized;
-        buffer->resizeInto(resized, newCols, newRows, buffer == m_active ? shift : 0, m_generation);
+        buffer->resizeInto(resized, newCols, newRows, buffer == m_active ? shift : 0, m_generation + 1);
         *buffer = std::move(resized);
     }
     m_cursorRow = std::clamp(m_cursorRow - shift, 0, newRows - 1);
@@ -134,7 +123,7 @@ void ScreenModel::setAlternate(bool on)
     if (on == alternate())
         return;
     if (on && (!m_alternate.allocated() || m_alternate.cols() != cols() || m_alternate.rows() != rows()))
-        m_alternate.allocate(cols(), rows(), m_generation);
+        m_alternate.allocate(cols(), rows(), m_generation + 1);
     m_active = on ? &m_alternate : &m_main;
     touchRows(0, rows());
 }
@@ -155,7 +144,7 @@ void ScreenModel::setCursor(int row, int col)
         return;
     m_cursorRow = std::clamp(row, 0, rows() - 1);
     m_cursorCol = std::clamp(col, 0, cols() - 1);
-    ++m_generation;
+    changed();
 }
 
 void ScreenModel::setCursorVisible(bool visible)
@@ -163,7 +152,7 @@ void ScreenModel::setCursorVisible(bool visible)
     if (visible == m_cursorVisible)
         return;
     m_cursorVisible = visible;
-    ++m_generation;
+    changed();
 }
 
 }  // namespace qp

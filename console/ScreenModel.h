@@ -53,10 +53,30 @@ public:
     int rows() const { return m_main.rows(); }
     const ScreenBuffer& active() const { return *m_active; }
     bool alternate() const { return m_active == &m_alternate; }
-    uint64_t generation() const { return m_generation; }
+    // Changes stamp their rows with the next generation, which becomes the current one when
+    // someone asks for it: asking twice with no change between gives the same number.
+    uint64_t generation() const
+    {
+        if (m_changed) {
+            ++m_generation;
+            m_changed = false;
+        }
+        return m_generation;
+    }
 
     // A character of one or two columns; the second column of a wide one is a blank.
-    void putChar(int row, int col, uint16_t ch, uint16_t attr, int width);
+    // Called once per glyph: kept small and inline.
+    void putChar(int row, int col, uint16_t ch, uint16_t attr, int width)
+    {
+        if (unsigned(row) >= unsigned(rows()) || unsigned(col) >= unsigned(cols()))
+            return;
+        ScreenCell* cells = m_active->row(row);
+        cells[col] = {ch, attr};
+        if (width > 1 && col + 1 < cols())
+            cells[col + 1] = {0x20, attr};
+        m_active->touch(row, m_generation + 1);
+        m_changed = true;
+    }
     void fill(const CellSpan& span, ScreenCell cell);
     void moveRect(const CellSpan& dest, const CellSpan& src);
     // Scrolls rows [top, bottom) by count (positive: up), blanking what comes in.
@@ -78,11 +98,13 @@ private:
     bool contains(int row, int col) const { return row >= 0 && col >= 0 && row < rows() && col < cols(); }
     CellSpan clip(const CellSpan& span) const;
     void touchRows(int top, int bottom);
+    void changed() { m_changed = true; }
 
     ScreenBuffer m_main;
     ScreenBuffer m_alternate;  // allocated on first use
     ScreenBuffer* m_active = &m_main;
-    uint64_t m_generation = 1;
+    mutable uint64_t m_generation = 1;
+    mutable bool m_changed = false;
     int m_cursorRow = 0;
     int m_cursorCol = 0;
     bool m_cursorVisible = true;

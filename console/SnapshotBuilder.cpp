@@ -16,31 +16,39 @@ std::shared_ptr<ScreenSnapshot> CaptureScreen(const ScreenModel& model)
     snap->alternateScreen = model.alternate();
     snap->generation = model.generation();
     const size_t width = size_t(screen.cols());
-    snap->wideCells.resize(width * size_t(screen.rows()) + 1);  // + the zero-filled spare
-    snap->rowVersions.resize(size_t(screen.rows()));
+    // Appended row by row: nothing is zero-filled only to be overwritten.
+    snap->wideCells.reserve(width * size_t(screen.rows()) + 1);
+    snap->rowVersions.reserve(size_t(screen.rows()));
     for (int r = 0; r < screen.rows(); ++r) {
-        std::memcpy(&snap->wideCells[size_t(r) * width], screen.row(r), width * sizeof(ScreenCell));
-        snap->rowVersions[size_t(r)] = screen.rowVersion(r);
+        snap->wideCells.insert(snap->wideCells.end(), screen.row(r), screen.row(r) + width);
+        snap->rowVersions.push_back(screen.rowVersion(r));
     }
+    snap->wideCells.emplace_back();  // the zero-filled spare
     return snap;
 }
 
 void FillOemCells(ScreenSnapshot& snap, const ScreenSnapshot* previous, const OemCodepage& codepage)
 {
     const size_t width = size_t(snap.width);
-    snap.oemCells.resize(snap.wideCells.size());
+    snap.oemCells.clear();
+    snap.oemCells.reserve(snap.wideCells.size());
     const bool sameShape = previous && previous->width == snap.width && previous->height == snap.height &&
-                           previous->oemCells.size() == snap.oemCells.size() &&
-                           previous->alternateScreen == snap.alternateScreen;
+                           previous->oemCells.size() == snap.wideCells.size() &&
+                           previous->rowVersions.size() == snap.rowVersions.size();
     for (size_t r = 0; r < size_t(snap.height); ++r) {
         const size_t at = r * width;
         if (sameShape && previous->rowVersions[r] == snap.rowVersions[r]) {
-            std::memcpy(&snap.oemCells[at], &previous->oemCells[at], width * sizeof(ScreenCell));
+            snap.oemCells.insert(snap.oemCells.end(), previous->oemCells.begin() + long(at),
+                                 previous->oemCells.begin() + long(at + width));
             continue;
         }
-        for (size_t c = at; c < at + width; ++c)
-            snap.oemCells[c] = {codepage.fromUtf16(char16_t(snap.wideCells[c].ch)), snap.wideCells[c].attr};
+        snap.oemCells.resize(at + width);
+        ScreenCell* out = snap.oemCells.data() + at;
+        const ScreenCell* in = snap.wideCells.data() + at;
+        for (size_t c = 0; c < width; ++c)
+            out[c] = {codepage.fromUtf16(char16_t(in[c].ch)), in[c].attr};
     }
+    snap.oemCells.emplace_back();  // the zero-filled spare
 }
 
 namespace {

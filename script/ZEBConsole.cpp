@@ -55,6 +55,15 @@ std::string callText(const char* method, std::initializer_list<int64_t> numbers,
     return call + ")";
 }
 
+std::string codePointUtf8(char32_t c) {
+    std::u16string unit;
+    if (c >= 0x10000)
+        unit = {char16_t(0xD800 + ((c - 0x10000) >> 10)), char16_t(0xDC00 + ((c - 0x10000) & 0x3FF))};
+    else
+        unit = {char16_t(c)};
+    return vbs::toUtf8(unit);
+}
+
 // The code points of a UTF-16 text, surrogate pairs joined.
 template <typename F>
 void forEachCodePoint(const std::u16string& text, F f) {
@@ -112,7 +121,7 @@ void ZEBConsole::PutKeys(const std::u16string& keys) {
         sender.PaceKeys();
         sender.SendChar(c);
         if (trace)
-            trace->keySent("PutKeys", vbs::toUtf8(std::u16string(1, char16_t(c < 0x10000 ? c : 0xFFFD))));
+            trace->keySent("PutKeys", codePointUtf8(c));
     });
     s->pumpIfMainThread();
 }

@@ -8,7 +8,9 @@
 #include "Errors.h"
 #include "KeyReceiver.h"
 #include "Splitter.h"
+#include "ScriptRunner.h"
 #include "TDisplay.h"
+#include "TScriptForm.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -49,6 +51,7 @@ void TForm1::FormCreate()
     createActions();
     connectActions();
     CreateHostedConsole();
+    CreateScriptForm();
     // The bottom dock panel starts collapsed.
     m_scriptPanel->setSiteSize(QSize(m_scriptPanel->width(), 1));
 
@@ -153,6 +156,9 @@ void TForm1::createLayout()
 TForm1::~TForm1()
 {
     m_timer->stop();
+    // A run still going ends before the console it drives.
+    m_scriptRunner.reset();
+    delete m_scriptForm.data();
     KillProgram();
     // Stops the console's reader thread before the listener goes.
     m_console.reset();

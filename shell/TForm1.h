@@ -4,6 +4,7 @@
 // tool bar and the dock sites for the script window.
 
 #include "ActionTable.h"
+#include "FrameDetect.h"
 #include "HostedConsole.h"
 #include "KeyPacer.h"
 #include "ShiftState.h"
@@ -29,6 +30,8 @@ class TDisplay;
 class TDockPages;
 class TDockPanel;
 class TKeyReceiver;
+class TScriptForm;
+class TScriptRunner;
 class TSplitter;
 
 struct MainWindowOptions {
@@ -106,6 +109,13 @@ public:
     void SpeedButton1Click();  // aCheckText
     void aCheckWindowExecute();
     void aCheckWindowUpdate();
+    void PlayScript();
+    void StartScriptThread();
+    void RecordWindowCheck();
+    void InsertCheckText(const CellRect& rect, const std::string& text);
+    TScriptForm* ScriptForm() const;
+    TScriptRunner* scriptRunner() const { return m_scriptRunner.get(); }
+    WindowTrace& windowTrace() { return m_windowTrace; }
 
     // --- layout -------------------------------------------------------------------------------
     int PageControl1GetImageIndex(int tabIndex) const;
@@ -138,6 +148,7 @@ private:
     void keyDownEvent(QKeyEvent* event);
     void keyUpEvent(QKeyEvent* event);
     void forwardKey(uint16_t key, ShiftState shift);
+    void CreateScriptForm();
 
     MainWindowOptions m_options;
     std::unique_ptr<Listener> m_listener;
@@ -164,6 +175,12 @@ private:
     TDisplay* m_display = nullptr;
     QTimer* m_timer = nullptr;
     QPointer<TDebugForm> m_debugForm;
+
+    // The script window and its runs.
+    QPointer<TScriptForm> m_scriptForm;
+    std::unique_ptr<TScriptRunner> m_scriptRunner;
+    bool m_scriptFirstShow = true;
+    WindowTrace m_windowTrace;
 };
 
 }  // namespace qp

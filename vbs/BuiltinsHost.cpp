@@ -1,4 +1,5 @@
 // MsgBox and InputBox: the host shows them (the desktop asks; the headless player prints).
+// CreateObject and GetObject.
 #include "Builtins.h"
 #include "Convert.h"
 #include "Errors.h"
@@ -30,6 +31,17 @@ Variant builtinInputBox(Context& ctx, BuiltinArgs args)
     std::u16string title = optionalText(args, 1, kDefaultTitle);
     std::u16string initial = optionalText(args, 2, u"");
     return ctx.site.inputBox(prompt, title, initial);
+}
+
+// No automation classes can be created by name yet: the error names the class asked for.
+Variant builtinCreateObject(Context&, BuiltinArgs args)
+{
+    throw ScriptException{runtimeErrorInfo(err::CantCreate), stringArg(args[0])};
+}
+
+Variant builtinGetObject(Context&, BuiltinArgs args)
+{
+    throw ScriptException{runtimeErrorInfo(err::CantCreate), isMissing(args, 1) ? std::u16string() : stringArg(args[1])};
 }
 
 }  // namespace qp::vbs

@@ -96,58 +96,31 @@ Variant invokeMember(Context& ctx, Object& obj, int32_t id, InvokeKind kind, con
 Variant CallProcNode::eval(Context& ctx) const
 {
     const Procedure& p = m_proc;
-    size_t params = p.byRef.size();
-    if (m_args.size() != params)
+    if (m_args.size() != p.byRef.size())
         raise(err::WrongArgs, p.name);
     ArrayLocks locks;
-    FrameStack::Mark mark = ctx.stack.mark();
-    size_t cells = size_t(p.localCount);
-    Variant* locals = ctx.stack.push(cells);
-    struct Release {
-        Context& ctx;
-        FrameStack::Mark mark;
-        Variant* base;
-        size_t n;
-        ~Release() { ctx.stack.release(mark, base, n); }
-    } release{ctx, mark, locals, cells};
-    Variant* pointers[16];
-    std::vector<Variant*> many;
-    Variant** paramRefs = pointers;
-    if (params > 16) {
-        many.resize(params);
-        paramRefs = many.data();
-    }
-    for (size_t i = 0; i < params; ++i) {
-        Variant* r = p.byRef[i] ? m_args[i]->ref(ctx, &locks) : nullptr;
-        if (!r) {
-            storeVariable(locals[i], m_args[i]->eval(ctx));
-            r = &locals[i];
-        }
-        paramRefs[i] = r;
-    }
-    Frame frame;
-    frame.locals = locals;
-    frame.params = paramRefs;
-    ctx.enterCall();
-    Frame* caller = ctx.frame;
-    ctx.frame = &frame;
-    struct Restore {
-        Context& ctx;
-        Frame* caller;
-        ~Restore()
-        {
-            ctx.frame = caller;
-            ctx.leaveCall();
-        }
-    } restore{ctx, caller};
-    for (const ArraySpec& a : p.arrays) {
-        locals[a.slot] = makeDimArray(a.counts, ctx.limits.maxArrayElements);
-        locals[a.slot].setFixedArray(!a.counts.empty());
-    }
+    FrameScope frame(ctx, size_t(p.localCount), p.byRef.size());
+    bindArguments(ctx, frame, locks);
+    frame.enter();
+    createArrays(p.arrays, frame.locals(), ctx.limits.maxArrayElements);
     p.body->exec(ctx);
     if (p.resultSlot < 0)
         return Variant();
-    return std::move(locals[p.resultSlot]);
+    return std::move(frame.locals()[p.resultSlot]);
+}
+
+// A ByRef parameter refers to the argument's variable or array element; any other argument
+// is copied into the parameter's own slot. Arguments are evaluated in the caller's frame.
+void CallProcNode::bindArguments(Context& ctx, FrameScope& frame, ArrayLocks& locks) const
+{
+    for (size_t i = 0; i < m_args.size(); ++i) {
+        Variant* r = m_proc.byRef[i] ? m_args[i]->ref(ctx, &locks) : nullptr;
+        if (!r) {
+            storeVariable(frame.locals()[i], m_args[i]->eval(ctx));
+            r = &frame.locals()[i];
+        }
+        frame.params()[i] = r;
+    }
 }
 
 std::u16string CallProcNode::name() const
@@ -162,10 +135,10 @@ Variant CallBuiltinNode::eval(Context& ctx) const
     size_t n = m_args.size();
     if (n < m_fn.minArgs || n > m_fn.maxArgs)
         raise(err::WrongArgs, std::u16string(m_fn.name));
-    Variant inline_[8];
+    Variant inline_[4];
     std::vector<Variant> many;
     Variant* values = inline_;
-    if (n > 8) {
+    if (n > 4) {
         many.resize(n);
         values = many.data();
     }

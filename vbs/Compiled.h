@@ -15,7 +15,7 @@ struct CompiledProgram {
     bool optionExplicit = false;
     std::vector<std::u16string> dynamicNames;  // names the script uses but does not define
     std::vector<std::unique_ptr<Procedure>> procedures;
-    std::vector<ArraySpec> globalArrays;
+    std::vector<ArrayDecl> globalArrays;
     Block body;
 };
 

@@ -52,10 +52,7 @@ void Engine::Impl::reportRuntime(const ScriptException& e)
 
 void Engine::Impl::initializeGlobals(Context& ctx)
 {
-    for (const ArraySpec& a : program->globalArrays) {
-        ctx.globals[a.slot] = makeDimArray(a.counts, limits.maxArrayElements);
-        ctx.globals[a.slot].setFixedArray(!a.counts.empty());
-    }
+    createArrays(program->globalArrays, ctx.globals.data(), limits.maxArrayElements);
 }
 
 Engine::Engine(Site& site, EngineLimits limits) : m_impl(std::make_unique<Impl>(site, limits)) {}

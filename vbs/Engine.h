@@ -79,12 +79,12 @@ enum class RunOutcome : uint8_t {
 // Resource limits. The defaults keep a runaway script from exhausting the process: deeper
 // recursion raises 28 "Out of stack space", larger strings or arrays 7 "Out of memory".
 struct EngineLimits {
-    int maxCallDepth = 2000;               // nested Sub/Function calls
+    int maxCallDepth = 10000;              // nested Sub/Function calls
     int maxNesting = 200;                  // nested blocks and expressions in the source
     size_t maxStringLength = 256u << 20;   // UTF-16 code units in one string
     size_t maxArrayElements = 64u << 20;   // elements in one array
     uint64_t stepBudget = 0;               // statements and loop turns; 0 = unlimited
-    size_t maxStackBytes = 4u << 20;       // machine stack a run may use (also capped at
+    size_t maxStackBytes = 6u << 20;       // machine stack a run may use (also capped at
                                            // three quarters of the running thread's stack)
 };
 

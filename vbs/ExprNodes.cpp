@@ -129,8 +129,10 @@ public:
         Variant a = m_a->eval(ctx);
         Variant b = m_b->eval(ctx);
         int c;
-        if (a.type() == VarType::Integer && b.type() == VarType::Integer) {
-            c = a.integerValue() < b.integerValue() ? -1 : a.integerValue() > b.integerValue();
+        int64_t x, y;
+        bool wide;
+        if (integerOperands(a, b, x, y, wide)) {
+            c = x < y ? -1 : x > y;
         } else {
             std::optional<int> r = compareValues(a, b, m_a->literal, m_b->literal);
             if (!r)

@@ -161,7 +161,9 @@ bool Lexer::next(Token& t)
         ok = true;
     } else if (isDigit(c) || (c == '.' && isDigit(peek(1)))) {
         ok = lexNumber(t);
-    } else if (c == '&' && (peek(1) == 'h' || peek(1) == 'H' || peek(1) == 'o' || peek(1) == 'O' || isDigit(peek(1)))) {
+    } else if (c == '&' && (peek(1) == 'h' || peek(1) == 'H' || peek(1) == 'o' || peek(1) == 'O')
+               && hexValue(peek(2)) >= 0) {
+        // &H and &O literals; a bare "&1" stays a concatenation, as in "a" &1.
         ok = lexRadix(t);
     } else if (c == '"') {
         ok = lexString(t);
@@ -225,13 +227,8 @@ bool Lexer::lexNumber(Token& t)
 bool Lexer::lexRadix(Token& t)
 {
     ++m_pos;  // '&'
-    int base = 8;
-    if (peek() == 'h' || peek() == 'H') {
-        base = 16;
-        ++m_pos;
-    } else if (peek() == 'o' || peek() == 'O') {
-        ++m_pos;
-    }
+    int base = (peek() == 'h' || peek() == 'H') ? 16 : 8;
+    ++m_pos;  // 'H' or 'O'
     uint64_t v = 0;
     size_t digits = 0;
     for (;;) {

@@ -180,6 +180,7 @@ public:
     std::u16string name() const override;
 
 private:
+    void bindArguments(Context& ctx, FrameScope& frame, ArrayLocks& locks) const;
     const Procedure& m_proc;
     ExprList m_args;
 };

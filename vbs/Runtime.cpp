@@ -36,9 +36,45 @@ Variant* FrameStack::push(size_t n)
 void FrameStack::release(Mark m, Variant* base, size_t n)
 {
     for (size_t i = 0; i < n; ++i)
-        base[i] = Variant();
+        base[i].clear();
     m_chunk = m.chunk;
     m_used = m.used;
+}
+
+FrameScope::FrameScope(Context& ctx, size_t localCount, size_t paramCount)
+    : m_ctx(ctx), m_mark(ctx.stack.mark()), m_localCount(localCount)
+{
+    m_frame.locals = ctx.stack.push(localCount);
+    if (paramCount > kInlineParams) {
+        m_many.resize(paramCount);
+        m_frame.params = m_many.data();
+    } else {
+        m_frame.params = m_inline;
+    }
+}
+
+FrameScope::~FrameScope()
+{
+    if (m_caller) {
+        m_ctx.frame = m_caller;
+        m_ctx.leaveCall();
+    }
+    m_ctx.stack.release(m_mark, m_frame.locals, m_localCount);
+}
+
+void FrameScope::enter()
+{
+    m_ctx.enterCall();
+    m_caller = m_ctx.frame;
+    m_ctx.frame = &m_frame;
+}
+
+void createArrays(const std::vector<ArrayDecl>& arrays, Variant* slots, size_t maxElements)
+{
+    for (const ArrayDecl& a : arrays) {
+        slots[a.slot] = makeDimArray(a.counts, maxElements);
+        slots[a.slot].setFixedArray(!a.counts.empty());
+    }
 }
 
 // ---- context

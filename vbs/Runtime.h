@@ -20,7 +20,7 @@ class ErrObject;
 enum class Flow : uint8_t { Normal, ExitDo, ExitFor, ExitProc };
 
 // A fixed or dynamic array to create when its scope starts (Dim a(3), Dim b()).
-struct ArraySpec {
+struct ArrayDecl {
     int slot;
     std::vector<size_t> counts;  // empty for a dynamic array
 };
@@ -31,7 +31,7 @@ struct Procedure {
     std::vector<bool> byRef;  // per parameter
     int localCount = 0;       // parameters first, then the result, then the rest
     int resultSlot = -1;
-    std::vector<ArraySpec> arrays;
+    std::vector<ArrayDecl> arrays;
     std::unique_ptr<Block> body;
 };
 
@@ -149,6 +149,34 @@ private:
     std::vector<DynamicName> m_dynamic;
     Ref<ErrObject> m_err;
 };
+
+// One call's frame: its locals on the frame stack and its parameter pointers. enter() makes
+// it the current frame (checking the call depth and the machine stack); the destructor
+// restores the caller's frame and releases the locals.
+class FrameScope {
+public:
+    FrameScope(Context& ctx, size_t localCount, size_t paramCount);
+    ~FrameScope();
+    FrameScope(const FrameScope&) = delete;
+    FrameScope& operator=(const FrameScope&) = delete;
+
+    Variant* locals() { return m_frame.locals; }
+    Variant** params() { return m_frame.params; }
+    void enter();
+
+private:
+    static constexpr size_t kInlineParams = 16;
+    Context& m_ctx;
+    FrameStack::Mark m_mark;
+    size_t m_localCount;
+    Frame m_frame;
+    Frame* m_caller = nullptr;
+    Variant* m_inline[kInlineParams];
+    std::vector<Variant*> m_many;
+};
+
+// Creates the arrays that Dim statements declare with sizes, or as dynamic arrays.
+void createArrays(const std::vector<ArrayDecl>& arrays, Variant* slots, size_t maxElements);
 
 // Stores a value into a variable, refusing to replace an array that is locked.
 void storeVariable(Variant& dst, Variant value);

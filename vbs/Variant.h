@@ -50,19 +50,47 @@ private:
 class Variant {
 public:
     Variant() noexcept { m_u.l = 0; }  // Empty
-    Variant(const Variant& o) noexcept : m_type(o.m_type), m_flags(o.m_flags), m_u(o.m_u) { retain(); }
+    // A copy is never a fixed-size array variable, whatever the original was.
+    Variant(const Variant& o) noexcept : m_type(o.m_type), m_flags(0), m_u(o.m_u) { retain(); }
     Variant(Variant&& o) noexcept : m_type(o.m_type), m_flags(o.m_flags), m_u(o.m_u) { o.m_type = VarType::Empty; }
+    // Both assignments take the source's payload before releasing their own, so assigning
+    // an element of this variant's own array to it is safe.
     Variant& operator=(const Variant& o) noexcept
     {
-        if (this != &o) { Variant t(o); swap(t); }
+        o.retain();
+        VarType t = o.m_type;
+        auto u = o.m_u;
+        dispose();
+        m_type = t;
+        m_flags = 0;
+        m_u = u;
         return *this;
     }
     Variant& operator=(Variant&& o) noexcept
     {
-        if (this != &o) { Variant t(std::move(o)); swap(t); }
+        if (this != &o) {
+            VarType t = o.m_type;
+            uint8_t f = o.m_flags;
+            auto u = o.m_u;
+            o.m_type = VarType::Empty;
+            dispose();
+            m_type = t;
+            m_flags = f;
+            m_u = u;
+        }
         return *this;
     }
     ~Variant() { dispose(); }
+    // Makes this Empty.
+    void clear() noexcept
+    {
+        VarType t = m_type;
+        auto u = m_u;
+        m_type = VarType::Empty;
+        m_flags = 0;
+        if ((t == VarType::String || t == VarType::Object || t == VarType::Array) && u.p)
+            u.p->release();
+    }
     void swap(Variant& o) noexcept
     {
         std::swap(m_type, o.m_type);

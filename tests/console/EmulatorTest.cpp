@@ -318,3 +318,162 @@ TEST(Utf8Boundaries, IncompleteTailsAreHeldBack)
     EXPECT_EQ(Utf8SafeCut(s.data(), s.size(), 2), 2u);
     EXPECT_EQ(Utf8SafeCut(s.data(), s.size(), 10), 5u);
 }
+
+// Status-string requests libvterm cannot answer safely are ignored; the ones it knows are
+// answered, also when a request arrives split across writes.
+TEST(Emulator, StatusStringRequestsNeverCrash)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::string> writes;
+        bool answered;
+    };
+    const Case cases[] = {
+        {"scroll region", {"\x1bP$qr\x1b\\"}, true},
+        {"pen", {"\x1bP$qm\x07"}, true},
+        {"cursor shape", {"\x1bP$q q\x1b\\"}, true},
+        {"unknown name", {"\x1bP$qxx\x1b\\"}, false},
+        {"unknown, bell", {"\x1bP$qxx\x07"}, false},
+        {"empty name", {"\x1bP$q\x1b\\"}, false},
+        {"long name", {"\x1bP$q" + std::string(300, 'z') + "\x1b\\"}, false},
+        {"known prefix, longer", {"\x1bP$qmm\x1b\\"}, false},
+        {"split before the name", {"ab\x1bP$", "qxy\x1b\\"}, false},
+        {"split in the name", {"\x1bP$qx", "x\x1b\\"}, false},
+        {"split after ESC", {"\x1b", "P$qr\x1b\\"}, true},
+        {"split known", {"\x1bP$q", "r", "\x1b\\"}, true},
+        {"aborted by another escape", {"\x1bP$qxx\x1b[m"}, false},
+    };
+    for (const Case& c : cases) {
+        Term t;
+        for (const std::string& w : c.writes)
+            t << w;
+        t << "after";
+        EXPECT_EQ(t.emu.takeOutput().empty(), !c.answered) << c.name;
+        EXPECT_NE(t.row(0).find("after"), std::string::npos) << c.name;
+    }
+}
+
+TEST(ParserGuard, DefusesUnknownRequestsAndKeepsStringsWhole)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::string> in;
+        std::vector<std::string> out;  // what each write hands to the parser
+    };
+    const Case cases[] = {
+        {"plain", {"plain text"}, {"plain text"}},
+        {"known name", {"\x1bP$qr\x1b\\"}, {"\x1bP$qr\x1b\\"}},
+        {"unknown name", {"\x1bP$qab\x1b\\"}, {"\x1bP$Qab\x1b\\"}},
+        {"empty name, bell", {"\x1bP$q\x07"}, {"\x1bP$Q\x07"}},
+        {"long name", {"x\x1bP$qabc\x07"}, {"x\x1bP$Qabc\x07"}},
+        {"control between ESC and P", {"\x1b\nP$qzz\x07"}, {"\x1b\nP$Qzz\x07"}},
+        {"control inside the name", {"\x1bP$q\r\nm\x07"}, {"\x1bP$q\r\nm\x07"}},
+        {"parameters first", {"\x1bP1$qzz\x1b\\"}, {"\x1bP1$qzz\x1b\\"}},
+        {"cancelled", {"\x1bP$qz\x18$qzz"}, {"\x1bP$qz\x18$qzz"}},
+        {"inside a title", {"\x1b]0;a\x1bP$qzz\x07"}, {"\x1b]0;a\x1bP$Qzz\x07"}},
+        {"CSI is no DCS", {"\x1b[P$qzz\x07"}, {"\x1b[P$qzz\x07"}},
+        {"intermediate before P", {"\x1b P$qzz\x07"}, {"\x1b P$Qzz\x07"}},
+        {"unhandled byte before P", {"\x1b\xfaP$qzz\x07"}, {"\x1b\xfaP$Qzz\x07"}},
+        {"two in one", {"\x1bP$qm\x1bP$qxx\x1b\\"}, {"\x1bP$qm\x1bP$Qxx\x1b\\"}},
+        {"split request waits", {"ab\x1bP$", "qzz\x07"}, {"ab", "\x1bP$Qzz\x07"}},
+        {"split title waits", {"\x1b]0;ti", "tle\x07x"}, {"", "\x1b]0;title\x07x"}},
+        {"split terminator waits", {"\x1b]2;t\x1b", "\\"}, {"", "\x1b]2;t\x1b\\"}},
+        {"trailing ESC waits", {"abc\x1b", "[31m"}, {"abc", "\x1b[31m"}},
+        {"ESC and control wait", {std::string("\x1bP$qr\x1b\x00", 7), "\\"}, {"", std::string("\x1bP$qr\x00\x1b\\", 8)}},
+        {"controls after a string's ESC move before it", {"\x1b]0;t\x1b\n\x07\\x"}, {"\x1b]0;t\n\x07\x1b\\x"}},
+        {"split everywhere", {"\x1b", "P", "$", "q", "z", "z", "\x07"}, {"", "", "", "", "", "", "\x1bP$Qzz\x07"}},
+    };
+    for (const Case& c : cases) {
+        ParserGuard guard;
+        std::string scratch;
+        ASSERT_EQ(c.in.size(), c.out.size());
+        for (size_t i = 0; i < c.in.size(); ++i)
+            EXPECT_EQ(std::string(guard.filter(c.in[i], scratch)), c.out[i]) << c.name << " write " << i;
+        EXPECT_FALSE(guard.holding()) << c.name;
+    }
+}
+
+TEST(ParserGuard, ReportsWhereRepeatsEnd)
+{
+    ParserGuard guard;
+    std::string scratch;
+    const std::string_view out = guard.filter("x\x1b[3by\x1b[?3b\x1b[3 b\x1b[b", scratch);
+    EXPECT_EQ(guard.repeats(), (std::vector<size_t>{4, 18}));
+    EXPECT_EQ(out[4], 'b');
+    guard.filter("\x1b[1", scratch);
+    guard.filter("2b", scratch);  // the final byte in a later write
+    EXPECT_EQ(guard.repeats(), (std::vector<size_t>{1}));
+}
+
+TEST(ParserGuard, EncodedC1ControlsBecomeReplacementCharacters)
+{
+    ParserGuard guard;
+    std::string scratch;
+    EXPECT_EQ(std::string(guard.filter("a\xc2\x85" "b\xc2\x9f\xc2\xa0\xc2", scratch)), "a\xef\xbf\xbd" "b\xef\xbf\xbd\xc2\xa0\xc2");
+    EXPECT_EQ(std::string(guard.filter("caf\xc3\xa9 \xc2\xb0", scratch)), "caf\xc3\xa9 \xc2\xb0");
+}
+
+// Sequences that made libvterm 0.1.4 loop for ever or move the cursor backwards.
+TEST(Emulator, RepeatIsSafeBeforeAnyCharacterAndAfterControls)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string row0;
+    };
+    const Case cases[] = {
+        {"repeat first", "\x1b[3b", ""},
+        {"repeat after a combining mark", "\xcc\x81\x1b[3b", ""},
+        {"repeat after a zero-width space", "\xe2\x80\x8b\x1b[2b", ""},
+        {"repeat after an encoded C1 control", "x\xc2\x85\x1b[2b", "x\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"},
+        {"repeat of a letter", "x\x1b[3b", "xxxx"},
+        {"huge repeat stops at the margin", "x\x1b[99999999b", std::string(80, 'x')},
+        {"repeat after a hard reset", "y\x1b" "c\x1b[2b", "yy"},
+        {"repeat after a stray combining mark", " \x1b[H\xcc\x81\x1b[3b", ""},
+        {"bell inside the repeat", "\x1b\xcc\x81\x1b[2\x07" "b", ""},
+    };
+    for (const Case& c : cases) {
+        Term t;
+        t << c.bytes;
+        EXPECT_EQ(t.row(0).substr(0, c.row0.size()), c.row0) << c.name;
+        const auto s = t.snap();
+        EXPECT_GE(s->cursorX, 0) << c.name;
+    }
+}
+
+TEST(ParserGuard, OverlongStringsPassInPiecesAndStayDefused)
+{
+    ParserGuard guard;
+    std::string scratch;
+    const std::string body(ParserGuard::kMaxHeld + 10, 'a');
+    EXPECT_EQ(guard.filter("\x1b]0;" + body, scratch).size(), body.size() + 4);  // too long to hold
+    EXPECT_EQ(std::string(guard.filter("end\x07", scratch)), "end\x07");
+    // The parser takes the last piece of a string as its command.
+    EXPECT_EQ(std::string(guard.filter("\x1bP" + body, scratch)).size(), body.size() + 2);
+    EXPECT_EQ(std::string(guard.filter("$qzz\x1b\\", scratch)), "$Qzz\x1b\\");
+}
+
+TEST(Emulator, TitleSplitAcrossWritesArrivesWhole)
+{
+    Term t;
+    t << "\x1b]0;My " << "Ti" << "tle\x1b" << "\\after";
+    EXPECT_EQ(t.emu.title(), "My Title");
+    EXPECT_EQ(t.row(0), "after");
+}
+
+TEST(Emulator, ShrinkingBelowAScrollRegionResetsIt)
+{
+    Term t(30, 25);
+    t << "\x1b[20;25r\x1b[?6h\x1b[5;10r\x1b[22;1Hmark";
+    const auto before = t.snap();
+    t.emu.resize(20, 10);
+    t << lines(0, 30);
+    EXPECT_EQ(t.row(9), "L30");
+    EXPECT_EQ(t.row(0), "L21");
+    // Left and right margins too.
+    Term u(40, 10);
+    u << "\x1b[?69h\x1b[30;40s";
+    u.emu.resize(20, 10);
+    u << "abc\x1b[2@";
+    EXPECT_EQ(u.row(9).substr(0, 0), "");
+}

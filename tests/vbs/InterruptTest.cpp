@@ -83,7 +83,6 @@ TEST(Interrupt, EndsLoopsOfEveryKind)
 TEST(Interrupt, DoesNotBreakIntoAHostMethod)
 {
     Running r(u"HostWait 300\nMsgBox \"after the wait\"");
-    std::atomic<bool> inside{false};
     ASSERT_TRUE(waitFor([&] { return r.test->calls.load() > 0; }, 5s));
     r.engine.interrupt();
     auto start = std::chrono::steady_clock::now();

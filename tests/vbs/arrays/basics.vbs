@@ -26,3 +26,8 @@ MsgBox e(1, 2) & UBound(e, 2)     ' expect: deep4
 Dim nested : nested = Array(Array(1, 2), Array(3, 4))
 MsgBox nested(1)(0)               ' expect: 3
 MsgBox UBound(Array())            ' expect: -1
+Dim fixed(2), copy
+fixed(0) = "f"
+copy = fixed
+ReDim Preserve copy(4)
+MsgBox UBound(copy) & copy(0)     ' expect: 4f

@@ -19,3 +19,4 @@ MsgBox TypeName(2 ^ 2)            ' expect: Double
 MsgBox -2 ^ 2                     ' expect: -4
 MsgBox 2 * 3 + 4 * 5              ' expect: 26
 MsgBox 1 + 2 & 3 + 4              ' expect: 37
+MsgBox "a" &1                     ' expect: a1

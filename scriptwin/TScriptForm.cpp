@@ -1,0 +1,105 @@
+#include "TScriptForm.h"
+
+#include "ScriptText.h"
+#include "TScriptEditor.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileDialog>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include <stdexcept>
+
+namespace qp {
+
+namespace {
+std::runtime_error fileError(const char* format, const QString& fileName)
+{
+    return std::runtime_error(QString::fromLatin1(format).arg(fileName).toStdString());
+}
+}  // namespace
+
+TScriptForm::TScriptForm(const std::vector<QAction*>& toolActions, QWidget* parent)
+    : TDockForm(QStringLiteral("Script"), parent)
+{
+    setObjectName(QStringLiteral("ScriptForm"));
+    setWindowTitle(QStringLiteral("Script"));
+    setUndockedSize(QSize(458, 281));
+    resize(458, 281);
+
+    auto* panel = new QWidget(clientArea());
+    panel->setObjectName(QStringLiteral("ScriptPanel"));
+    m_toolBar = new QToolBar(panel);
+    m_toolBar->setObjectName(QStringLiteral("ScriptToolBar"));
+    m_toolBar->setIconSize(QSize(16, 16));
+    for (QAction* a : toolActions) {
+        if (a)
+            m_toolBar->addAction(a);
+        else
+            m_toolBar->addSeparator();
+    }
+    m_memo = new TScriptEditor(panel);
+    m_memo->setObjectName(QStringLiteral("Memo2"));
+
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_toolBar);
+    layout->addWidget(m_memo, 1);
+    auto* clientLayout = new QVBoxLayout(clientArea());
+    clientLayout->setContentsMargins(0, 0, 0, 0);
+    clientLayout->addWidget(panel);
+}
+
+void TScriptForm::LoadScript(const QString& fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw fileError("Cannot open file %1", fileName);
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw fileError("Cannot open file %1", fileName);
+    m_memo->setLines(SplitScriptLines(std::string_view(bytes.constData(), size_t(bytes.size()))));
+}
+
+void TScriptForm::SaveScript(const QString& fileName)
+{
+    const std::string bytes = JoinScriptLines(m_memo->Lines());
+    // Written in full to a temporary file first: a short write (a full disk, a file size
+    // limit) is an error, not a truncated script in place of the old one.
+    if (!ReplaceFileContents(QFile::encodeName(fileName).toStdString(), bytes))
+        throw fileError("Cannot create file %1", fileName);
+}
+
+QString TScriptForm::SaveFileName(const QString& typed)
+{
+    return QString::fromStdString(WithDefaultExtension(typed.toStdString()));
+}
+
+void TScriptForm::OpenScriptDlg()
+{
+    QFileDialog dialog(this, QStringLiteral("Open Script"), QString(), QString::fromLatin1(kScriptFilter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (!m_openFileName.isEmpty())
+        dialog.selectFile(m_openFileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    m_openFileName = dialog.selectedFiles().first();
+    LoadScript(m_openFileName);
+}
+
+void TScriptForm::SaveScriptDlg()
+{
+    QFileDialog dialog(this, QStringLiteral("Save Script"), QString(), QString::fromLatin1(kScriptFilter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("vbs"));
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialog.selectFile(m_openFileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    SaveScript(SaveFileName(dialog.selectedFiles().first()));
+}
+
+}  // namespace qp

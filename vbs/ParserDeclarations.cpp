@@ -1,0 +1,185 @@
+// Declarations: Dim, ReDim, Const, Erase, Option Explicit, Sub and Function.
+#include "Errors.h"
+#include "Parser.h"
+#include "Text.h"
+
+namespace qp::vbs {
+
+using namespace ast;
+
+// ---- declarations
+
+StmtPtr Parser::parseDim(Tok keyword)
+{
+    Pos p = pos();
+    ++m_pos;
+    auto s = std::make_unique<DimStmt>(StmtKind::Dim, p);
+    do {
+        DimItem item;
+        item.pos = pos();
+        if (!at(Tok::Identifier))
+            fail(err::ExpectedIdentifier);
+        item.name = std::u16string(tok().text);
+        ++m_pos;
+        if (accept(Tok::LParen)) {
+            item.isArray = true;
+            if (!accept(Tok::RParen)) {
+                do {
+                    if (!at(Tok::Number) || !(tok().value.type() == VarType::Integer || tok().value.type() == VarType::Long))
+                        fail(err::ExpectedInteger);
+                    auto e = std::make_unique<Expr>(ExprKind::Literal, pos());
+                    e->value = tok().value;
+                    ++m_pos;
+                    item.bounds.push_back(std::move(e));
+                } while (accept(Tok::Comma));
+                expect(Tok::RParen, err::ExpectedRParen);
+            }
+        }
+        s->items.push_back(std::move(item));
+    } while (accept(Tok::Comma));
+    return s;
+}
+
+StmtPtr Parser::parseReDim()
+{
+    Pos p = pos();
+    ++m_pos;
+    auto s = std::make_unique<DimStmt>(StmtKind::ReDim, p);
+    if (atWord(u"Preserve")) {
+        s->preserve = true;
+        ++m_pos;
+    }
+    do {
+        DimItem item;
+        item.pos = pos();
+        if (!at(Tok::Identifier))
+            fail(err::ExpectedIdentifier);
+        item.name = std::u16string(tok().text);
+        ++m_pos;
+        expect(Tok::LParen, err::ExpectedLParen);
+        item.isArray = true;
+        do {
+            item.bounds.push_back(parseExpression());
+        } while (accept(Tok::Comma));
+        expect(Tok::RParen, err::ExpectedRParen);
+        s->items.push_back(std::move(item));
+    } while (accept(Tok::Comma));
+    return s;
+}
+
+ExprPtr Parser::constValue()
+{
+    Pos p = pos();
+    bool negate = false;
+    while (at(Tok::Minus) || at(Tok::Plus)) {
+        negate ^= at(Tok::Minus);
+        ++m_pos;
+    }
+    Tok k = tok().kind;
+    if (k != Tok::Number && k != Tok::String && k != Tok::Date && k != Tok::True && k != Tok::False
+        && k != Tok::Empty && k != Tok::Null && k != Tok::Nothing)
+        fail(err::ExpectedLiteral);
+    ExprPtr e = parsePrimary();
+    if (negate) {
+        auto u = std::make_unique<Expr>(ExprKind::Unary, p);
+        u->op = Op::Neg;
+        u->a = std::move(e);
+        u->isLiteral = true;
+        return u;
+    }
+    return e;
+}
+
+StmtPtr Parser::parseConst()
+{
+    Pos p = pos();
+    ++m_pos;
+    auto s = std::make_unique<ConstStmt>(p);
+    do {
+        ConstItem item;
+        item.pos = pos();
+        if (!at(Tok::Identifier))
+            fail(err::ExpectedIdentifier);
+        item.name = std::u16string(tok().text);
+        ++m_pos;
+        expect(Tok::Eq, err::ExpectedEquals);
+        item.value = constValue();
+        s->items.push_back(std::move(item));
+    } while (accept(Tok::Comma));
+    return s;
+}
+
+StmtPtr Parser::parseErase()
+{
+    Pos p = pos();
+    ++m_pos;
+    auto s = std::make_unique<EraseStmt>(p);
+    do {
+        if (!at(Tok::Identifier))
+            fail(err::ExpectedIdentifier);
+        s->targets.push_back(parsePrimary());
+    } while (accept(Tok::Comma));
+    return s;
+}
+
+StmtPtr Parser::parseOption()
+{
+    Pos p = pos();
+    ++m_pos;
+    if (!atWord(u"Explicit"))
+        fail(err::ExpectedIdentifier);
+    if (m_seenStatement)
+        failAt(err::ExpectedStatement, m_tokens[m_pos - 1]);
+    ++m_pos;
+    m_program->optionExplicit = true;
+    return std::make_unique<SimpleStmt>(StmtKind::OptionExplicit, p);
+}
+
+StmtPtr Parser::parseProcedure(bool isFunction)
+{
+    auto s = std::make_unique<ProcedureStmt>(pos());
+    s->isFunction = isFunction;
+    ++m_pos;
+    if (!at(Tok::Identifier))
+        fail(err::ExpectedIdentifier);
+    s->name = std::u16string(tok().text);
+    s->namePos = pos();
+    ++m_pos;
+    if (accept(Tok::LParen) && !accept(Tok::RParen)) {
+        do {
+            Param param;
+            if (accept(Tok::ByVal))
+                param.byVal = true;
+            else
+                accept(Tok::ByRef);
+            param.pos = pos();
+            if (!at(Tok::Identifier))
+                fail(err::ExpectedIdentifier);
+            param.name = std::u16string(tok().text);
+            ++m_pos;
+            if (accept(Tok::LParen)) {
+                expect(Tok::RParen, err::ExpectedRParen);
+                param.isArray = true;
+            }
+            s->params.push_back(std::move(param));
+        } while (accept(Tok::Comma));
+        expect(Tok::RParen, err::ExpectedRParen);
+    }
+    endOfStatement(false);
+    Context outerContext = m_context;
+    ExitKind outerKind = m_procKind;
+    int outerDo = m_doDepth, outerFor = m_forDepth;
+    m_context = Context::Procedure;
+    m_procKind = isFunction ? ExitKind::Function : ExitKind::Sub;
+    m_doDepth = m_forDepth = 0;
+    s->body = parseBlock({Tok::End}, err::ExpectedEnd);
+    m_context = outerContext;
+    m_procKind = outerKind;
+    m_doDepth = outerDo;
+    m_forDepth = outerFor;
+    ++m_pos;  // End
+    expect(isFunction ? Tok::Function : Tok::Sub, isFunction ? err::ExpectedFunction : err::ExpectedSub);
+    return s;
+}
+
+}  // namespace qp::vbs
