@@ -34,8 +34,9 @@ TEST_F(MainWindow, ActionsCarryTheTablesTextsAndImages)
         QAction* a = form->action(entry.id);
         ASSERT_NE(a, nullptr);
         EXPECT_EQ(a->text().toStdString(), entry.caption);
-        if (entry.id != ActionId::aShowConsole)
+        if (entry.id != ActionId::aShowConsole) {
             EXPECT_EQ(a->toolTip().toStdString(), entry.hint);
+        }
         EXPECT_FALSE(a->icon().isNull());
     }
     // No console window here: Show Console is disabled and its hint says why.
@@ -132,8 +133,9 @@ TEST_F(MainWindow, ScreenIsMirroredAndTheWindowFitsTheDisplay)
     // The scroll box shows the whole display (up to the desktop's size).
     QScrollArea* box = form->ScrollBox1();
     const int frame = box->viewport()->mapTo(box, QPoint(0, 0)).x();
-    if (form->width() < form->screen()->availableGeometry().width())
+    if (form->width() < form->screen()->availableGeometry().width()) {
         EXPECT_EQ(box->width(), d->width() + 2 * frame);
+    }
 }
 
 TEST_F(MainWindow, AStaticScreenIsNotRepainted)
