@@ -6,5 +6,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-"$root/build"}
 shift || true
 bash "$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$build" -G Ninja "$@"
+launcher=()
+# A compiler cache, where one is installed, makes rebuilds in several work trees cheap.
+if command -v ccache >/dev/null 2>&1; then
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S "$root" -B "$build" -G Ninja "${launcher[@]}" "$@"
 cmake --build "$build" -j "$(nproc)"
