@@ -42,6 +42,7 @@ void ConsolePen::reset()
     m_bg.indexed.idx = 0;
     m_bold = false;
     m_reverse = false;
+    m_underline = false;
     update();
 }
 
@@ -62,7 +63,9 @@ void ConsolePen::update()
     const bool lowFg = VTERM_COLOR_IS_DEFAULT_FG(&m_fg) || (VTERM_COLOR_IS_INDEXED(&m_fg) && m_fg.indexed.idx < 8);
     if (m_bold && lowFg)
         fg |= 0x08;
-    m_attr = m_reverse ? uint16_t(bg | (fg << 4)) : uint16_t(fg | (bg << 4));
+    m_attr = m_reverse ? uint16_t(bg | (fg << 4) | kAttrReverse) : uint16_t(fg | (bg << 4));
+    if (m_underline)
+        m_attr |= kAttrUnderline;
 }
 
 }  // namespace qp

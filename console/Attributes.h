@@ -3,13 +3,17 @@
 // colours 0-7 take the console's bit order (bit 0 blue, bit 2 red, where the terminal's
 // index 1 is red and 4 blue); 8-15, and bold with 0-7 or the default foreground, set the
 // intensity bit; 256-colour and RGB colours take the nearest of the console's 16; reverse
-// video swaps foreground and background.
+// video swaps foreground and background. Beside the colours, the word carries the console's
+// marks for reverse video (0x4000) and underline (0x8000), which scripts can check.
 
 #include <array>
 #include <cstdint>
 #include <vterm.h>
 
 namespace qp {
+
+inline constexpr uint16_t kAttrReverse = 0x4000;
+inline constexpr uint16_t kAttrUnderline = 0x8000;
 
 struct Rgb {
     uint8_t r, g, b;
@@ -41,6 +45,7 @@ public:
     void reset();
     void setBold(bool on) { m_bold = on; update(); }
     void setReverse(bool on) { m_reverse = on; update(); }
+    void setUnderline(bool on) { m_underline = on; update(); }
     void setForeground(const VTermColor& c) { m_fg = c; update(); }
     void setBackground(const VTermColor& c) { m_bg = c; update(); }
     // The word written with characters.
@@ -57,6 +62,7 @@ private:
     VTermColor m_bg{};
     bool m_bold = false;
     bool m_reverse = false;
+    bool m_underline = false;
     uint16_t m_attr = 0x07;
     uint16_t m_eraseAttr = 0x07;
 };

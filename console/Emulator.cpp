@@ -191,9 +191,10 @@ int Emulator::onSetPenAttr(VTermAttr attr, VTermValue* val, void* user)
     switch (attr) {
     case VTERM_ATTR_BOLD: pen.setBold(val->boolean != 0); break;
     case VTERM_ATTR_REVERSE: pen.setReverse(val->boolean != 0); break;
+    case VTERM_ATTR_UNDERLINE: pen.setUnderline(val->number != 0); break;
     case VTERM_ATTR_FOREGROUND: pen.setForeground(val->color); break;
     case VTERM_ATTR_BACKGROUND: pen.setBackground(val->color); break;
-    default: break;  // underline, italic, blink, strike and fonts have no bit in the word
+    default: break;  // italic, blink, strike and fonts have no bit in the word
     }
     return 1;
 }

@@ -8,7 +8,9 @@
 #include "PtyProcess.h"
 #include "SnapshotBuilder.h"
 
+#include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <deque>
 #include <filesystem>
 #include <unistd.h>
@@ -61,6 +63,7 @@ public:
     bool isProgramActive();
     void killProgram();
     int programPid();
+    std::optional<int> exitStatus();
     std::string title() const;
     SnapshotPtr takeSnapshot();
     ScreenInfo screenInfo() const;
@@ -72,6 +75,12 @@ public:
     void writeBytes(const std::string& bytes);
     FontSpec displayFont() const;
     void setDisplayFont(const FontSpec& font, bool notify);
+    ConsoleActivity activity() const;
+    bool waitActivity(std::chrono::steady_clock::time_point until,
+                      const std::function<bool(const ConsoleActivity&)>& done);
+    // Records an event under the activity lock and wakes the waiters.
+    template <typename Change>
+    void noteActivity(Change change);
 
     ConsoleListener* m_listener;
     ConsoleOptions m_options;
@@ -97,14 +106,19 @@ private:
     bool m_titlePending = false;
 
     std::mutex m_runMutex;   // one start at a time
-    std::mutex m_procMutex;  // guards m_child
+    std::mutex m_procMutex;  // guards m_child, m_lastExit
     ChildProcess m_child;
+    std::optional<int> m_lastExit;
 
     mutable std::mutex m_logMutex;
     std::deque<KeyEventRecord> m_inputLog;
 
     mutable std::mutex m_fontMutex;
     FontSpec m_displayFont;
+
+    mutable std::mutex m_activityMutex;  // guards m_activity
+    std::condition_variable m_activityWake;
+    ConsoleActivity m_activity;
 
     std::unique_ptr<PtyReader> m_reader;  // last: stopped before everything it feeds goes away
 };
@@ -140,6 +154,11 @@ void HostedConsole::Impl::ingest(std::string_view chunk)
 
 void HostedConsole::Impl::afterRead()
 {
+    noteActivity([](ConsoleActivity& a) {
+        ++a.outputVersion;
+        a.lastOutput = ConsoleActivity::Clock::now();
+        a.outputSinceStart = true;
+    });
     if (!m_listener)
         return;
     bool titleChanged = false;
@@ -193,6 +212,13 @@ HostedConsole::RunResult HostedConsole::Impl::runInConsole(const std::string& co
     applyProfile(command);
     const LaunchSpec plan = programLaunch(command);
     m_pty.prepareForProgram();
+    // Before the launch: the program's first output may be parsed before Launch returns.
+    noteActivity([](ConsoleActivity& a) {
+        ++a.programStarts;
+        a.programStart = ConsoleActivity::Clock::now();
+        a.outputSinceStart = false;
+        a.inputSinceStart = false;
+    });
     const LaunchResult started = Launch(plan);
     if (started.error != 0) {
         m_pty.quiesce();
@@ -201,6 +227,7 @@ HostedConsole::RunResult HostedConsole::Impl::runInConsole(const std::string& co
     {
         std::lock_guard lock(m_procMutex);
         m_child = ChildProcess(started.pid);
+        m_lastExit.reset();
     }
     run.unlock();
     std::this_thread::sleep_for(std::chrono::milliseconds(m_settleMs.load()));
@@ -246,6 +273,7 @@ bool HostedConsole::Impl::pollChildLocked()
         return false;
     if (m_child.running())
         return true;
+    m_lastExit = m_child.exitCode();
     m_child.forget();
     m_pty.quiesce();
     return false;
@@ -274,6 +302,14 @@ void HostedConsole::Impl::killProgram()
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+}
+
+std::optional<int> HostedConsole::Impl::exitStatus()
+{
+    std::lock_guard lock(m_procMutex);
+    if (pollChildLocked())
+        return std::nullopt;
+    return m_lastExit;
 }
 
 int HostedConsole::Impl::programPid()
@@ -362,6 +398,10 @@ bool HostedConsole::Impl::drainOutput(std::chrono::milliseconds timeout)
 
 void HostedConsole::Impl::send(std::string_view bytes)
 {
+    noteActivity([](ConsoleActivity& a) {
+        a.lastInput = ConsoleActivity::Clock::now();
+        a.inputSinceStart = true;
+    });
     int error = m_writer.submit(bytes);
     if (error == 0 && m_writer.pending()) {
         m_reader->wake();
@@ -420,6 +460,31 @@ void HostedConsole::Impl::setDisplayFont(const FontSpec& font, bool notify)
         m_listener->displayFontChanged(font);
 }
 
+// --- activity ----------------------------------------------------------------------------
+
+template <typename Change>
+void HostedConsole::Impl::noteActivity(Change change)
+{
+    {
+        std::lock_guard lock(m_activityMutex);
+        change(m_activity);
+    }
+    m_activityWake.notify_all();
+}
+
+ConsoleActivity HostedConsole::Impl::activity() const
+{
+    std::lock_guard lock(m_activityMutex);
+    return m_activity;
+}
+
+bool HostedConsole::Impl::waitActivity(std::chrono::steady_clock::time_point until,
+                                       const std::function<bool(const ConsoleActivity&)>& done)
+{
+    std::unique_lock lock(m_activityMutex);
+    return m_activityWake.wait_until(lock, until, [&] { return done(m_activity); });
+}
+
 // --- the public face -----------------------------------------------------------------
 
 HostedConsole::HostedConsole(ConsoleListener* listener, ConsoleOptions options)
@@ -435,6 +500,7 @@ void HostedConsole::applyProfile(const std::string& command) { m_impl->applyProf
 bool HostedConsole::isProgramActive() { return m_impl->isProgramActive(); }
 void HostedConsole::killProgram() { m_impl->killProgram(); }
 int HostedConsole::programPid() const { return m_impl->programPid(); }
+std::optional<int> HostedConsole::exitStatus() { return m_impl->exitStatus(); }
 
 std::string HostedConsole::updateCaption()
 {
@@ -455,6 +521,13 @@ bool HostedConsole::drainOutput(std::chrono::milliseconds timeout) { return m_im
 void HostedConsole::writeInput(const KeyEventRecord& record) { m_impl->writeInput(record); }
 std::vector<KeyEventRecord> HostedConsole::inputLog() const { return m_impl->inputLog(); }
 void HostedConsole::writeBytes(const std::string& bytes) { m_impl->writeBytes(bytes); }
+ConsoleActivity HostedConsole::activity() const { return m_impl->activity(); }
+bool HostedConsole::waitActivity(std::chrono::steady_clock::time_point until,
+                                 const std::function<bool(const ConsoleActivity&)>& done)
+{
+    return m_impl->waitActivity(until, done);
+}
+void HostedConsole::wakeActivityWaiters() { m_impl->noteActivity([](ConsoleActivity&) {}); }
 TSpaceParams& HostedConsole::profile() { return m_impl->m_profile; }
 FontSpec HostedConsole::displayFont() const { return m_impl->displayFont(); }
 void HostedConsole::setDisplayFont(const FontSpec& font) { m_impl->setDisplayFont(font, false); }

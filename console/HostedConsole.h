@@ -11,9 +11,12 @@
 #include "ScreenTypes.h"
 #include "SpaceParams.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +39,21 @@ struct ScreenInfo {
     int16_t cursorX = 0;
     int16_t cursorY = 0;
     uint16_t attributes = 0x07;
+};
+
+// When the program last wrote and was last written to, as the waits that settle before a
+// read see it. Times are zero (the clock's epoch) until the first event.
+struct ConsoleActivity {
+    using Clock = std::chrono::steady_clock;
+    uint64_t outputVersion = 0;  // counts the reads of the program's output parsed so far
+    Clock::time_point lastOutput{};
+    Clock::time_point lastInput{};  // the last key or bytes sent to the program
+    uint64_t programStarts = 0;
+    Clock::time_point programStart{};
+    bool outputSinceStart = false;  // the program of the last start has written something
+    bool inputSinceStart = false;   // something was sent to it
+    // The later of the last output and the last input: the screen is quiet from here on.
+    Clock::time_point lastActivity() const { return std::max(lastOutput, lastInput); }
 };
 
 // Buffer sizes the console takes: each side 1 to 10000 cells, at most 4 million cells in all.
@@ -79,6 +97,10 @@ public:
     // KillProgram: kills the whole process group, waits at most 1000 ms.
     void killProgram();
     int programPid() const;  // 0 when none is held
+    // The exit status of the program started last, once it has ended: its exit code, or
+    // 128 + the signal that ended it (-1 when it could not be learnt). Nothing while it
+    // runs, or when no program was started.
+    std::optional<int> exitStatus();
 
     // UpdateCaption: "title ~ Quorvia Pallant" while a program runs and has set a title,
     // else "Quorvia Pallant".
@@ -100,6 +122,16 @@ public:
     // Waits until everything the program wrote so far has reached the screen. False when
     // output still arrives at the timeout.
     bool drainOutput(std::chrono::milliseconds timeout);
+
+    // --- activity ---------------------------------------------------------------------------
+    ConsoleActivity activity() const;
+    // Waits until `done` holds for the activity or `until` passes. `done` is asked again
+    // whenever the program writes, something is sent to it, a program starts, or
+    // wakeActivityWaiters is called (it may read other state then, such as a stop flag).
+    // Returns done's last answer.
+    bool waitActivity(std::chrono::steady_clock::time_point until,
+                      const std::function<bool(const ConsoleActivity&)>& done);
+    void wakeActivityWaiters();
 
     // --- input ----------------------------------------------------------------------------
     // Writes one key-event record into the console's input: the terminal turns it into the

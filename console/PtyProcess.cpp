@@ -231,6 +231,8 @@ bool ChildProcess::running()
     if (r == 0)
         return true;
     m_reaped = true;  // ended (or reaped by someone else: ECHILD)
+    if (r == m_pid)
+        m_exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
     return false;
 }
 

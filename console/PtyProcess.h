@@ -63,11 +63,15 @@ public:
     bool running();
     // SIGKILL to the whole process group (the caller then waits with running()).
     void killGroup();
-    void forget() { m_pid = 0; m_reaped = false; }
+    void forget() { m_pid = 0; m_reaped = false; m_exitCode = -1; }
+    // Once reaped: the exit code, or 128 + the number of the signal that ended it; -1
+    // before, or when someone else reaped it.
+    int exitCode() const { return m_exitCode; }
 
 private:
     pid_t m_pid = 0;
     bool m_reaped = false;
+    int m_exitCode = -1;
 };
 
 }  // namespace qp

@@ -64,6 +64,8 @@ const std::map<std::string, ValueOption>& valueOptions() {
                        "milliseconds, 0 or more"}},
         {"--settle", {[](const std::string& t, PlayOptions& o) { return parseMillis(t, 0, o.settle); },
                       "milliseconds, 0 or more"}},
+        {"--read-settle", {[](const std::string& t, PlayOptions& o) { return parseMillis(t, 0, o.readSettle); },
+                            "milliseconds, 0 or more"}},
         {"--poll", {[](const std::string& t, PlayOptions& o) { return parseMillis(t, 1, o.pollPeriod); },
                     "milliseconds, 1 or more"}},
     };
@@ -95,6 +97,10 @@ ParsedOptions ParsePlayOptions(const std::vector<std::string>& args) {
             o.settle = std::chrono::milliseconds(0);
             o.pollPeriod = std::chrono::milliseconds(10);
             o.wakeOnOutput = true;
+            continue;
+        }
+        if (arg == "--lenient") {
+            o.lenient = true;
             continue;
         }
         if (arg == "--wake-on-output") {
@@ -142,8 +148,13 @@ std::string PlayUsage() {
            "  --key-gap MS         gap between paced keys (default 50)\n"
            "  --settle MS          wait after a program starts (default 200)\n"
            "  --poll MS            polling period of the waiting methods (default 200)\n"
+           "  --read-settle MS     reads of the screen first wait until the program has been\n"
+           "                       quiet this long, at most 2 s; 0 reads at once (default 50)\n"
+           "  --lenient            a failed check called as a statement returns False instead\n"
+           "                       of failing the script\n"
            "  --wake-on-output     waiting methods also check whenever the screen changes\n"
-           "  --fast               --key-gap 0 --settle 0 --poll 10 --wake-on-output\n"
+           "  --fast               --key-gap 0 --settle 0 --poll 10 --wake-on-output (reads\n"
+           "                       still settle)\n"
            "  -h, --help           this text\n"
            "  --version            the version\n"
            "\n"

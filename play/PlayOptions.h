@@ -19,6 +19,8 @@ struct PlayOptions {
     std::chrono::milliseconds settle{200};
     std::chrono::milliseconds pollPeriod{200};
     bool wakeOnOutput = false;
+    std::chrono::milliseconds readSettle{50};  // 0 = reads do not wait for quiet
+    bool lenient = false;  // a failed check used as a statement does not fail the script
     std::vector<std::string> scripts;
     std::vector<std::string> command;  // after "--"; started in each script's console first
     bool help = false;

@@ -119,7 +119,8 @@ CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u1
     SessionScreenListener screenListener;
     HostedConsole console(&screenListener, consoleOptions);
     auto session = std::make_shared<ConsoleSession>(
-        console, ScriptTimings{m_options.keyGap, m_options.pollPeriod, m_options.wakeOnOutput});
+        console, ScriptTimings{m_options.keyGap, m_options.pollPeriod, m_options.wakeOnOutput, m_options.readSettle});
+    session->setFailedStatementChecksRaise(!m_options.lenient);
     screenListener.attach(session);
     session->setConsoleObject(ZEBConsole::create(session));
     session->setTraceListener(m_trace ? std::shared_ptr<ScriptTraceListener>(std::shared_ptr<void>(), m_trace)

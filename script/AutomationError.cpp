@@ -1,6 +1,7 @@
 #include "AutomationError.h"
 
 #include "Codepage.h"
+#include "Coerce.h"
 
 namespace qp {
 
@@ -8,6 +9,10 @@ vbs::ErrorInfo automationError(std::u16string_view source) {
     vbs::ErrorInfo info{E_UNEXPECTED_CODE, std::u16string(source), u""};
     try {
         throw;
+    } catch (const ScriptRuntimeError& e) {
+        info.number = e.number();
+        info.source = vbs::runtimeError(e.number()).source;
+        info.description = AnsiToUtf16(e.what());
     } catch (const OleError& e) {
         if (e.code() < 0)
             info.number = e.code();

@@ -26,6 +26,18 @@ private:
     int32_t m_code;
 };
 
+// A call the script made wrongly, reported as VBScript reports its own run-time errors:
+// a VBScript error number (5 for an argument out of range, 5017 for a bad regular
+// expression) with the runtime source and VBScript's text.
+class ScriptRuntimeError : public std::runtime_error {
+public:
+    ScriptRuntimeError(int32_t number, const std::string& text) : std::runtime_error(text), m_number(number) {}
+    int32_t number() const { return m_number; }
+
+private:
+    int32_t m_number;
+};
+
 // The silent end of an operation whose failure the user has already been shown.
 class OperationAborted : public std::runtime_error {
 public:
@@ -33,7 +45,8 @@ public:
 };
 
 // The error information for the exception being handled (call inside a catch block):
-// E_UNEXPECTED, or the error's own code when it is an OleError with a negative code.
+// E_UNEXPECTED, or the error's own code when it is an OleError with a negative code; a
+// ScriptRuntimeError keeps its number and takes the runtime source.
 vbs::ErrorInfo automationError(std::u16string_view source);
 
 }  // namespace qp

@@ -2,6 +2,7 @@
 
 #include "AutomationError.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace qp {
@@ -10,7 +11,8 @@ ConsoleSession::ConsoleSession(HostedConsole& console, ScriptTimings timings)
     : m_console(console),
       m_pacer(timings.keyGap),
       m_pollPeriod(timings.pollPeriod),
-      m_wakeOnOutput(timings.wakeOnOutput) {}
+      m_wakeOnOutput(timings.wakeOnOutput),
+      m_readSettleMs(std::max<int64_t>(timings.readSettle.count(), 0)) {}
 
 ConsoleSession::~ConsoleSession() = default;
 
@@ -95,6 +97,7 @@ void ConsoleSession::stopWaiting() {
         m_stopWaiting.store(true);
     }
     m_sleepWake.notify_all();
+    m_console.wakeActivityWaiters();
 }
 
 void ConsoleSession::screenChanged() {
@@ -116,6 +119,91 @@ bool ConsoleSession::sleepUntil(std::chrono::steady_clock::time_point until, uin
 void ConsoleSession::sleepPeriod() {
     std::unique_lock lock(m_sleepMutex);
     m_sleepWake.wait_for(lock, m_pollPeriod, [this] { return m_stopWaiting.load(); });
+}
+
+}  // namespace qp
+
+namespace qp {
+
+bool ConsoleSession::waitQuietUntil(std::chrono::milliseconds quiet, std::chrono::steady_clock::time_point deadline,
+                                    bool requireOutputSinceStart) {
+    using Clock = std::chrono::steady_clock;
+    for (;;) {
+        if (waitingStopped())
+            return false;
+        const ConsoleActivity a = m_console.activity();
+        const auto now = Clock::now();
+        const bool drawn = !requireOutputSinceStart || a.outputSinceStart;
+        const auto quietAt = a.lastActivity() + quiet;
+        if (drawn && now >= quietAt)
+            return true;
+        if (now >= deadline)
+            return false;
+        // Wakes when quiet would be reached, or on the first output while waiting for
+        // some, and at least every polling period to pump.
+        auto wakeAt = std::min(deadline, now + std::max(m_pollPeriod, std::chrono::milliseconds(1)));
+        if (drawn)
+            wakeAt = std::min(wakeAt, quietAt);
+        m_console.waitActivity(wakeAt, [&](const ConsoleActivity& current) {
+            return waitingStopped() || (!drawn && current.outputSinceStart);
+        });
+        pumpIfMainThread();
+    }
+}
+
+void ConsoleSession::settleForRead() {
+    const auto settle = readSettle();
+    if (settle.count() <= 0)
+        return;
+    // A program that has just started and not drawn anything yet is waited for as the
+    // first keys wait for it.
+    const ConsoleActivity a = m_console.activity();
+    const bool undrawn = a.programStarts > 0 && !a.outputSinceStart && m_console.isProgramActive();
+    auto deadline = std::chrono::steady_clock::now() + kSettleBound;
+    if (undrawn)
+        deadline = std::min(deadline, a.programStart + kSettleBound);
+    waitQuietUntil(settle, deadline, undrawn);
+}
+
+void ConsoleSession::settleBeforeFirstKeys() {
+    const auto settle = readSettle();
+    if (settle.count() <= 0)
+        return;
+    const ConsoleActivity a = m_console.activity();
+    if (a.programStarts == 0 || a.inputSinceStart || !m_console.isProgramActive())
+        return;
+    waitQuietUntil(settle, a.programStart + kSettleBound, true);
+}
+
+bool ConsoleSession::waitQuiet(std::chrono::milliseconds quiet, std::chrono::steady_clock::time_point deadline) {
+    return waitQuietUntil(quiet, deadline, false);
+}
+
+void ConsoleSession::pauseUntil(std::chrono::steady_clock::time_point until) {
+    for (;;) {
+        const auto now = std::chrono::steady_clock::now();
+        if (waitingStopped() || now >= until)
+            return;
+        const auto wakeAt = std::min(until, now + std::max(m_pollPeriod, std::chrono::milliseconds(1)));
+        m_console.waitActivity(wakeAt, [&](const ConsoleActivity&) { return waitingStopped(); });
+        pumpIfMainThread();
+    }
+}
+
+bool ConsoleSession::waitForOutput(uint64_t seen, std::chrono::steady_clock::time_point until) {
+    using Clock = std::chrono::steady_clock;
+    for (;;) {
+        if (m_console.activity().outputVersion != seen)
+            return true;
+        const auto now = Clock::now();
+        if (waitingStopped() || now >= until)
+            return false;
+        const auto wakeAt = std::min(until, now + std::max(m_pollPeriod, std::chrono::milliseconds(1)));
+        m_console.waitActivity(wakeAt, [&](const ConsoleActivity& current) {
+            return waitingStopped() || current.outputVersion != seen;
+        });
+        pumpIfMainThread();
+    }
 }
 
 }  // namespace qp

@@ -36,7 +36,16 @@ struct ScriptTimings {
     // periods' ends and the time budget stay as they are. Off by default: the waiting
     // methods then sleep whole periods, as scripts written for them expect.
     bool wakeOnOutput = false;
+    // Reads of the screen first wait until the program has been quiet this long (no output
+    // and no keys sent to it), so a check made right after a key sees the program's answer.
+    // Zero reads at once. The first keys sent to a program that has just started wait the
+    // same way until it has drawn something.
+    std::chrono::milliseconds readSettle{50};
 };
+
+// The longest a settle before a read or before the first keys waits, however busy the
+// program is (one that redraws a clock forever still gets read).
+inline constexpr std::chrono::milliseconds kSettleBound{2000};
 
 // What the objects report as they work, for a trace of a run. Called on the calling thread.
 class ScriptTraceListener {
@@ -86,6 +95,31 @@ public:
     vbs::ObjectRef consoleObject() const;
     void clearConsoleObject();
 
+    // Whether a failed check whose result the script throws away (a call statement) raises
+    // an error; on unless the host is lenient.
+    void setFailedStatementChecksRaise(bool raise) { m_statementChecksRaise.store(raise); }
+    bool failedStatementChecksRaise() const { return m_statementChecksRaise.load(); }
+
+    std::chrono::milliseconds readSettle() const { return std::chrono::milliseconds(m_readSettleMs.load()); }
+    void setReadSettle(std::chrono::milliseconds settle) { m_readSettleMs.store(settle.count()); }
+    // Before a read of the screen: waits until the program has been quiet for the read
+    // settle time, at most kSettleBound; a program that has just started and drawn
+    // nothing yet is first waited for, at most until kSettleBound after its start.
+    void settleForRead();
+    // Before keys are sent: when nothing was sent yet to the program started last, waits
+    // until it has written something and then been quiet for the settle time, at most
+    // until kSettleBound after its start.
+    void settleBeforeFirstKeys();
+    // Waits until the program has been quiet for `quiet` (nothing written by it and
+    // nothing sent to it), until `deadline`, or until waiting is stopped. True when quiet.
+    // Wakes on the console's activity, pumps between polling periods.
+    bool waitQuiet(std::chrono::milliseconds quiet, std::chrono::steady_clock::time_point deadline);
+    // Waits until `until` or until waiting is stopped, pumping between polling periods.
+    void pauseUntil(std::chrono::steady_clock::time_point until);
+    // Waits until the program writes something after output version `seen`, until `until`
+    // or until waiting is stopped. True when output came.
+    bool waitForOutput(uint64_t seen, std::chrono::steady_clock::time_point until);
+
     // Cuts every wait of the waiting methods short (the player's time limit). The desktop's
     // Stop does not use it: a method that waits finishes its wait.
     void stopWaiting();
@@ -101,11 +135,16 @@ public:
     bool sleepUntil(std::chrono::steady_clock::time_point until, uint64_t seen);
 
 private:
+    bool waitQuietUntil(std::chrono::milliseconds quiet, std::chrono::steady_clock::time_point deadline,
+                        bool requireOutputSinceStart);
+
     HostedConsole& m_console;
     KeyPacer m_pacer;
     std::chrono::milliseconds m_pollPeriod;
     bool m_wakeOnOutput;
     std::atomic<bool> m_stopWaiting{false};
+    std::atomic<bool> m_statementChecksRaise{true};
+    std::atomic<int64_t> m_readSettleMs;
     std::atomic<uint64_t> m_outputGeneration{0};
     std::mutex m_sleepMutex;  // wakes the waiters when waiting is stopped
     std::condition_variable m_sleepWake;

@@ -99,11 +99,41 @@ inline constexpr ParamInfo kRunCommand[] = {{"CmdLine", Text, In}, {"ResConsole"
 inline constexpr ParamInfo kCheckWindow[] = {{"Left", Integer, In},  {"Top", Integer, In},
                                              {"Right", Integer, In}, {"Bottom", Integer, In},
                                              {"Result", Boolean, OutRetval}};
+inline constexpr ParamInfo kWaitQuiet[] = {
+    {"MSecs", Integer, In}, {"Secs", Integer, In}, {"Result", Boolean, OutRetval}};
+inline constexpr ParamInfo kFindString[] = {
+    {"TestString", Text, In}, {"X", Integer, Out}, {"Y", Integer, Out}, {"Result", Boolean, OutRetval}};
+inline constexpr ParamInfo kWaitFind[] = {{"Secs", Integer, In},
+                                          {"TestString", Text, In},
+                                          {"X", Integer, Out},
+                                          {"Y", Integer, Out},
+                                          {"Result", Boolean, OutRetval}};
+inline constexpr ParamInfo kFindPattern[] = {{"Pattern", Text, In},
+                                             {"X", Integer, Out},
+                                             {"Y", Integer, Out},
+                                             {"Matched", Text, Out},
+                                             {"Result", Boolean, OutRetval}};
+inline constexpr ParamInfo kWaitPattern[] = {{"Secs", Integer, In}, {"Pattern", Text, In},
+                                             {"X", Integer, Out},   {"Y", Integer, Out},
+                                             {"Matched", Text, Out}, {"Result", Boolean, OutRetval}};
+inline constexpr ParamInfo kWaitExit[] = {
+    {"Secs", Integer, In}, {"ExitCode", Integer, Out}, {"Result", Boolean, OutRetval}};
+inline constexpr ParamInfo kSleep[] = {{"MSecs", Integer, In}};
+inline constexpr ParamInfo kScreenWidth[] = {{"Width", Integer, OutRetval}};
+inline constexpr ParamInfo kScreenHeight[] = {{"Height", Integer, OutRetval}};
+inline constexpr ParamInfo kCursorX[] = {{"X", Integer, OutRetval}};
+inline constexpr ParamInfo kCursorY[] = {{"Y", Integer, OutRetval}};
+inline constexpr ParamInfo kReadAttr[] = {{"X", Integer, In}, {"Y", Integer, In}, {"Attr", Integer, OutRetval}};
+inline constexpr ParamInfo kCheckAttr[] = {{"Left", Integer, In},   {"Top", Integer, In},
+                                           {"Right", Integer, In},  {"Bottom", Integer, In},
+                                           {"Attr", Integer, In},   {"Mask", Integer, In},
+                                           {"CheckResult", Boolean, OutRetval}};
 inline constexpr ParamInfo kOpenConsole[] = {{"Command", Text, In}, {"Console", Variant, OutRetval}};
 }  // namespace typelib_detail
 
-// IZEBConsole's methods in slot order.
-inline constexpr std::array<MethodInfo, 11> IZEBConsoleMethods = {{
+// IZEBConsole's methods in slot order. The first eleven are the original interface; the
+// later ones are appended after them, so existing callers keep their slots and identifiers.
+inline constexpr std::array<MethodInfo, 24> IZEBConsoleMethods = {{
     {"PutKeys", 1, 1, typelib_detail::kKeys},
     {"PutControl", 3, 2, typelib_detail::kKeys},
     {"CheckString", 4, 3, typelib_detail::kCheckString},
@@ -115,6 +145,46 @@ inline constexpr std::array<MethodInfo, 11> IZEBConsoleMethods = {{
     {"KillProcess", 10, 9, {}},
     {"RunCommand", 2, 10, typelib_detail::kRunCommand},
     {"CheckWindow", 11, 11, typelib_detail::kCheckWindow},
+    {"WaitQuiet", 12, 12, typelib_detail::kWaitQuiet},
+    {"FindString", 13, 13, typelib_detail::kFindString},
+    {"WaitFind", 14, 14, typelib_detail::kWaitFind},
+    {"FindPattern", 15, 15, typelib_detail::kFindPattern},
+    {"WaitPattern", 16, 16, typelib_detail::kWaitPattern},
+    {"WaitExit", 17, 17, typelib_detail::kWaitExit},
+    {"Sleep", 18, 18, typelib_detail::kSleep},
+    {"ScreenWidth", 19, 19, typelib_detail::kScreenWidth},
+    {"ScreenHeight", 20, 20, typelib_detail::kScreenHeight},
+    {"CursorX", 21, 21, typelib_detail::kCursorX},
+    {"CursorY", 22, 22, typelib_detail::kCursorY},
+    {"ReadAttr", 23, 23, typelib_detail::kReadAttr},
+    {"CheckAttr", 24, 24, typelib_detail::kCheckAttr},
+}};
+
+// The attribute bits of a cell as ReadAttr gives them and CheckAttr compares them, named
+// for scripts: read-only members of the console object (Console.ForeRed, or ForeRed in a
+// script), outside the method table. The colour bits are the ones the display and the
+// copy formats draw with; Reverse and Underline mark cells the program wrote with those
+// styles (their colours are already swapped for reverse).
+struct ConstantInfo {
+    std::string_view name;
+    int32_t value;
+    int32_t dispId;
+};
+inline constexpr std::array<ConstantInfo, 14> IZEBConsoleConstants = {{
+    {"ForeBlue", 0x0001, 1001},
+    {"ForeGreen", 0x0002, 1002},
+    {"ForeRed", 0x0004, 1003},
+    {"ForeIntense", 0x0008, 1004},
+    {"BackBlue", 0x0010, 1005},
+    {"BackGreen", 0x0020, 1006},
+    {"BackRed", 0x0040, 1007},
+    {"BackIntense", 0x0080, 1008},
+    {"AttrReverse", 0x4000, 1009},
+    {"AttrUnderline", 0x8000, 1010},
+    {"ForeMask", 0x000F, 1011},
+    {"BackMask", 0x00F0, 1012},
+    {"ColorMask", 0x00FF, 1013},
+    {"AttrMask", 0xC0FF, 1014},
 }};
 
 inline constexpr std::array<MethodInfo, 1> IZEBConsAppMethods = {{
@@ -166,6 +236,7 @@ static_assert(typelib_detail::slotsInOrder(IZEBConsoleMethods));
 static_assert(typelib_detail::dispIdsUnique(IZEBConsoleMethods));
 static_assert(findMethod(IZEBConsoleInfo, 2)->slot == 10, "RunCommand: DISPID 2, tenth slot");
 static_assert(findMethod(IZEBConsoleInfo, 3)->name == "PutControl");
+static_assert(findMethod(IZEBConsoleInfo, 11)->slot == 11, "the original eleven keep their slots");
 static_assert(typelib_detail::kReadText[3].name == "Buttom");
 
 }  // namespace qp

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 
 namespace qp {
 
@@ -89,11 +90,51 @@ bool pollOnePeriod(ConsoleSession& s, Attempt attempt) {
     }
 }
 
+std::u16string wide(const std::string& utf8) {
+    return vbs::fromUtf8(utf8);
+}
+
+std::u16string numbers(std::initializer_list<int64_t> values) {
+    std::string text;
+    for (int64_t n : values)
+        text += (text.empty() ? "" : ",") + std::to_string(n);
+    return wide(text);
+}
+
+// What a failed check says when the script does not look at its result: the check
+// generator's own words, then what stood there instead.
+std::u16string notFoundString(const std::u16string& testString, std::initializer_list<int64_t> where,
+                              const std::u16string& found) {
+    return u"Not found string '" + testString + u"' at " + numbers(where) + u"; found '" + found + u"'";
+}
+
+constexpr int64_t kDaySeconds = 24 * 3600;
+
+// Waiting times beyond a day are refused: error 5, as VBScript refuses an argument out of range.
+void refuseOverADay(int64_t millis) {
+    if (millis > kDaySeconds * 1000)
+        throw ScriptRuntimeError(5, "Invalid procedure call or argument");
+}
+
+std::chrono::steady_clock::time_point deadlineIn(int64_t millis) {
+    return std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max<int64_t>(millis, 0));
+}
+
+std::u16string hex(int64_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "&H%X", unsigned(value) & 0xFFFFu);
+    return wide(text);
+}
+
 }  // namespace
 
-bool StringOnScreen(const ScreenSnapshot& screen, int32_t x, int32_t y, const std::u16string& testString) {
+std::u16string StringAt(const ScreenSnapshot& screen, int32_t x, int32_t y, const std::u16string& testString) {
     const int64_t right = std::clamp<int64_t>(int64_t(x) + int64_t(testString.size()) - 1, INT32_MIN, INT32_MAX);
-    return ReadRectText(screen, CellRect{x, y, int32_t(right), y}, kCheckSeparator) == testString;
+    return ReadRectText(screen, CellRect{x, y, int32_t(right), y}, kCheckSeparator);
+}
+
+bool StringOnScreen(const ScreenSnapshot& screen, int32_t x, int32_t y, const std::u16string& testString) {
+    return StringAt(screen, x, y, testString) == testString;
 }
 
 vbs::Ref<ZEBConsole> ZEBConsole::create(const std::shared_ptr<ConsoleSession>& session) {
@@ -113,6 +154,8 @@ void runInSessionConsole(ConsoleSession& session, const std::u16string& cmdLine)
 
 void ZEBConsole::PutKeys(const std::u16string& keys) {
     auto s = lock(m_session);
+    if (!keys.empty())
+        s->settleBeforeFirstKeys();
     KeySender sender(s->console(), s->pacer());
     auto trace = s->traceListener();
     // Through the ANSI code page first: a character it cannot represent is sent as its
@@ -132,7 +175,10 @@ void ZEBConsole::PutControl(const std::u16string& keys) {
     auto trace = s->traceListener();
     const std::string text = AnsiToUtf8(Utf16ToAnsi(keys));
     ControlTextReader groups(text);
+    bool first = true;
     while (auto group = groups.next()) {
+        if (std::exchange(first, false))
+            s->settleBeforeFirstKeys();
         sender.PaceKeys();
         sender.SendKeyCombo(*group);
         if (trace)
@@ -142,26 +188,43 @@ void ZEBConsole::PutControl(const std::u16string& keys) {
 }
 
 bool ZEBConsole::CheckString(int32_t x, int32_t y, const std::u16string& testString) {
+    return checkString(x, y, testString, nullptr);
+}
+
+bool ZEBConsole::checkString(int32_t x, int32_t y, const std::u16string& testString, std::u16string* failure) {
     auto s = lock(m_session);
+    s->settleForRead();
     const SnapshotPtr screen = s->console().takeSnapshot();
     const bool result = StringOnScreen(*screen, x, y, testString);
     traceCheck(callText("CheckString", {x, y}, &testString), result, *screen);
+    if (!result && failure)
+        *failure = notFoundString(testString, {x, y}, StringAt(*screen, x, y, testString));
     s->pumpIfMainThread();
     return result;
 }
 
 bool ZEBConsole::CheckRect(int32_t left, int32_t top, int32_t right, int32_t bottom,
                            const std::u16string& testString) {
+    return checkRect(left, top, right, bottom, testString, nullptr);
+}
+
+bool ZEBConsole::checkRect(int32_t left, int32_t top, int32_t right, int32_t bottom, const std::u16string& testString,
+                           std::u16string* failure) {
     auto s = lock(m_session);
+    s->settleForRead();
     const SnapshotPtr screen = s->console().takeSnapshot();
-    const bool result = ReadRectText(*screen, CellRect{left, top, right, bottom}, kCheckSeparator) == testString;
+    const std::u16string found = ReadRectText(*screen, CellRect{left, top, right, bottom}, kCheckSeparator);
+    const bool result = found == testString;
     traceCheck(callText("CheckRect", {left, top, right, bottom}, &testString), result, *screen);
+    if (!result && failure)
+        *failure = notFoundString(testString, {left, top, right, bottom}, found);
     s->pumpIfMainThread();
     return result;
 }
 
 std::u16string ZEBConsole::ReadText(int32_t left, int32_t top, int32_t right, int32_t buttom) {
     auto s = lock(m_session);
+    s->settleForRead();
     std::u16string text = ReadRectText(s->console(), CellRect{left, top, right, buttom}, kCheckSeparator);
     s->pumpIfMainThread();
     return text;
@@ -178,6 +241,11 @@ void ZEBConsole::Pause(int32_t secs) {
 }
 
 bool ZEBConsole::WaitString(int32_t secs, int32_t x, int32_t y, const std::u16string& testString) {
+    return waitString(secs, x, y, testString, nullptr);
+}
+
+bool ZEBConsole::waitString(int32_t secs, int32_t x, int32_t y, const std::u16string& testString,
+                            std::u16string* failure) {
     auto s = lock(m_session);
     const int64_t retries = retriesFor(int64_t(secs) * 1000, s->pollPeriod());
     SnapshotPtr screen = s->console().takeSnapshot();
@@ -190,6 +258,8 @@ bool ZEBConsole::WaitString(int32_t secs, int32_t x, int32_t y, const std::u16st
         });
     }
     traceCheck(callText("WaitString", {secs, x, y}, &testString), result, *screen);
+    if (!result && failure)
+        *failure = notFoundString(testString, {x, y}, StringAt(*screen, x, y, testString));
     s->pumpIfMainThread();
     return result;
 }
@@ -218,7 +288,12 @@ vbs::ObjectRef ZEBConsole::RunCommand(const std::u16string& cmdLine) {
 }
 
 bool ZEBConsole::CheckWindow(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    return checkWindow(left, top, right, bottom, nullptr);
+}
+
+bool ZEBConsole::checkWindow(int32_t left, int32_t top, int32_t right, int32_t bottom, std::u16string* failure) {
     auto s = lock(m_session);
+    s->settleForRead();
     const CellRect expected{left, top, right, bottom};
     SnapshotPtr screen = s->console().takeSnapshot();
     CellRect found = FindActiveWindow(*screen);
@@ -235,6 +310,167 @@ bool ZEBConsole::CheckWindow(int32_t left, int32_t top, int32_t right, int32_t b
     traceCheck(callText("CheckWindow", {left, top, right, bottom}) + " found " +
                    callText("", {found.left, found.top, found.right, found.bottom}),
                result, *screen);
+    if (!result && failure)
+        *failure = u"Not found window " + numbers({left, top, right, bottom}) + u"; found " +
+                   numbers({found.left, found.top, found.right, found.bottom});
+    s->pumpIfMainThread();
+    return result;
+}
+
+bool ZEBConsole::WaitQuiet(int32_t msecs, int32_t secs) {
+    return waitQuiet(msecs, secs, nullptr);
+}
+
+bool ZEBConsole::waitQuiet(int32_t msecs, int32_t secs, std::u16string* failure) {
+    refuseOverADay(msecs);
+    refuseOverADay(int64_t(secs) * 1000);
+    auto s = lock(m_session);
+    const bool result = s->waitQuiet(std::chrono::milliseconds(std::max(msecs, 0)), deadlineIn(int64_t(secs) * 1000));
+    if (!result && failure)
+        *failure = wide("Not quiet for " + std::to_string(msecs) + " ms within " + std::to_string(secs) + " s");
+    s->pumpIfMainThread();
+    return result;
+}
+
+std::optional<ScreenMatch> ZEBConsole::FindString(const std::u16string& testString) {
+    return find("FindString", -1, testString, false, nullptr);
+}
+
+std::optional<ScreenMatch> ZEBConsole::WaitFind(int32_t secs, const std::u16string& testString) {
+    return find("WaitFind", secs, testString, false, nullptr);
+}
+
+std::optional<ScreenMatch> ZEBConsole::FindPattern(const std::u16string& pattern) {
+    return find("FindPattern", -1, pattern, true, nullptr);
+}
+
+std::optional<ScreenMatch> ZEBConsole::WaitPattern(int32_t secs, const std::u16string& pattern) {
+    return find("WaitPattern", secs, pattern, true, nullptr);
+}
+
+// The finds look once, after the read settles; the waits (secs >= 0) look at once, then
+// whenever the program writes and at every polling period, until the time is used up.
+std::optional<ScreenMatch> ZEBConsole::find(const char* method, int32_t secs, const std::u16string& text,
+                                            bool pattern, std::u16string* failure) {
+    const bool waits = secs >= 0 || std::string_view(method).starts_with("Wait");
+    if (waits)
+        refuseOverADay(int64_t(secs) * 1000);
+    std::unique_ptr<ScreenPattern> compiled = pattern ? std::make_unique<ScreenPattern>(text) : nullptr;
+    auto s = lock(m_session);
+    if (!waits)
+        s->settleForRead();
+    const auto deadline = deadlineIn(int64_t(secs) * 1000);
+    SnapshotPtr screen;
+    std::optional<ScreenMatch> found;
+    for (;;) {
+        const uint64_t seen = s->console().activity().outputVersion;
+        screen = s->console().takeSnapshot();
+        found = compiled ? compiled->find(*screen) : FindOnScreen(*screen, text);
+        if (found || !waits || std::chrono::steady_clock::now() >= deadline || s->waitingStopped())
+            break;
+        s->waitForOutput(seen, std::min(deadline, std::chrono::steady_clock::now() + s->pollPeriod()));
+    }
+    std::string call = std::string(method) + "(";
+    if (waits)
+        call += std::to_string(secs) + ", ";
+    call += quoted(text) + ")";
+    if (found)
+        call += " at " + std::to_string(found->x) + "," + std::to_string(found->y);
+    traceCheck(call, found.has_value(), *screen);
+    if (!found && failure)
+        *failure = (pattern ? u"Not found pattern '" : u"Not found string '") + text + u"' on the screen";
+    s->pumpIfMainThread();
+    return found;
+}
+
+std::optional<int32_t> ZEBConsole::WaitExit(int32_t secs) {
+    return waitExit(secs, nullptr);
+}
+
+// The program's end makes no output of its own: the wait looks at it whenever the program
+// writes and at least every 20 ms.
+std::optional<int32_t> ZEBConsole::waitExit(int32_t secs, std::u16string* failure) {
+    refuseOverADay(int64_t(secs) * 1000);
+    auto s = lock(m_session);
+    const auto deadline = deadlineIn(int64_t(secs) * 1000);
+    const auto look = std::min(s->pollPeriod(), std::chrono::milliseconds(20));
+    std::optional<int> status = s->console().exitStatus();
+    while (!status && s->console().activity().programStarts > 0 && !s->waitingStopped() &&
+           std::chrono::steady_clock::now() < deadline) {
+        const uint64_t seen = s->console().activity().outputVersion;
+        s->waitForOutput(seen, std::min(deadline, std::chrono::steady_clock::now() + look));
+        status = s->console().exitStatus();
+    }
+    if (!status && failure)
+        *failure = s->console().activity().programStarts == 0
+                       ? std::u16string(u"No program was started in this console")
+                       : wide("The program did not end within " + std::to_string(secs) + " s");
+    s->pumpIfMainThread();
+    return status;
+}
+
+void ZEBConsole::Sleep(int32_t msecs) {
+    refuseOverADay(msecs);
+    auto s = lock(m_session);
+    const auto deadline = deadlineIn(msecs);
+    s->pauseUntil(deadline);
+    s->pumpIfMainThread();
+}
+
+int32_t ZEBConsole::ScreenWidth() {
+    return lock(m_session)->console().screenInfo().width;
+}
+
+int32_t ZEBConsole::ScreenHeight() {
+    return lock(m_session)->console().screenInfo().height;
+}
+
+int32_t ZEBConsole::CursorX() {
+    auto s = lock(m_session);
+    s->settleForRead();
+    return s->console().takeSnapshot()->cursorX;
+}
+
+int32_t ZEBConsole::CursorY() {
+    auto s = lock(m_session);
+    s->settleForRead();
+    return s->console().takeSnapshot()->cursorY;
+}
+
+int32_t ZEBConsole::ReadAttr(int32_t x, int32_t y) {
+    auto s = lock(m_session);
+    s->settleForRead();
+    const SnapshotPtr screen = s->console().takeSnapshot();
+    s->pumpIfMainThread();
+    return screen->contains(x, y) ? int32_t(screen->wide(x, y).attr) : -1;
+}
+
+bool ZEBConsole::CheckAttr(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t attr, int32_t mask) {
+    return checkAttr(left, top, right, bottom, attr, mask, nullptr);
+}
+
+bool ZEBConsole::checkAttr(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t attr, int32_t mask,
+                           std::u16string* failure) {
+    auto s = lock(m_session);
+    s->settleForRead();
+    const SnapshotPtr screen = s->console().takeSnapshot();
+    const int64_t x0 = std::max<int64_t>(left, 0), x1 = std::min<int64_t>(right, int64_t(screen->width) - 1);
+    const int64_t y0 = std::max<int64_t>(top, 0), y1 = std::min<int64_t>(bottom, int64_t(screen->height) - 1);
+    bool result = x0 <= x1 && y0 <= y1;
+    int64_t badX = -1, badY = -1, badAttr = 0;
+    for (int64_t y = y0; result && y <= y1; ++y)
+        for (int64_t x = x0; result && x <= x1; ++x)
+            if ((screen->wide(int(x), int(y)).attr & mask) != (attr & mask)) {
+                result = false;
+                badX = x, badY = y, badAttr = screen->wide(int(x), int(y)).attr;
+            }
+    traceCheck(callText("CheckAttr", {left, top, right, bottom, attr, mask}), result, *screen);
+    if (!result && failure) {
+        *failure = u"Not found attribute " + hex(attr & mask) + u" (mask " + hex(mask) + u") at " +
+                   numbers({left, top, right, bottom});
+        *failure += badX < 0 ? std::u16string(u"; not on the screen")
+                             : u"; found " + hex(badAttr & mask) + u" at " + numbers({badX, badY});
+    }
     s->pumpIfMainThread();
     return result;
 }
@@ -248,13 +484,28 @@ void ZEBConsole::traceCheck(const std::string& call, bool result, const ScreenSn
 // --- the dispatch side ---------------------------------------------------------------------
 
 vbs::DispId ZEBConsole::dispId(std::u16string_view name) {
-    return dispIdOf(IZEBConsoleInfo, name);
+    const vbs::DispId id = dispIdOf(IZEBConsoleInfo, name);
+    if (id != vbs::kDispIdUnknown)
+        return id;
+    for (const ConstantInfo& c : IZEBConsoleConstants)
+        if (vbs::equalsNoCase(std::u16string(c.name.begin(), c.name.end()), name))
+            return c.dispId;
+    return vbs::kDispIdUnknown;
 }
 
 vbs::Result<vbs::Variant> ZEBConsole::invoke(vbs::DispId id, vbs::InvokeKind kind, vbs::Args& args) {
     const MethodInfo* method = findMethod(IZEBConsoleInfo, id);
-    if (!method)
+    if (!method) {
+        for (const ConstantInfo& c : IZEBConsoleConstants)
+            if (c.dispId == id) {
+                if (kind == vbs::InvokeKind::PropertyPut || kind == vbs::InvokeKind::PropertyPutRef)
+                    return vbs::runtimeError(438);
+                if (!args.empty())
+                    return vbs::runtimeError(450);
+                return vbs::Variant::fromLong(c.value);
+            }
         return vbs::runtimeError(438);
+    }
     if (id == 6 && args.size() == 5)
         args.set(4, vbs::Variant());  // ReadText's Readed is cleared on entry
     auto converted = convertArguments(*method, kind, args);
@@ -262,20 +513,68 @@ vbs::Result<vbs::Variant> ZEBConsole::invoke(vbs::DispId id, vbs::InvokeKind kin
         return converted.error();
     const std::vector<ArgValue>& a = converted.value();
     auto boolean = [](bool b) { return vbs::Variant::fromBool(b); };
+    // A check whose result the script throws away fails the script when it fails, with
+    // what the check generator's statement would say.
+    std::u16string failure;
+    std::u16string* why = args.resultUsed() ? nullptr : &failure;
+    auto checked = [&](bool b) -> vbs::Result<vbs::Variant> {
+        auto s = m_session.lock();
+        if (!b && why && s && s->failedStatementChecksRaise())
+            return vbs::ErrorInfo{1, std::u16string(Source), failure};
+        return vbs::Variant::fromBool(b);
+    };
     try {
         switch (id) {
         case 1: PutKeys(textArg(a, 0)); return vbs::Variant();
         case 3: PutControl(textArg(a, 0)); return vbs::Variant();
-        case 4: return boolean(CheckString(intArg(a, 0), intArg(a, 1), textArg(a, 2)));
-        case 5: return boolean(CheckRect(intArg(a, 0), intArg(a, 1), intArg(a, 2), intArg(a, 3), textArg(a, 4)));
+        case 4: return checked(checkString(intArg(a, 0), intArg(a, 1), textArg(a, 2), why));
+        case 5: return checked(checkRect(intArg(a, 0), intArg(a, 1), intArg(a, 2), intArg(a, 3), textArg(a, 4), why));
         case 6: args.set(4, vbs::Variant::fromString(ReadText(intArg(a, 0), intArg(a, 1), intArg(a, 2), intArg(a, 3))));
                 return vbs::Variant();
         case 7: Pause(intArg(a, 0)); return vbs::Variant();
-        case 8: return boolean(WaitString(intArg(a, 0), intArg(a, 1), intArg(a, 2), textArg(a, 3)));
+        case 8: return checked(waitString(intArg(a, 0), intArg(a, 1), intArg(a, 2), textArg(a, 3), why));
         case 9: return boolean(IsProcessActive());
         case 10: KillProcess(); return vbs::Variant();
         case 2: return vbs::Variant::fromObject(RunCommand(textArg(a, 0)));
-        case 11: return boolean(CheckWindow(intArg(a, 0), intArg(a, 1), intArg(a, 2), intArg(a, 3)));
+        case 11: return checked(checkWindow(intArg(a, 0), intArg(a, 1), intArg(a, 2), intArg(a, 3), why));
+        case 12: return checked(waitQuiet(intArg(a, 0), intArg(a, 1), why));
+        case 13:
+        case 14:
+        case 15:
+        case 16: {
+            const bool waits = id == 14 || id == 16;
+            const size_t first = waits ? 1 : 0;  // the text's argument; X, Y (and Matched) follow
+            // Out values are cleared on entry, as ReadText's.
+            args.set(first + 1, vbs::Variant::fromLong(-1));
+            args.set(first + 2, vbs::Variant::fromLong(-1));
+            if (id >= 15)
+                args.set(first + 3, vbs::Variant::fromString(u""));
+            auto found = find(std::string(method->name).c_str(), waits ? intArg(a, 0) : -1, textArg(a, first),
+                              id >= 15, why);
+            if (found) {
+                args.set(first + 1, vbs::Variant::fromLong(found->x));
+                args.set(first + 2, vbs::Variant::fromLong(found->y));
+                if (id >= 15)
+                    args.set(first + 3, vbs::Variant::fromString(found->text));
+            }
+            return checked(found.has_value());
+        }
+        case 17: {
+            args.set(1, vbs::Variant::fromLong(-1));
+            auto status = waitExit(intArg(a, 0), why);
+            if (status)
+                args.set(1, vbs::Variant::fromLong(*status));
+            return checked(status.has_value());
+        }
+        case 18: Sleep(intArg(a, 0)); return vbs::Variant();
+        case 19: return vbs::Variant::fromLong(ScreenWidth());
+        case 20: return vbs::Variant::fromLong(ScreenHeight());
+        case 21: return vbs::Variant::fromLong(CursorX());
+        case 22: return vbs::Variant::fromLong(CursorY());
+        case 23: return vbs::Variant::fromLong(ReadAttr(intArg(a, 0), intArg(a, 1)));
+        case 24:
+            return checked(checkAttr(intArg(a, 0), intArg(a, 1), intArg(a, 2), intArg(a, 3), intArg(a, 4),
+                                     intArg(a, 5), why));
         }
     } catch (...) {
         return automationError(Source);

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   # build
   cmake ninja-build g++ pkg-config libvterm-dev libinih-dev libgtest-dev libgmock-dev
-  qt6-base-dev qt6-base-dev-tools libqscintilla2-qt6-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools libqscintilla2-qt6-dev libgl-dev libpcre2-dev
   # run and test
   qt6-qpa-plugins fonts-dejavu-core xvfb xauth imagemagick xdotool xclip
   dbus libglib2.0-bin python3 python3-dbus dialog bc bash coreutils ncurses-bin expect

@@ -1,6 +1,7 @@
 #include "AutomationServer.h"
 
 #include "BusNames.h"
+#include "Coerce.h"
 #include "Introspection.h"
 #include "RemoteConsole.h"
 #include "ZEBConsApp.h"
@@ -250,11 +251,19 @@ void AutomationServer::callMethod(size_t classIndex, const QString& path, const 
         for (const ParamInfo& p : method->params) {
             if (p.dir == ParamDir::Out) {
                 const vbs::Variant& v = values[slot];
-                out << (v.isString() ? QString::fromStdU16String(v.string()) : QString());
+                if (p.type == ParamType::Integer) {
+                    auto n = vbs::toLong(v);
+                    out << int(n ? n.value() : -1);
+                } else {
+                    out << (v.isString() ? QString::fromStdU16String(v.string()) : QString());
+                }
             } else if (p.dir == ParamDir::OutRetval) {
                 const vbs::Variant& r = result.value();
                 if (p.type == ParamType::Boolean) {
                     out << (r.type() == vbs::VarType::Boolean && r.boolValue());
+                } else if (p.type == ParamType::Integer) {
+                    auto n = vbs::toLong(r);
+                    out << int(n ? n.value() : 0);
                 } else {
                     const vbs::ObjectRef returned = r.isObject() ? r.objectRef() : nullptr;
                     const auto [service, objectPath] = referenceTo(classIndex, path, returned, client);

@@ -74,8 +74,7 @@ vbs::Result<vbs::Variant> RemoteConsole::invoke(vbs::DispId id, vbs::InvokeKind 
     const MethodInfo* method = findMethod(IZEBConsoleInfo, id);
     if (!method)
         return vbs::runtimeError(438);
-    const bool hasOut = id == 6 && args.size() == 5;
-    if (hasOut)
+    if (id == 6 && args.size() == 5)
         args.set(4, vbs::Variant());  // ReadText's Readed is cleared on entry
     auto converted = convertArguments(*method, kind, args);
     if (!converted)
@@ -99,16 +98,29 @@ vbs::Result<vbs::Variant> RemoteConsole::invoke(vbs::DispId id, vbs::InvokeKind 
     if (reply.type() != QDBusMessage::ReplyMessage)
         return errorOf(reply);
 
+    // The reply carries the out values in the order of the parameters, the result among them.
     const QList<QVariant> out = reply.arguments();
-    if (hasOut && !out.isEmpty())
-        args.set(4, vbs::Variant::fromString(out.front().toString().toStdU16String()));
+    qsizetype next = 0;
+    QVariant result;
+    for (size_t i = 0; i < method->params.size() && next < out.size(); ++i) {
+        const ParamInfo& p = method->params[i];
+        if (p.dir == ParamDir::OutRetval) {
+            result = out[next++];
+        } else if (p.dir == ParamDir::Out) {
+            const QVariant& v = out[next++];
+            args.set(i, p.type == ParamType::Integer ? vbs::Variant::fromLong(v.toInt())
+                                                     : vbs::Variant::fromString(v.toString().toStdU16String()));
+        }
+    }
     const ParamInfo* retval = method->retval();
-    if (!retval || out.isEmpty())
+    if (!retval || !result.isValid())
         return vbs::Variant();
     if (retval->type == ParamType::Boolean)
-        return vbs::Variant::fromBool(out.front().toBool());
+        return vbs::Variant::fromBool(result.toBool());
+    if (retval->type == ParamType::Integer)
+        return vbs::Variant::fromLong(result.toInt());
     QString service, path;
-    if (!readReference(out.front(), service, path))
+    if (!readReference(result, service, path))
         return vbs::ErrorInfo{E_UNEXPECTED_CODE, std::u16string(Source), u"The reply of the other instance is not an object reference"};
     if (service.isEmpty())
         return vbs::Variant::nothing();

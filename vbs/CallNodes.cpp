@@ -65,7 +65,7 @@ Object& objectIn(const Variant& v, const std::u16string& name)
 }  // namespace
 
 Variant invokeMember(Context& ctx, Object& obj, int32_t id, InvokeKind kind, const ExprList& args,
-                     const Variant* extra, const std::u16string& nameForErrors)
+                     const Variant* extra, const std::u16string& nameForErrors, bool resultUsed)
 {
     ArrayLocks locks;
     size_t n = args.size() + (extra ? 1 : 0);
@@ -84,6 +84,7 @@ Variant invokeMember(Context& ctx, Object& obj, int32_t id, InvokeKind kind, con
         slots[n - 1] = {&temps[n - 1], false};
     }
     Args a(slots);
+    a.setResultUsed(resultUsed);
     Ref<Object> keep(&obj);  // the call may drop the script's last reference
     Result<Variant> r = obj.invoke(id, kind, a);
     if (!r)
@@ -243,7 +244,7 @@ void MemberNode::call(Context& ctx) const
     Variant holder;
     int32_t id;
     Object& obj = target(ctx, holder, id);
-    invokeMember(ctx, obj, id, InvokeKind::Method, m_args, nullptr, name());
+    invokeMember(ctx, obj, id, InvokeKind::Method, m_args, nullptr, name(), false);
 }
 
 void MemberNode::assign(Context& ctx, Variant value, bool isSet) const
@@ -295,12 +296,12 @@ Variant DynamicNameNode::eval(Context& ctx) const
 void DynamicNameNode::call(Context& ctx) const
 {
     if (DynamicName* d = member(ctx)) {
-        invokeMember(ctx, *d->object, d->dispId, InvokeKind::Method, m_args, nullptr, name());
+        invokeMember(ctx, *d->object, d->dispId, InvokeKind::Method, m_args, nullptr, name(), false);
         return;
     }
     Variant& v = variable(ctx);
     if (v.isObject() && v.object()) {
-        invokeMember(ctx, *v.object(), kDispIdValue, InvokeKind::Method, m_args, nullptr, name());
+        invokeMember(ctx, *v.object(), kDispIdValue, InvokeKind::Method, m_args, nullptr, name(), false);
         return;
     }
     raise(m_explicitCall ? err::NotDefined : err::TypeMismatch, name());

@@ -258,9 +258,10 @@ private:
 };
 
 // Invokes a host object's member with the script's arguments, ByRef where the argument is
-// a variable or an array element.
+// a variable or an array element. resultUsed is false for a call statement, whose result
+// the script throws away.
 Variant invokeMember(Context& ctx, Object& obj, int32_t id, InvokeKind kind, const ExprList& args,
-                     const Variant* extra, const std::u16string& nameForErrors);
+                     const Variant* extra, const std::u16string& nameForErrors, bool resultUsed = true);
 
 // ---- statements (StmtNodes.cpp)
 

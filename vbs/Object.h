@@ -44,9 +44,14 @@ public:
     bool isByRef(size_t i) const noexcept { return m_slots[i].byRef; }
     // Stores an out value (e.g. ReadText's text) in argument i.
     void set(size_t i, Variant v) { *m_slots[i].value = std::move(v); }
+    // False when the script throws the result away (a call statement such as
+    // `obj.Check 1, 2`); a host may then report a failed check as an error instead.
+    bool resultUsed() const noexcept { return m_resultUsed; }
+    void setResultUsed(bool used) noexcept { m_resultUsed = used; }
 
 private:
     std::span<ArgSlot> m_slots;
+    bool m_resultUsed = true;
 };
 
 // A host object. Called only on the script's thread, but reference-counted atomically so the

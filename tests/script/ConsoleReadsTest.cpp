@@ -1,0 +1,198 @@
+// Reads that wait for the program's answer, first keys that wait for the program to draw,
+// and failed checks called as statements: against real programs in the real pty.
+#include "ScriptTestSupport.h"
+
+#include "ActiveScr.h"
+#include "Text.h"
+
+#include <mutex>
+
+using namespace qp;
+using namespace qp::test;
+
+namespace {
+
+class SettleTest : public ::testing::Test {
+protected:
+    void make(std::chrono::milliseconds readSettle) {
+        session = std::make_shared<ConsoleSession>(console, ScriptTimings{0ms, 20ms, false, readSettle});
+        obj = ZEBConsole::create(session);
+    }
+    HostedConsole console{nullptr, fastConsole()};
+    std::shared_ptr<ConsoleSession> session;
+    vbs::Ref<ZEBConsole> obj;
+};
+
+// The program reads a line and answers after a delay; the check comes right after Enter.
+struct AnswerCase {
+    const char* name;
+    std::chrono::milliseconds settle;
+    const char* delay;  // seconds before the answer
+    bool seen;
+};
+
+class ReadAfterEnter : public SettleTest, public ::testing::WithParamInterface<AnswerCase> {};
+
+TEST_P(ReadAfterEnter, SeesTheAnswerOnlyWhenTheReadSettles) {
+    const AnswerCase& c = GetParam();
+    make(c.settle);
+    const std::string command = std::string("sh -c \"echo go; read l; sleep ") + c.delay + "; echo got:$l\"";
+    obj->RunCommand(std::u16string(command.begin(), command.end()));
+    ASSERT_TRUE(obj->WaitString(10, 0, 0, u"go"));
+    obj->PutKeys(u"x");
+    obj->PutControl(u"<Enter>");
+    EXPECT_EQ(obj->CheckString(0, 2, u"got:x"), c.seen);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Programs, ReadAfterEnter,
+    ::testing::Values(AnswerCase{"SettledReadSeesAQuickAnswer", 400ms, "0.05", true},
+                      AnswerCase{"UnsettledReadIsTooEarly", 0ms, "1", false},
+                      AnswerCase{"SettleDoesNotWaitForASlowAnswer", 50ms, "1", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SettleTest, ReadTextAndCheckRectSettleToo) {
+    make(400ms);
+    obj->RunCommand(u"sh -c \"echo go; read l; sleep 0.05; echo one; echo two\"");
+    ASSERT_TRUE(obj->WaitString(10, 0, 0, u"go"));
+    obj->PutControl(u"<Enter>");
+    EXPECT_TRUE(obj->CheckRect(0, 2, 2, 3, u"one/two/")) << vbs::toUtf8(obj->ReadText(0, 0, 79, 5));
+    obj->KillProcess();
+    obj->RunCommand(u"sh -c \"echo go; read l; sleep 0.05; echo three\"");
+    ASSERT_TRUE(obj->WaitString(10, 0, 0, u"go"));
+    obj->PutControl(u"<Enter>");
+    EXPECT_EQ(obj->ReadText(0, 2, 9, 2), u"three");
+}
+
+TEST_F(SettleTest, AProgramThatNeverGoesQuietIsReadAfterTheBound) {
+    make(50ms);
+    obj->RunCommand(u"sh -c \"echo tick; while :; do date +%N; sleep 0.01; done\"");
+    ASSERT_TRUE(obj->WaitString(10, 0, 0, u"tick"));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(obj->CheckString(0, 0, u"never"));
+    const double took = secondsSince(start);
+    EXPECT_GT(took, 1.9);
+    EXPECT_LT(took, 6.0);
+}
+
+TEST_F(SettleTest, AReadRightAfterTheStartWaitsForTheProgramToDraw) {
+    make(50ms);
+    obj->RunCommand(u"sh -c \"sleep 0.3; echo drawn; sleep 5\"");
+    EXPECT_TRUE(obj->CheckString(0, 0, u"drawn"));
+}
+
+TEST_F(SettleTest, AStoppedSessionReadsAtOnce) {
+    make(50ms);
+    obj->RunCommand(u"sh -c \"while :; do date +%N; sleep 0.01; done\"");
+    session->stopWaiting();
+    const auto start = std::chrono::steady_clock::now();
+    obj->CheckString(0, 0, u"never");
+    EXPECT_LT(secondsSince(start), 1.5);
+}
+
+// Keys typed at once after bash starts used to be echoed twice: once by the terminal
+// before bash set it up, once by bash's line editor.
+TEST_F(SettleTest, FirstKeysWaitUntilBashHasDrawnItsPrompt) {
+    make(50ms);
+    obj->RunCommand(u"env PS1=$ HOME=/nonexistent bash --norc --noprofile");
+    obj->PutKeys(u"echo abc");
+    obj->PutControl(u"<Enter>");
+    ASSERT_TRUE(obj->WaitString(10, 0, 1, u"abc"));
+    EXPECT_EQ(obj->ReadText(0, 0, 79, 1), u"$echo abc/abc/");
+}
+
+// --- failed checks as statements ---------------------------------------------------------------
+
+class StatementChecks : public ConsoleObjectTest {
+protected:
+    void SetUp() override {
+        runAndWait(u"printf \"\\nHello Wo\"", 0, 1, u"Hello Wo");
+        session->setConsoleObject(obj);
+        host.setNamedItems({u"Console"});
+        host.setOnGetNamedItem([this](const std::u16string& name, vbs::ObjectRef& o) {
+            if (name == u"Console")
+                o = session->consoleObject();
+        });
+        host.setMsgBox([this](std::u16string_view text, int, std::u16string_view) {
+            std::lock_guard lock(m_mutex);
+            boxes.emplace_back(text);
+            return 1;
+        });
+    }
+    void TearDown() override { session->clearConsoleObject(); }
+
+    // The error the script ended with, or an empty text when it completed.
+    std::u16string run(const std::u16string& script) {
+        host.setLines({script, u"MsgBox \"end\""});
+        host.RunScript();
+        if (host.lastErrors().empty()) {
+            EXPECT_EQ(boxes.size(), 1u);
+            return u"";
+        }
+        const vbs::ScriptError& e = host.lastErrors().front();
+        EXPECT_EQ(e.number, 1);
+        return e.description;
+    }
+
+    TVBScript host;
+    std::mutex m_mutex;
+    std::vector<std::u16string> boxes;
+};
+
+struct StatementCase {
+    const char* name;
+    std::u16string script;
+    std::u16string error;  // empty: the script completes
+};
+
+class StatementTable : public StatementChecks, public ::testing::WithParamInterface<StatementCase> {};
+
+TEST_P(StatementTable, FailOnlyWhenTheResultIsThrownAway) {
+    EXPECT_EQ(run(GetParam().script), GetParam().error);
+}
+
+const std::u16string kHelloFailure = u"Not found string 'Hello World' at 0,1; found 'Hello Wo'";
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, StatementTable,
+    ::testing::Values(
+        StatementCase{"CheckStringStatement", u"Console.CheckString 0, 1, \"Hello World\"", kHelloFailure},
+        StatementCase{"CallStatement", u"Call Console.CheckString(0, 1, \"Hello World\")", kHelloFailure},
+        StatementCase{"WithoutPrefix", u"CheckString 0, 1, \"Hello World\"", kHelloFailure},
+        StatementCase{"WithBlock", u"With Console : .CheckString 0, 1, \"Hello World\" : End With", kHelloFailure},
+        StatementCase{"WaitStringStatement", u"Console.WaitString 0, 0, 1, \"Hello World\"", kHelloFailure},
+        StatementCase{"CheckRectStatement", u"Console.CheckRect 0, 0, 7, 1, \"x\"",
+                      u"Not found string 'x' at 0,0,7,1; found '/Hello Wo/'"},
+        StatementCase{"OffTheScreen", u"Console.CheckString 78, 30, \"ab\"",
+                      u"Not found string 'ab' at 78,30; found ''"},
+        StatementCase{"PassingStatement", u"Console.CheckString 0, 1, \"Hello Wo\"", u""},
+        StatementCase{"PassingWindowCheck", u"CheckWindow 0, 0, 0, 0", u""},
+        StatementCase{"Assignment", u"x = Console.CheckString(0, 1, \"Hello World\")", u""},
+        StatementCase{"Condition", u"If Console.CheckString(0, 1, \"Hello World\") Then MsgBox \"no\"", u""},
+        StatementCase{"Operand", u"y = Not Console.WaitString(0, 0, 1, \"Hello World\")", u""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(StatementChecks, OnErrorResumeNextSeesTheFailure) {
+    host.setLines({u"On Error Resume Next", u"Console.CheckString 0, 1, \"Hello World\"",
+                   u"MsgBox Err.Number & \"|\" & Err.Description"});
+    host.RunScript();
+    EXPECT_TRUE(host.lastErrors().empty());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], u"1|" + kHelloFailure);
+}
+
+TEST_F(StatementChecks, ALenientSessionReturnsFalseInstead) {
+    session->setFailedStatementChecksRaise(false);
+    EXPECT_EQ(run(u"Console.CheckString 0, 1, \"Hello World\""), u"");
+}
+
+TEST_F(StatementChecks, TheErrorIsShownWithItsLine) {
+    std::vector<std::u16string> shown;
+    host.setErrorBox([&](const std::u16string& message, const std::u16string&) { shown.push_back(message); });
+    host.setLines({u"x = 1", u"  Console.CheckString 0, 1, \"Hello World\""});
+    host.RunScript();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], u"Line: 2 Position: 3\r\n" + kHelloFailure);
+}
+
+}  // namespace
