@@ -52,8 +52,9 @@ struct ConsoleActivity {
     Clock::time_point programStart{};
     bool outputSinceStart = false;  // the program of the last start has written something
     bool inputSinceStart = false;   // something was sent to it
-    // The later of the last output and the last input: the screen is quiet from here on.
-    Clock::time_point lastActivity() const { return std::max(lastOutput, lastInput); }
+    // The latest of the last output, the last input and the last start: the console is
+    // quiet from here on.
+    Clock::time_point lastActivity() const { return std::max({lastOutput, lastInput, programStart}); }
 };
 
 // Buffer sizes the console takes: each side 1 to 10000 cells, at most 4 million cells in all.

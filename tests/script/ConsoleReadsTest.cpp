@@ -36,12 +36,12 @@ class ReadAfterEnter : public SettleTest, public ::testing::WithParamInterface<A
 TEST_P(ReadAfterEnter, SeesTheAnswerOnlyWhenTheReadSettles) {
     const AnswerCase& c = GetParam();
     make(c.settle);
-    const std::string command = std::string("sh -c \"echo go; read l; sleep ") + c.delay + "; echo got:$l\"";
+    const std::string command = std::string("sh -c 'echo go; read l; sleep ") + c.delay + "; echo got:$l'";
     obj->RunCommand(std::u16string(command.begin(), command.end()));
     ASSERT_TRUE(obj->WaitString(10, 0, 0, u"go"));
     obj->PutKeys(u"x");
     obj->PutControl(u"<Enter>");
-    EXPECT_EQ(obj->CheckString(0, 2, u"got:x"), c.seen);
+    EXPECT_EQ(obj->CheckString(0, 2, u"got:x"), c.seen) << vbs::toUtf8(obj->ReadText(0, 0, 79, 3));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -53,12 +53,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SettleTest, ReadTextAndCheckRectSettleToo) {
     make(400ms);
-    obj->RunCommand(u"sh -c \"echo go; read l; sleep 0.05; echo one; echo two\"");
+    obj->RunCommand(u"sh -c 'echo go; read l; sleep 0.05; echo one; echo two'");
     ASSERT_TRUE(obj->WaitString(10, 0, 0, u"go"));
     obj->PutControl(u"<Enter>");
     EXPECT_TRUE(obj->CheckRect(0, 2, 2, 3, u"one/two/")) << vbs::toUtf8(obj->ReadText(0, 0, 79, 5));
     obj->KillProcess();
-    obj->RunCommand(u"sh -c \"echo go; read l; sleep 0.05; echo three\"");
+    obj->RunCommand(u"sh -c 'echo go; read l; sleep 0.05; echo three'");
     ASSERT_TRUE(obj->WaitString(10, 0, 0, u"go"));
     obj->PutControl(u"<Enter>");
     EXPECT_EQ(obj->ReadText(0, 2, 9, 2), u"three");
@@ -66,7 +66,7 @@ TEST_F(SettleTest, ReadTextAndCheckRectSettleToo) {
 
 TEST_F(SettleTest, AProgramThatNeverGoesQuietIsReadAfterTheBound) {
     make(50ms);
-    obj->RunCommand(u"sh -c \"echo tick; while :; do date +%N; sleep 0.01; done\"");
+    obj->RunCommand(u"sh -c 'echo tick; while :; do date +%N; sleep 0.01; done'");
     ASSERT_TRUE(obj->WaitString(10, 0, 0, u"tick"));
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(obj->CheckString(0, 0, u"never"));
@@ -77,13 +77,13 @@ TEST_F(SettleTest, AProgramThatNeverGoesQuietIsReadAfterTheBound) {
 
 TEST_F(SettleTest, AReadRightAfterTheStartWaitsForTheProgramToDraw) {
     make(50ms);
-    obj->RunCommand(u"sh -c \"sleep 0.3; echo drawn; sleep 5\"");
+    obj->RunCommand(u"sh -c 'sleep 0.3; echo drawn; sleep 5'");
     EXPECT_TRUE(obj->CheckString(0, 0, u"drawn"));
 }
 
 TEST_F(SettleTest, AStoppedSessionReadsAtOnce) {
     make(50ms);
-    obj->RunCommand(u"sh -c \"while :; do date +%N; sleep 0.01; done\"");
+    obj->RunCommand(u"sh -c 'while :; do date +%N; sleep 0.01; done'");
     session->stopWaiting();
     const auto start = std::chrono::steady_clock::now();
     obj->CheckString(0, 0, u"never");
@@ -169,7 +169,22 @@ INSTANTIATE_TEST_SUITE_P(
         StatementCase{"PassingWindowCheck", u"CheckWindow 0, 0, 0, 0", u""},
         StatementCase{"Assignment", u"x = Console.CheckString(0, 1, \"Hello World\")", u""},
         StatementCase{"Condition", u"If Console.CheckString(0, 1, \"Hello World\") Then MsgBox \"no\"", u""},
-        StatementCase{"Operand", u"y = Not Console.WaitString(0, 0, 1, \"Hello World\")", u""}),
+        StatementCase{"Operand", u"y = Not Console.WaitString(0, 0, 1, \"Hello World\")", u""},
+        StatementCase{"FindStringStatement", u"Console.FindString \"zeta\", x, y",
+                      u"Not found string 'zeta' on the screen"},
+        StatementCase{"WaitFindStatement", u"Console.WaitFind 0, \"zeta\", x, y",
+                      u"Not found string 'zeta' on the screen"},
+        StatementCase{"FindPatternStatement", u"Console.FindPattern \"z+\", x, y, m",
+                      u"Not found pattern 'z+' on the screen"},
+        StatementCase{"WaitPatternStatement", u"WaitPattern 0, \"z+\", x, y, m", u"Not found pattern 'z+' on the screen"},
+        StatementCase{"CheckAttrStatement", u"Console.CheckAttr 0, 1, 3, 1, ForeRed, ForeMask",
+                      u"Not found attribute &H4 (mask &HF) at 0,1,3,1; found &H7 at 0,1"},
+        StatementCase{"CheckAttrOffTheScreen", u"Console.CheckAttr 90, 1, 93, 1, 0, 0",
+                      u"Not found attribute &H0 (mask &H0) at 90,1,93,1; not on the screen"},
+        StatementCase{"FoundIsNoError", u"Console.FindPattern \"H.llo\", x, y, m : If m <> \"Hello\" Then Err.Raise 1, , \"m\"", u""},
+        StatementCase{"ExitedIsNoError", u"Console.WaitExit 5, code : If code <> 0 Then Err.Raise 1, , \"code\"", u""},
+        StatementCase{"QuietIsNoError", u"Console.WaitQuiet 10, 5", u""},
+        StatementCase{"FindInACondition", u"If Not Console.FindString(\"zeta\", x, y) Then x = 1", u""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(StatementChecks, OnErrorResumeNextSeesTheFailure) {

@@ -174,6 +174,35 @@ def test_errors_and_introspection():
     check(ends_within(pid, 5), "the process ends at the release")
 
 
+def test_new_methods():
+    service, path = create("ZEBConsole")
+    pid = pid_of(service)
+    console = console_at(service, path)
+    xml = subprocess.run(["gdbus", "introspect", "--session", "--dest", service, "--object-path", path],
+                         capture_output=True, text=True).stdout
+    for name in ("WaitQuiet", "FindString", "WaitFind", "FindPattern", "WaitPattern", "WaitExit", "Sleep",
+                 "ScreenWidth", "ScreenHeight", "CursorX", "CursorY", "ReadAttr", "CheckAttr", "Matched", "ExitCode"):
+        check(name in xml, "introspection shows " + name)
+    console.RunCommand("sh -c 'printf \"\\033[31mred\\033[0m 42\\n\"; sleep 0.3; exit 7'")
+    found = console.WaitFind(10, "42")
+    check([int(v) for v in found] == [4, 0, 1], "WaitFind gives X, Y and the result")
+    matched = console.FindPattern("\\d+")
+    check((int(matched[0]), int(matched[1]), str(matched[2]), bool(matched[3])) == (4, 0, "42", True),
+          "FindPattern gives X, Y, Matched and the result")
+    check(int(console.ReadAttr(0, 0)) == 4 and bool(console.CheckAttr(0, 0, 2, 0, 4, 15)), "attributes over the bus")
+    check((int(console.ScreenWidth()), int(console.ScreenHeight())) == (80, 25), "the size over the bus")
+    console.Sleep(10)
+    status = console.WaitExit(10)
+    check((int(status[0]), bool(status[1])) == (7, True), "WaitExit gives the exit status and the result")
+    try:
+        console.FindPattern("(")
+        check(False, "a bad pattern fails")
+    except dbus.DBusException as e:
+        check("Syntax error in regular expression" in e.get_dbus_message(), "a bad pattern fails with its description")
+    console.Release()
+    check(ends_within(pid, 5), "the process ends at the release")
+
+
 def test_example_client(example):
     out = subprocess.run([sys.executable, example, "bash --norc --noprofile", "echo from$((40+2))"],
                          capture_output=True, text=True, timeout=60)
@@ -187,6 +216,7 @@ def main():
     test_killed_client()
     test_run_command_elsewhere()
     test_errors_and_introspection()
+    test_new_methods()
     test_example_client(example)
     if failures:
         sys.exit("%d failed: %s" % (len(failures), "; ".join(failures)))
