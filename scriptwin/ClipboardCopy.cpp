@@ -3,7 +3,7 @@
 #include "Codepage.h"
 #include "HostedConsole.h"
 #include "ScreenText.h"
-#include "TDisplay.h"
+#include "ConsoleView.h"
 
 #include <QClipboard>
 #include <QFontInfo>
@@ -24,7 +24,7 @@ QList<QRgb> SixteenColorPalette()
             qRgb(0, 0, 255),     qRgb(255, 0, 255), qRgb(0, 255, 255), qRgb(255, 255, 255)};
 }
 
-QImage ScreenShotImage(const TDisplay& display)
+QImage ScreenShotImage(const ConsoleView& display)
 {
     const QRect r = display.SelectionPixelRect();
     const QSize size(std::max(r.width(), 1), std::max(r.height(), 1));
@@ -37,7 +37,7 @@ QImage ScreenShotImage(const TDisplay& display)
     return image.convertToFormat(QImage::Format_Indexed8, SixteenColorPalette(), Qt::ThresholdDither);
 }
 
-RtfFont RtfFontOf(const TDisplay& display)
+RtfFont RtfFontOf(const ConsoleView& display)
 {
     const QFontInfo info(display.font());
     RtfFont font;

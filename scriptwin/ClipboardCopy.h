@@ -13,7 +13,7 @@ class QMimeData;
 namespace qp {
 
 class HostedConsole;
-class TDisplay;
+class ConsoleView;
 
 inline constexpr const char* kMimeOemText = "application/x-quorvia-oem-text";
 inline constexpr const char* kMimeAnsiText = "application/x-quorvia-ansi-text";
@@ -25,10 +25,10 @@ inline constexpr const char* kMimeRtfApplication = "application/rtf";
 QList<QRgb> SixteenColorPalette();
 
 // The display's selection (or the whole display) drawn into a 16-colour image.
-QImage ScreenShotImage(const TDisplay& display);
+QImage ScreenShotImage(const ConsoleView& display);
 
 // The display font as the RTF document names it.
-RtfFont RtfFontOf(const TDisplay& display);
+RtfFont RtfFontOf(const ConsoleView& display);
 
 // All formats of a copy of rect: the three texts when they are not empty, the RTF
 // document, the locale and the bitmap. Each text comes from a fresh snapshot.

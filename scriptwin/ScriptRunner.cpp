@@ -2,7 +2,7 @@
 
 #include "ConsoleSession.h"
 #include "ErrorBox.h"
-#include "TExecuteThread.h"
+#include "ScriptThread.h"
 #include "ZEBConsole.h"
 
 #include <QApplication>
@@ -50,15 +50,15 @@ int showMsgBox(QWidget* parent, std::u16string_view text, int buttons, std::u16s
 
 }  // namespace
 
-TScriptRunner::TScriptRunner(HostedConsole& console, QWidget* boxParent)
+ScriptRunner::ScriptRunner(HostedConsole& console, QWidget* boxParent)
     : m_session(std::make_shared<ConsoleSession>(console)), m_boxParent(boxParent)
 {
     m_session->setConsoleObject(ZEBConsole::create(m_session));
     m_session->setErrorBox([this](const std::string& message) {
         onGuiThread([&] { ShowStandardError(m_boxParent, QString::fromStdString(message)); return 0; }, 0);
     });
-    VBScript1.setNamedItems({u"Console"});
-    VBScript1.setOnGetNamedItem([session = std::weak_ptr<ConsoleSession>(m_session)](const std::u16string& name,
+    m_scriptHost.setNamedItems({u"Console"});
+    m_scriptHost.setOnGetNamedItem([session = std::weak_ptr<ConsoleSession>(m_session)](const std::u16string& name,
                                                                                   vbs::ObjectRef& obj) {
         if (name != u"Console")
             return;
@@ -71,7 +71,7 @@ TScriptRunner::TScriptRunner(HostedConsole& console, QWidget* boxParent)
 // Runs f on the GUI thread and waits for it; while the window closes, answers fallback
 // without showing anything.
 template <typename F>
-auto TScriptRunner::onGuiThread(F&& f, decltype(f()) fallback) -> decltype(f())
+auto ScriptRunner::onGuiThread(F&& f, decltype(f()) fallback) -> decltype(f())
 {
     using R = decltype(f());
     if (m_closing.load())
@@ -84,9 +84,9 @@ auto TScriptRunner::onGuiThread(F&& f, decltype(f()) fallback) -> decltype(f())
     return result;
 }
 
-void TScriptRunner::installBoxes()
+void ScriptRunner::installBoxes()
 {
-    VBScript1.setErrorBox([this](const std::u16string& message, const std::u16string& caption) {
+    m_scriptHost.setErrorBox([this](const std::u16string& message, const std::u16string& caption) {
         onGuiThread(
             [&] {
                 QMessageBox box(QMessageBox::NoIcon, qs(caption), qs(message), QMessageBox::Ok, m_boxParent);
@@ -95,11 +95,11 @@ void TScriptRunner::installBoxes()
             },
             0);
     });
-    VBScript1.setMsgBox([this](std::u16string_view text, int buttons, std::u16string_view title) {
+    m_scriptHost.setMsgBox([this](std::u16string_view text, int buttons, std::u16string_view title) {
         return onGuiThread([&] { return showMsgBox(m_boxParent, text, buttons, title); },
                            MsgBoxButtonValue(buttons, 0));
     });
-    VBScript1.setInputBox([this](std::u16string_view prompt, std::u16string_view title,
+    m_scriptHost.setInputBox([this](std::u16string_view prompt, std::u16string_view title,
                                  std::u16string_view defaultText) {
         return onGuiThread(
             [&] {
@@ -112,13 +112,13 @@ void TScriptRunner::installBoxes()
     });
 }
 
-TScriptRunner::~TScriptRunner()
+ScriptRunner::~ScriptRunner()
 {
     // The run ends at its next statement and its waits are cut short; boxes it asks for
     // meanwhile are answered without being shown.
     m_closing.store(true);
     if (m_thread) {
-        VBScript1.Interrupt();
+        m_scriptHost.Interrupt();
         m_session->stopWaiting();
         while (m_thread && !m_thread->wait(10))
             QCoreApplication::processEvents();
@@ -127,14 +127,14 @@ TScriptRunner::~TScriptRunner()
     m_session->clearConsoleObject();
 }
 
-bool TScriptRunner::busy() const { return !m_thread.isNull(); }
+bool ScriptRunner::busy() const { return !m_thread.isNull(); }
 
-bool TScriptRunner::StartScriptThread(std::vector<std::u16string> lines)
+bool ScriptRunner::StartScriptThread(std::vector<std::u16string> lines)
 {
     if (m_thread || ScriptRunning())
         return false;
-    auto* worker = new TExecuteThread(
-        VBScript1, std::move(lines),
+    auto* worker = new ScriptThread(
+        m_scriptHost, std::move(lines),
         [this](const std::string& message) {
             onGuiThread([&] { ShowStandardError(m_boxParent, QString::fromStdString(message)); return 0; }, 0);
         },

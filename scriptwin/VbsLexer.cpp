@@ -17,7 +17,7 @@ constexpr const char* kStyleNames[kVbsStyleCount] = {
 
 QColor ColorFromBgr(uint32_t bgr) { return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF)); }
 
-TVbsLexer::TVbsLexer(QObject* parent) : QsciLexerCustom(parent)
+VbsLexer::VbsLexer(QObject* parent) : QsciLexerCustom(parent)
 {
     for (int s = 0; s < kVbsStyleCount; ++s) {
         setColor(defaultColor(s), s);
@@ -26,19 +26,19 @@ TVbsLexer::TVbsLexer(QObject* parent) : QsciLexerCustom(parent)
     }
 }
 
-QString TVbsLexer::description(int style) const
+QString VbsLexer::description(int style) const
 {
     return style >= 0 && style < kVbsStyleCount ? QString::fromLatin1(kStyleNames[style]) : QString();
 }
 
-QColor TVbsLexer::defaultColor(int style) const
+QColor VbsLexer::defaultColor(int style) const
 {
     return ColorFromBgr(style >= 0 && style < kVbsStyleCount ? kVbsStyleColors[size_t(style)] : 0);
 }
 
-QColor TVbsLexer::defaultPaper(int) const { return ColorFromBgr(kVbsBackground); }
+QColor VbsLexer::defaultPaper(int) const { return ColorFromBgr(kVbsBackground); }
 
-QFont TVbsLexer::defaultFont(int) const
+QFont VbsLexer::defaultFont(int) const
 {
     QFont f(QStringLiteral("Courier New"));
     f.setStyleHint(QFont::TypeWriter);
@@ -47,7 +47,7 @@ QFont TVbsLexer::defaultFont(int) const
     return f;
 }
 
-const char* TVbsLexer::wordCharacters() const
+const char* VbsLexer::wordCharacters() const
 {
     return "_0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
 }
@@ -55,7 +55,7 @@ const char* TVbsLexer::wordCharacters() const
 // Positions are byte offsets into the document. Styling starts at the beginning of the
 // line holding start, in the state the line before ended in; when the last line's end
 // state changes, the lines after it are styled too.
-void TVbsLexer::styleText(int start, int end)
+void VbsLexer::styleText(int start, int end)
 {
     QsciScintilla* ed = editor();
     if (!ed)

@@ -6,10 +6,10 @@
 
 namespace qp {
 
-class TVbsLexer : public QsciLexerCustom {
+class VbsLexer : public QsciLexerCustom {
     Q_OBJECT
 public:
-    explicit TVbsLexer(QObject* parent = nullptr);
+    explicit VbsLexer(QObject* parent = nullptr);
 
     const char* language() const override { return "VBScript"; }
     QString description(int style) const override;

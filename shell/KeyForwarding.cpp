@@ -1,15 +1,15 @@
 // The user's keys on the console page: logged, checked against the display's selection,
 // classified as a typed character or a key combination, recorded while recording, sent
 // into the console, and the screen refreshed at once.
-#include "TForm1.h"
+#include "MainWindow.h"
 
-#include "DebugWindow.h"
+#include "KeyLogWindow.h"
 #include "ErrorBox.h"
 #include "KeyBridge.h"
 #include "KeyReceiver.h"
 #include "KeySender.h"
 #include "QtKeyMap.h"
-#include "TDisplay.h"
+#include "ConsoleView.h"
 #include "VirtualKeys.h"
 
 #include <QAction>
@@ -19,30 +19,30 @@
 
 namespace qp {
 
-void TForm1::keyDownEvent(QKeyEvent* event)
+void MainWindow::keyDownEvent(QKeyEvent* event)
 {
     const MappedKey mapped = MapKeyEvent(*event, true);
     uint16_t key = mapped.vkey;
     try {
-        Memo1KeyDown(key, mapped.shift);
+        consoleKeyDown(key, mapped.shift);
     } catch (const std::exception& e) {
         ShowStandardError(this, e);
     }
     char none = 0;
-    Memo1KeyPress(none);
+    consoleKeyPress(none);
 }
 
-void TForm1::keyUpEvent(QKeyEvent* event)
+void MainWindow::keyUpEvent(QKeyEvent* event)
 {
     // The platform repeats presses only; an auto-repeat release is not a release.
     if (event->isAutoRepeat())
         return;
     const MappedKey mapped = MapKeyEvent(*event, false);
     uint16_t key = mapped.vkey;
-    Memo1KeyUp(key, mapped.shift);
+    consoleKeyUp(key, mapped.shift);
 }
 
-void TForm1::Memo1KeyDown(uint16_t& key, ShiftState shift)
+void MainWindow::consoleKeyDown(uint16_t& key, ShiftState shift)
 {
     LogKeyEvent("Down", key, shift);
     if (m_display->HasSelection()) {
@@ -57,7 +57,7 @@ void TForm1::Memo1KeyDown(uint16_t& key, ShiftState shift)
     key = 0;
 }
 
-void TForm1::forwardKey(uint16_t key, ShiftState shift)
+void MainWindow::forwardKey(uint16_t key, ShiftState shift)
 {
     const uint16_t scan = keybridge::ScanCodeForVKey(key);
     const char16_t ch = keybridge::TranslateKeyChar(key, scan, shift);
@@ -89,7 +89,7 @@ void TForm1::forwardKey(uint16_t key, ShiftState shift)
     sender.SendKeyCombo(combination);
 }
 
-void TForm1::Memo1KeyUp(uint16_t& key, ShiftState shift)
+void MainWindow::consoleKeyUp(uint16_t& key, ShiftState shift)
 {
     LogKeyEvent("Up", key, shift);
     TakeSnapshot();
@@ -97,38 +97,38 @@ void TForm1::Memo1KeyUp(uint16_t& key, ShiftState shift)
 }
 
 // The receiver's text never changes: every character is taken away here.
-void TForm1::Memo1KeyPress(char& key) { key = 0; }
+void MainWindow::consoleKeyPress(char& key) { key = 0; }
 
-TDebugForm* TForm1::debugForm() const { return m_debugForm.data(); }
+KeyLogWindow* MainWindow::keyLogWindow() const { return m_keyLogWindow.data(); }
 
-void TForm1::LogKeyEvent(const std::string& kind, uint16_t key, ShiftState shift)
+void MainWindow::LogKeyEvent(const std::string& kind, uint16_t key, ShiftState shift)
 {
-    if (!m_debugForm) {
-        m_debugForm = new TDebugForm([this](int columns) {
+    if (!m_keyLogWindow) {
+        m_keyLogWindow = new KeyLogWindow([this](int columns) {
             if (m_console)
                 m_console->setConsoleWidth(int16_t(columns));
         });
-        m_debugForm->show();
+        m_keyLogWindow->show();
     }
-    m_debugForm->appendLine(QString::fromStdString(KeyLogLine(kind, key, shift)));
+    m_keyLogWindow->appendLine(QString::fromStdString(KeyLogLine(kind, key, shift)));
 }
 
 // --- paste ------------------------------------------------------------------------------------
 
-void TForm1::aPasteExecute() { PasteText(QGuiApplication::clipboard()->text()); }
+void MainWindow::aPasteExecute() { PasteText(QGuiApplication::clipboard()->text()); }
 
-void TForm1::aPasteUpdate() { action(ActionId::aPaste)->setEnabled(!m_display->HasSelection() && !m_pasting); }
+void MainWindow::aPasteUpdate() { action(ActionId::aPaste)->setEnabled(!m_display->HasSelection() && !m_pasting); }
 
 // One key per character, paced; events are handled between keys, so the screen keeps
 // refreshing during a long paste. Nothing is recorded.
-void TForm1::PasteText(const QString& text)
+void MainWindow::PasteText(const QString& text)
 {
     if (!m_console || m_pasting)
         return;
     m_pasting = true;
     aPasteUpdate();
     struct Reset {
-        TForm1* form;
+        MainWindow* form;
         ~Reset() { form->m_pasting = false; }
     } reset{this};
     KeySender sender(*m_console, m_pacer);

@@ -4,7 +4,7 @@
 
 namespace qp {
 
-TKeyReceiver::TKeyReceiver(QWidget* parent)
+KeyReceiver::KeyReceiver(QWidget* parent)
     : QPlainTextEdit(parent)
 {
     setTabChangesFocus(false);
@@ -13,7 +13,7 @@ TKeyReceiver::TKeyReceiver(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
 }
 
-bool TKeyReceiver::event(QEvent* e)
+bool KeyReceiver::event(QEvent* e)
 {
     switch (e->type()) {
     case QEvent::ShortcutOverride:

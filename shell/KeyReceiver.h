@@ -11,10 +11,10 @@ class QKeyEvent;
 
 namespace qp {
 
-class TKeyReceiver : public QPlainTextEdit {
+class KeyReceiver : public QPlainTextEdit {
     Q_OBJECT
 public:
-    explicit TKeyReceiver(QWidget* parent = nullptr);
+    explicit KeyReceiver(QWidget* parent = nullptr);
     std::function<void(QKeyEvent*)> onKeyDown;
     std::function<void(QKeyEvent*)> onKeyUp;
 

@@ -1,15 +1,15 @@
 // The actions of the script window, the recorder, the copy formats and the checks: the
 // script window, its editor and the script host plug in here.
-#include "TForm1.h"
+#include "MainWindow.h"
 
 #include "ClipboardCopy.h"
 #include "DockSite.h"
 #include "Recorder.h"
 #include "ScreenText.h"
 #include "ScriptRunner.h"
-#include "TDisplay.h"
-#include "TScriptEditor.h"
-#include "TScriptForm.h"
+#include "ConsoleView.h"
+#include "ScriptEditor.h"
+#include "ScriptWindow.h"
 
 #include <QAction>
 #include <QMimeData>
@@ -27,25 +27,25 @@ void setState(QAction* a, bool enabled, bool checked)
 }  // namespace
 
 // Created hidden at start-up; docked as the page control's second page when first shown.
-void TForm1::CreateScriptForm()
+void MainWindow::createScriptWindow()
 {
     const std::vector<QAction*> tools = {
         action(ActionId::aOpenScript), action(ActionId::aSaveScript), nullptr, action(ActionId::aCheckText), nullptr,
         action(ActionId::aRecord),     action(ActionId::aPlay),       action(ActionId::aStop), nullptr,
         action(ActionId::aCheckWindow),
     };
-    m_scriptForm = new TScriptForm(tools);
-    m_scriptForm->hide();
+    m_scriptWindow = new ScriptWindow(tools);
+    m_scriptWindow->hide();
     if (m_console) {
-        m_scriptRunner = std::make_unique<TScriptRunner>(*m_console, this);
-        connect(m_scriptRunner.get(), &TScriptRunner::runFinished, this, [this] { updateActions(); });
+        m_scriptRunner = std::make_unique<ScriptRunner>(*m_console, this);
+        connect(m_scriptRunner.get(), &ScriptRunner::runFinished, this, [this] { updateActions(); });
     }
 }
 
-TScriptForm* TForm1::ScriptForm() const { return m_scriptForm.data(); }
+ScriptWindow* MainWindow::scriptWindow() const { return m_scriptWindow.data(); }
 
 // Not the engine's idle state: a script is being prepared or run.
-bool TForm1::ScriptRunning()
+bool MainWindow::ScriptRunning()
 {
     const bool running = m_scriptRunner && m_scriptRunner->ScriptRunning();
     if (running != m_lastScriptRunning) {
@@ -57,25 +57,25 @@ bool TForm1::ScriptRunning()
 
 // --- recording ----------------------------------------------------------------------------------
 
-void TForm1::RecordKeys(bool combination, const std::string& text)
+void MainWindow::RecordKeys(bool combination, const std::string& text)
 {
-    if (!m_scriptForm)
+    if (!m_scriptWindow)
         return;
     if (m_windowTrace.TraceActiveWindow)
         RecordWindowCheck();
-    qp::RecordKeys(*m_scriptForm->Memo2(), combination, text);
+    qp::RecordKeys(*m_scriptWindow->editor(), combination, text);
 }
 
-void TForm1::RecordWindowCheck()
+void MainWindow::RecordWindowCheck()
 {
-    if (!m_scriptForm || !m_console)
+    if (!m_scriptWindow || !m_console)
         return;
-    qp::RecordWindowCheck(*m_scriptForm->Memo2(), m_windowTrace, FindActiveWindow(*m_console));
+    qp::RecordWindowCheck(*m_scriptWindow->editor(), m_windowTrace, FindActiveWindow(*m_console));
 }
 
-void TForm1::aCheckWindowExecute() { m_windowTrace.toggle(); }
+void MainWindow::aCheckWindowExecute() { m_windowTrace.toggle(); }
 
-void TForm1::aCheckWindowUpdate()
+void MainWindow::aCheckWindowUpdate()
 {
     setState(action(ActionId::aCheckWindow), true, m_windowTrace.TraceActiveWindow);
     for (ActionId id : {ActionId::aScreenShot, ActionId::aOpenScript, ActionId::aSaveScript, ActionId::aCheckText})
@@ -86,7 +86,7 @@ void TForm1::aCheckWindowUpdate()
 
 // aCheckText: the selection's text as the checks read it, turned into a check. Without a
 // selection the check tests the cell of the last click.
-void TForm1::SpeedButton1Click()
+void MainWindow::aCheckTextExecute()
 {
     if (!m_console)
         return;
@@ -95,15 +95,15 @@ void TForm1::SpeedButton1Click()
     InsertCheckText(rect, QString::fromStdU16String(text).toStdString());
 }
 
-void TForm1::InsertCheckText(const CellRect& rect, const std::string& text)
+void MainWindow::InsertCheckText(const CellRect& rect, const std::string& text)
 {
-    if (m_scriptForm)
-        qp::InsertCheckText(*m_scriptForm->Memo2(), rect, text);
+    if (m_scriptWindow)
+        qp::InsertCheckText(*m_scriptWindow->editor(), rect, text);
 }
 
 // --- copy formats ---------------------------------------------------------------------------------
 
-void TForm1::aCopyExecute()
+void MainWindow::aCopyExecute()
 {
     if (!m_console)
         return;
@@ -113,9 +113,9 @@ void TForm1::aCopyExecute()
     m_display->ClearSelection(false);
 }
 
-void TForm1::aCopyUpdate() { action(ActionId::aCopy)->setEnabled(m_display->HasSelection()); }
+void MainWindow::aCopyUpdate() { action(ActionId::aCopy)->setEnabled(m_display->HasSelection()); }
 
-void TForm1::aScreenShotExecute()
+void MainWindow::aScreenShotExecute()
 {
     auto* data = new QMimeData;
     data->setImageData(ScreenShotImage(*m_display));
@@ -124,9 +124,9 @@ void TForm1::aScreenShotExecute()
 
 // --- play, record, stop -------------------------------------------------------------------------
 
-void TForm1::aPlayExecute() { PlayScript(); }
+void MainWindow::aPlayExecute() { PlayScript(); }
 
-void TForm1::PlayScript()
+void MainWindow::PlayScript()
 {
     m_pages->tabBar()->update();
     if (ScriptRunning())
@@ -135,27 +135,27 @@ void TForm1::PlayScript()
 }
 
 // The run gets a copy of the editor's lines: edits made while it plays do not reach it.
-void TForm1::StartScriptThread()
+void MainWindow::StartScriptThread()
 {
-    if (!m_scriptRunner || !m_scriptForm)
+    if (!m_scriptRunner || !m_scriptWindow)
         return;
     std::vector<std::u16string> lines;
-    for (const std::string& line : m_scriptForm->Memo2()->Lines())
+    for (const std::string& line : m_scriptWindow->editor()->Lines())
         lines.push_back(QString::fromStdString(line).toStdU16String());
     m_scriptRunner->StartScriptThread(std::move(lines));
 }
 
-void TForm1::aPlayUpdate()
+void MainWindow::aPlayUpdate()
 {
     const bool running = ScriptRunning();
     setState(action(ActionId::aPlay), !m_recording, running);
 }
 
-void TForm1::sbRecordClick() { SetRecording(true); }
+void MainWindow::aRecordExecute() { SetRecording(true); }
 
-void TForm1::aRecordUpdate() { setState(action(ActionId::aRecord), !ScriptRunning(), m_recording); }
+void MainWindow::aRecordUpdate() { setState(action(ActionId::aRecord), !ScriptRunning(), m_recording); }
 
-void TForm1::aStopExecute()
+void MainWindow::aStopExecute()
 {
     if (ScriptRunning())
         m_scriptRunner->Interrupt();
@@ -163,7 +163,7 @@ void TForm1::aStopExecute()
         SetRecording(false);
 }
 
-void TForm1::aStopUpdate()
+void MainWindow::aStopUpdate()
 {
     const bool busy = m_recording || ScriptRunning();
     setState(action(ActionId::aStop), busy, !busy);
@@ -173,14 +173,14 @@ void TForm1::aStopUpdate()
 
 namespace {
 // A window docked as a page is shown and hidden with its tab.
-void showScriptWindow(TDockPages* pages, TScriptForm* form, bool visible)
+void showScriptWindow(DockPages* pages, ScriptWindow* form, bool visible)
 {
     const int index = pages->indexOf(form);
     if (index >= 0)
         pages->setTabVisible(index, visible);
     form->setVisible(visible);
 }
-bool scriptWindowVisible(TDockPages* pages, TScriptForm* form)
+bool scriptWindowVisible(DockPages* pages, ScriptWindow* form)
 {
     const int index = pages->indexOf(form);
     if (index >= 0)
@@ -189,41 +189,41 @@ bool scriptWindowVisible(TDockPages* pages, TScriptForm* form)
 }
 }  // namespace
 
-void TForm1::aShowScriptExecute()
+void MainWindow::aShowScriptExecute()
 {
-    if (!m_scriptForm)
+    if (!m_scriptWindow)
         return;
     // The action's own toggle has inverted Checked already.
     const bool visible = action(ActionId::aShowScript)->isChecked();
-    showScriptWindow(m_pages, m_scriptForm, visible);
+    showScriptWindow(m_pages, m_scriptWindow, visible);
     if (!visible)
         return;
     if (m_scriptFirstShow) {
         m_scriptFirstShow = false;
-        m_scriptForm->dockInto(m_pages);
+        m_scriptWindow->dockInto(m_pages);
     }
-    m_scriptForm->show();
-    m_scriptForm->raise();
-    const int index = m_pages->indexOf(m_scriptForm);
+    m_scriptWindow->show();
+    m_scriptWindow->raise();
+    const int index = m_pages->indexOf(m_scriptWindow);
     if (index >= 0 && m_pages->count() > 1)
         m_pages->setCurrentIndex(1);
 }
 
-void TForm1::aShowScriptUpdate()
+void MainWindow::aShowScriptUpdate()
 {
-    setState(action(ActionId::aShowScript), true, m_scriptForm && scriptWindowVisible(m_pages, m_scriptForm));
+    setState(action(ActionId::aShowScript), true, m_scriptWindow && scriptWindowVisible(m_pages, m_scriptWindow));
 }
 
-void TForm1::aOpenScriptExecute()
+void MainWindow::aOpenScriptExecute()
 {
-    if (m_scriptForm)
-        m_scriptForm->OpenScriptDlg();
+    if (m_scriptWindow)
+        m_scriptWindow->openScriptDialog();
 }
 
-void TForm1::aSaveScriptExecute()
+void MainWindow::aSaveScriptExecute()
 {
-    if (m_scriptForm)
-        m_scriptForm->SaveScriptDlg();
+    if (m_scriptWindow)
+        m_scriptWindow->saveScriptDialog();
 }
 
 }  // namespace qp

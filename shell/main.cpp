@@ -3,7 +3,7 @@
 #include "ErrorBox.h"
 #include "Registration.h"
 #include "ServerStart.h"
-#include "TForm1.h"
+#include "MainWindow.h"
 #include "ToolImages.h"
 
 #include <QApplication>
@@ -38,7 +38,7 @@ int main(int argc, char** argv)
 
     options.automationStart = mode == qp::StartMode::Automation;
 
-    qp::TForm1 form(options);
+    qp::MainWindow form(options);
     const auto server = qp::StartAutomationServer(form.session(), mode);
     if (server)
         form.setTerminateConfirmation([&server](QWidget* parent) {

@@ -123,6 +123,21 @@ TEST(HostedConsole, ProgramLeavingAlternateScreenOnDoesNotSpoilTheNext)
     EXPECT_EQ(rowText(*s, 23), "n29");
 }
 
+// Sequences with more parameters than the parser keeps, from a real printf: dropped, and
+// the console lives on.
+TEST(HostedConsole, OverlongParameterListsFromAProgramAreDropped)
+{
+    HostedConsole console(nullptr, fastOptions());
+    console.runInConsole("/bin/sh -c \"printf 'a\\033[;;;;;;;;;;;;;;;;;;;;mb\\033[1:2:3:4:5:6:7:8:9:10:11:12:13:14:15:16:17:18;31mc\\033[';"
+                         " i=0; while [ $i -lt 500 ]; do printf ';;;;;;;;;;'; i=$((i+1)); done;"
+                         " printf 'Hd\\033[32mdone\\n'\"");
+    const SnapshotPtr s = waitForText(console, "done");
+    ASSERT_EQ(rowText(*s, 0), "abcddone") << SnapshotText(*s);
+    EXPECT_EQ(s->wide(2, 0).attr, 0x07);  // the colour in the cancelled list did not apply
+    EXPECT_EQ(s->wide(4, 0).attr, 0x02);
+    ASSERT_TRUE(waitForExit(console));
+}
+
 TEST(HostedConsole, TitleShowsInCaptionWhileRunningAndDropsAfterExit)
 {
     RecordingListener listener;

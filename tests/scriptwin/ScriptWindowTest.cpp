@@ -6,9 +6,9 @@
 #include "KeyReceiver.h"
 #include "../shell/MainWindowFixture.h"
 #include "ScriptRunner.h"
-#include "TDisplay.h"
-#include "TScriptEditor.h"
-#include "TScriptForm.h"
+#include "ConsoleView.h"
+#include "ScriptEditor.h"
+#include "ScriptWindow.h"
 #include "VbsHighlight.h"
 #include "VbsLexer.h"
 
@@ -33,9 +33,9 @@ struct ScriptWin : MainWindowFixture {
         ASSERT_TRUE(form->RunInConsole("bash --norc --noprofile"));
         ASSERT_TRUE(waitFor([&] { return rowOf("bash") >= 0; }));
         form->action(ActionId::aShowScript)->trigger();
-        ASSERT_NE(form->ScriptForm(), nullptr);
+        ASSERT_NE(form->scriptWindow(), nullptr);
     }
-    TScriptEditor* memo() { return form->ScriptForm()->Memo2(); }
+    ScriptEditor* memo() { return form->scriptWindow()->editor(); }
     std::string script()
     {
         std::string s;
@@ -47,9 +47,9 @@ struct ScriptWin : MainWindowFixture {
     void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = {})
     {
         QKeyEvent down(QEvent::KeyPress, key, modifiers, text);
-        QApplication::sendEvent(form->KeyReceiver(), &down);
+        QApplication::sendEvent(form->keyReceiver(), &down);
         QKeyEvent up(QEvent::KeyRelease, key, modifiers, text);
-        QApplication::sendEvent(form->KeyReceiver(), &up);
+        QApplication::sendEvent(form->keyReceiver(), &up);
     }
     void type(const QString& text)
     {
@@ -74,7 +74,7 @@ struct ScriptWin : MainWindowFixture {
     }
     void selectCells(int left, int top, int right, int bottom)
     {
-        TDisplay* d = form->Display1();
+        ConsoleView* d = form->consoleView();
         const int cw = d->CellWidth(), ch = d->CellHeight();
         const QPoint from(left * cw + 1, top * ch + 1), to(right * cw + cw / 2, bottom * ch + ch / 2);
         QTest::mousePress(d, Qt::LeftButton, {}, from);
@@ -100,7 +100,7 @@ struct ScriptWin : MainWindowFixture {
         auto* rec = form->action(ActionId::aRecord);
         auto* stop = form->action(ActionId::aStop);
         return {play->isChecked(), play->isEnabled(), rec->isChecked(), rec->isEnabled(), stop->isChecked(),
-                stop->isEnabled(), form->PageControl1GetImageIndex(1)};
+                stop->isEnabled(), form->tabImageIndex(1)};
     }
 };
 
@@ -112,16 +112,16 @@ const ScriptWin::State kPlaying{true, true, false, false, false, true, kImagePla
 
 TEST_F(ScriptWin, ShowScriptDocksTheWindowAsTheSecondPageOnce)
 {
-    EXPECT_EQ(form->PageControl1()->count(), 2);
-    EXPECT_EQ(form->PageControl1()->currentIndex(), 1);
-    EXPECT_EQ(form->PageControl1()->widget(1), form->ScriptForm());
+    EXPECT_EQ(form->pages()->count(), 2);
+    EXPECT_EQ(form->pages()->currentIndex(), 1);
+    EXPECT_EQ(form->pages()->widget(1), form->scriptWindow());
     form->action(ActionId::aShowScript)->trigger();  // hide
     form->updateActions();
     EXPECT_FALSE(form->action(ActionId::aShowScript)->isChecked());
     form->action(ActionId::aShowScript)->trigger();  // show again: not docked a second time
     form->updateActions();
     EXPECT_TRUE(form->action(ActionId::aShowScript)->isChecked());
-    EXPECT_EQ(form->PageControl1()->count(), 2);
+    EXPECT_EQ(form->pages()->count(), 2);
 }
 
 TEST_F(ScriptWin, RecordedSessionGivesItsStatementsAndPlaysBack)
@@ -161,11 +161,11 @@ TEST_F(ScriptWin, RecordedSessionGivesItsStatementsAndPlaysBack)
     const int row = rowOf("hi") + 1;
     ASSERT_TRUE(waitFor([&] { return rows()[size_t(row)] == "hi"; }));
     selectCells(0, row, 1, row);
-    ASSERT_EQ(form->Display1()->Selection(), (CellRect{0, row, 1, row}));
+    ASSERT_EQ(form->consoleView()->Selection(), (CellRect{0, row, 1, row}));
     form->action(ActionId::aCheckText)->trigger();
     const std::string check = "If Not Console.CheckString(0, " + std::to_string(row) + ", \"hi\") Then";
     EXPECT_NE(script().find(check), std::string::npos) << script();
-    form->Display1()->ClearSelection();
+    form->consoleView()->ClearSelection();
 
     form->action(ActionId::aStop)->trigger();
     EXPECT_EQ(state(), kIdle);
@@ -253,7 +253,7 @@ TEST_F(ScriptWin, EachGroupHasItsColour)
 TEST_F(ScriptWin, OpenAndSaveRoundTrips)
 {
     QTemporaryDir dir;
-    TScriptForm* sf = form->ScriptForm();
+    ScriptWindow* sf = form->scriptWindow();
     const QString mixed = dir.filePath("mixed.vbs");
     {
         QFile f(mixed);
@@ -262,7 +262,7 @@ TEST_F(ScriptWin, OpenAndSaveRoundTrips)
     }
     sf->LoadScript(mixed);
     EXPECT_EQ(script(), "a\r\nb\r\nc");
-    const QString saved = TScriptForm::SaveFileName(dir.filePath("plain"));
+    const QString saved = ScriptWindow::SaveFileName(dir.filePath("plain"));
     EXPECT_EQ(saved, dir.filePath("plain.vbs"));
     sf->SaveScript(saved);
     QFile out(saved);
@@ -310,7 +310,7 @@ TEST_F(ScriptWin, CopyPutsEveryFormatOnTheClipboard)
     form->updateActions();
     EXPECT_TRUE(form->action(ActionId::aCopy)->isEnabled());
     form->action(ActionId::aCopy)->trigger();
-    EXPECT_FALSE(form->Display1()->HasSelection());
+    EXPECT_FALSE(form->consoleView()->HasSelection());
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     ASSERT_NE(data, nullptr);
     for (const char* type : {"text/plain", kMimeOemText, kMimeAnsiText, kMimeRtf, kMimeRtfApplication, kMimeLocale})
@@ -320,7 +320,7 @@ TEST_F(ScriptWin, CopyPutsEveryFormatOnTheClipboard)
     EXPECT_EQ(data->data(kMimeOemText), QByteArray("hi"));
     EXPECT_TRUE(data->data(kMimeRtf).endsWith("\\cf3 \\chcbpat1 hi}}"));
     const QImage image = qvariant_cast<QImage>(data->imageData());
-    EXPECT_EQ(image.width(), 2 * form->Display1()->CellWidth());
+    EXPECT_EQ(image.width(), 2 * form->consoleView()->CellWidth());
     form->updateActions();
     EXPECT_FALSE(form->action(ActionId::aCopy)->isEnabled());
 
@@ -338,9 +338,9 @@ TEST_F(ScriptWin, PictureOfTheRecordedScript)
     if (path.isEmpty())
         GTEST_SKIP() << "set QP_SCRIPTWIN_SHOT to a file name";
     form->resize(1200, 700);
-    form->ScriptForm()->dockInto(form->Panel1());
-    form->Panel1()->setSiteSize(QSize(560, form->height()));
-    form->PageControl1()->setCurrentIndex(0);
+    form->scriptWindow()->dockInto(form->rightPanel());
+    form->rightPanel()->setSiteSize(QSize(560, form->height()));
+    form->pages()->setCurrentIndex(0);
     form->action(ActionId::aRecord)->trigger();
     type("echo hi");
     press(Qt::Key_Return, Qt::NoModifier, "\r");
@@ -348,7 +348,7 @@ TEST_F(ScriptWin, PictureOfTheRecordedScript)
     const int row = rowOf("hi") + 1;
     selectCells(0, row, 1, row);
     form->action(ActionId::aCheckText)->trigger();
-    form->Display1()->ClearSelection();
+    form->consoleView()->ClearSelection();
     memo()->SetSelStart(memo()->SelEnd());
     memo()->InsertScriptText("\r\n' done: tell the tester\r\nMsgBox \"All checks passed\", vbInformation\r\n");
     form->action(ActionId::aStop)->trigger();

@@ -1,10 +1,10 @@
 // Docking a real window into the real main window's sites: the window grows by the room the
 // docked window needs, never beyond the desktop, and shrinks back when it leaves.
-#include "DockForm.h"
+#include "DockableWindow.h"
 #include "DockSite.h"
 #include "MainWindowFixture.h"
-#include "OutDock.h"
-#include "Splitter.h"
+#include "GrowingDockTree.h"
+#include "PanelSplitter.h"
 
 #include <QLabel>
 #include <QTabWidget>
@@ -15,12 +15,12 @@ using namespace qp::test;
 namespace {
 
 struct Docking : MainWindowFixture {
-    std::unique_ptr<TDockForm> script;
+    std::unique_ptr<DockableWindow> script;
     void SetUp() override
     {
         SetDesktopSizeOverride(QSize(4000, 3000));
         MainWindowFixture::SetUp();
-        script = std::make_unique<TDockForm>("Script");
+        script = std::make_unique<DockableWindow>("Script");
         script->setUndockedSize(QSize(458, 300));
         // The first refreshes fit the window to the console before anything docks.
         QTest::qWait(400);
@@ -32,8 +32,8 @@ struct Docking : MainWindowFixture {
         SetDesktopSizeOverride(QSize());
     }
     static void settle() { QTest::qWait(50); }
-    int pageHeight() const { return form->PageControl1()->height(); }
-    int pageWidth() const { return form->PageControl1()->width(); }
+    int pageHeight() const { return form->pages()->height(); }
+    int pageWidth() const { return form->pages()->width(); }
 };
 
 }  // namespace
@@ -42,16 +42,16 @@ TEST_F(Docking, BottomPanelGrowsTheWindowAndKeepsTheConsolePage)
 {
     const QRect before = form->geometry();
     const int page = pageHeight();
-    script->dockInto(form->ScriptPanel());
+    script->dockInto(form->bottomPanel());
     settle();
-    EXPECT_EQ(form->ScriptPanel()->height(), 300);
+    EXPECT_EQ(form->bottomPanel()->height(), 300);
     EXPECT_EQ(form->height(), before.height() + 299);
     EXPECT_EQ(pageHeight(), page);
-    EXPECT_TRUE(form->ScriptPanel()->holds(script.get()));
+    EXPECT_TRUE(form->bottomPanel()->holds(script.get()));
 
     script->floatAt(QPoint(40, 40));
     settle();
-    EXPECT_EQ(form->ScriptPanel()->height(), 1);
+    EXPECT_EQ(form->bottomPanel()->height(), 1);
     EXPECT_EQ(form->height(), before.height());
     EXPECT_EQ(pageHeight(), page);
     EXPECT_TRUE(script->isWindow());
@@ -65,18 +65,18 @@ TEST_F(Docking, SidePanelsGrowSidewaysAndTheLeftOneMovesTheWindow)
     settle();
     const QRect before = form->geometry();
     const int page = pageWidth();
-    script->dockInto(form->Panel2());  // left
+    script->dockInto(form->leftPanel());  // left
     settle();
-    EXPECT_EQ(form->Panel2()->width(), 458);
+    EXPECT_EQ(form->leftPanel()->width(), 458);
     EXPECT_EQ(form->geometry().left(), before.left() - 458);
     EXPECT_EQ(form->width(), before.width() + 457);
     EXPECT_EQ(pageWidth(), page);
 
     // Straight from one site to another: it leaves the left panel first.
-    script->dockInto(form->Panel1());  // right
+    script->dockInto(form->rightPanel());  // right
     settle();
-    EXPECT_EQ(form->Panel2()->width(), 1);
-    EXPECT_EQ(form->Panel1()->width(), 458);
+    EXPECT_EQ(form->leftPanel()->width(), 1);
+    EXPECT_EQ(form->rightPanel()->width(), 458);
     EXPECT_EQ(form->width(), before.width() + 457);
     EXPECT_EQ(pageWidth(), page);
 }
@@ -85,43 +85,43 @@ TEST_F(Docking, ASmallDesktopLimitsTheGrowth)
 {
     const int h0 = form->height();
     SetDesktopSizeOverride(QSize(1200, h0 + 100));
-    script->dockInto(form->ScriptPanel());
+    script->dockInto(form->bottomPanel());
     settle();
     EXPECT_EQ(form->height(), h0 + 100);  // exactly the desktop's height
-    EXPECT_EQ(form->ScriptPanel()->height(), 101);
+    EXPECT_EQ(form->bottomPanel()->height(), 101);
 }
 
 TEST_F(Docking, DragOverAcceptsFormsOnlyAndGivesTheDockRectangle)
 {
     QLabel notAForm("plain control");
     QRect rect;
-    EXPECT_FALSE(form->ScriptPanel()->SiteDockOver(&notAForm, &rect));
-    EXPECT_FALSE(form->Panel1()->SiteDockOver(&notAForm, &rect));
-    EXPECT_FALSE(form->PageControl1()->dockOver(&notAForm, QPoint(), &rect));
+    EXPECT_FALSE(form->bottomPanel()->SiteDockOver(&notAForm, &rect));
+    EXPECT_FALSE(form->rightPanel()->SiteDockOver(&notAForm, &rect));
+    EXPECT_FALSE(form->pages()->dockOver(&notAForm, QPoint(), &rect));
 
-    ASSERT_TRUE(form->ScriptPanel()->SiteDockOver(script.get(), &rect));
-    const QPoint origin = form->ScriptPanel()->mapToGlobal(QPoint(0, 0));
-    EXPECT_EQ(rect, QRect(origin, QSize(form->ScriptPanel()->width(), 300)));
-    ASSERT_TRUE(form->Panel2()->SiteDockOver(script.get(), &rect));
-    const QPoint left = form->Panel2()->mapToGlobal(QPoint(0, 0));
-    EXPECT_EQ(rect, QRect(left.x() + 1 - 458, left.y(), 458, form->Panel2()->height()));
-    ASSERT_TRUE(form->Panel1()->SiteDockOver(script.get(), &rect));
+    ASSERT_TRUE(form->bottomPanel()->SiteDockOver(script.get(), &rect));
+    const QPoint origin = form->bottomPanel()->mapToGlobal(QPoint(0, 0));
+    EXPECT_EQ(rect, QRect(origin, QSize(form->bottomPanel()->width(), 300)));
+    ASSERT_TRUE(form->leftPanel()->SiteDockOver(script.get(), &rect));
+    const QPoint left = form->leftPanel()->mapToGlobal(QPoint(0, 0));
+    EXPECT_EQ(rect, QRect(left.x() + 1 - 458, left.y(), 458, form->leftPanel()->height()));
+    ASSERT_TRUE(form->rightPanel()->SiteDockOver(script.get(), &rect));
     EXPECT_EQ(rect.width(), 458);
-    EXPECT_EQ(rect.topLeft(), form->Panel1()->mapToGlobal(QPoint(0, 0)));
+    EXPECT_EQ(rect.topLeft(), form->rightPanel()->mapToGlobal(QPoint(0, 0)));
 }
 
 TEST_F(Docking, EmptyPanelsKeepTheirPixelWhenTheSplitterIsDragged)
 {
-    EXPECT_FALSE(form->ScriptPanel()->SiteDockCanResize(form->ScriptPanel()->width(), 200, true));
-    EXPECT_TRUE(form->ScriptPanel()->SiteDockCanResize(form->ScriptPanel()->width(), 1, true));
-    EXPECT_FALSE(form->Splitter1()->resizePanelTo(200));
-    EXPECT_EQ(form->ScriptPanel()->height(), 1);
+    EXPECT_FALSE(form->bottomPanel()->SiteDockCanResize(form->bottomPanel()->width(), 200, true));
+    EXPECT_TRUE(form->bottomPanel()->SiteDockCanResize(form->bottomPanel()->width(), 1, true));
+    EXPECT_FALSE(form->bottomSplitter()->resizePanelTo(200));
+    EXPECT_EQ(form->bottomPanel()->height(), 1);
 
-    script->dockInto(form->ScriptPanel());
+    script->dockInto(form->bottomPanel());
     settle();
-    EXPECT_TRUE(form->Splitter1()->resizePanelTo(200));
-    EXPECT_EQ(form->ScriptPanel()->height(), 200);
-    EXPECT_FALSE(form->ScriptPanel()->SiteDockCanResize(form->ScriptPanel()->width(), 150, false));
+    EXPECT_TRUE(form->bottomSplitter()->resizePanelTo(200));
+    EXPECT_EQ(form->bottomPanel()->height(), 200);
+    EXPECT_FALSE(form->bottomPanel()->SiteDockCanResize(form->bottomPanel()->width(), 150, false));
 }
 
 TEST_F(Docking, DraggingTheGripDocksAndUndocks)
@@ -130,13 +130,13 @@ TEST_F(Docking, DraggingTheGripDocksAndUndocks)
     settle();
     const QRect before = form->geometry();
     const QPoint grip = script->mapToGlobal(QPoint(5, 5));
-    const QPoint overBottom = form->ScriptPanel()->mapToGlobal(QPoint(100, 0));
+    const QPoint overBottom = form->bottomPanel()->mapToGlobal(QPoint(100, 0));
     script->beginDrag(grip);
     script->dragTo(overBottom);
     EXPECT_FALSE(script->dragFeedback().isEmpty());
     script->endDrag(overBottom);
     settle();
-    EXPECT_TRUE(form->ScriptPanel()->holds(script.get()));
+    EXPECT_TRUE(form->bottomPanel()->holds(script.get()));
     EXPECT_EQ(form->height(), before.height() + 299);
 
     // Dragged away from the site, it floats again and the window shrinks back.
@@ -150,15 +150,15 @@ TEST_F(Docking, DraggingTheGripDocksAndUndocks)
 
 TEST_F(Docking, PageControlTakesTheWindowAsAPageWithTheStateImage)
 {
-    script->dockInto(form->PageControl1());
+    script->dockInto(form->pages());
     settle();
-    ASSERT_EQ(form->PageControl1()->count(), 2);
-    EXPECT_EQ(form->PageControl1()->tabText(1), "Script");
-    EXPECT_EQ(form->PageControl1GetImageIndex(1), 41);
+    ASSERT_EQ(form->pages()->count(), 2);
+    EXPECT_EQ(form->pages()->tabText(1), "Script");
+    EXPECT_EQ(form->tabImageIndex(1), 41);
     form->SetRecording(true);
-    EXPECT_EQ(form->PageControl1GetImageIndex(1), 43);
-    EXPECT_FALSE(form->PageControl1()->tabIcon(1).isNull());
-    EXPECT_EQ(form->PageControl1GetImageIndex(0), -1);
+    EXPECT_EQ(form->tabImageIndex(1), 43);
+    EXPECT_FALSE(form->pages()->tabIcon(1).isNull());
+    EXPECT_EQ(form->tabImageIndex(0), -1);
     script->floatAt(QPoint(10, 10));
-    EXPECT_EQ(form->PageControl1()->count(), 1);
+    EXPECT_EQ(form->pages()->count(), 1);
 }

@@ -1,10 +1,10 @@
 // Keys typed into the console page reach a real program in the real pty: the records the
 // console received, the key log, the selection rule and the paste.
-#include "DebugWindow.h"
+#include "KeyLogWindow.h"
 #include "KeyEventRecord.h"
 #include "KeyReceiver.h"
 #include "MainWindowFixture.h"
-#include "TDisplay.h"
+#include "ConsoleView.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -22,7 +22,7 @@ struct Keys : MainWindowFixture {
     {
         MainWindowFixture::SetUp();
         ASSERT_TRUE(form->RunInConsole("bash --norc --noprofile"));
-        form->KeyReceiver()->setFocus();
+        form->keyReceiver()->setFocus();
         mark = form->console()->inputLog().size();
     }
     // Records written since the last call.
@@ -36,13 +36,13 @@ struct Keys : MainWindowFixture {
     void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = {})
     {
         QKeyEvent down(QEvent::KeyPress, key, modifiers, text);
-        QApplication::sendEvent(form->KeyReceiver(), &down);
+        QApplication::sendEvent(form->keyReceiver(), &down);
         QKeyEvent up(QEvent::KeyRelease, key, modifiers, text);
-        QApplication::sendEvent(form->KeyReceiver(), &up);
+        QApplication::sendEvent(form->keyReceiver(), &up);
     }
     QStringList keyLog() const
     {
-        return form->debugForm() ? form->debugForm()->memo()->toPlainText().split('\n') : QStringList();
+        return form->keyLogWindow() ? form->keyLogWindow()->memo()->toPlainText().split('\n') : QStringList();
     }
 };
 
@@ -59,12 +59,12 @@ KeyEventRecord record(uint16_t vkey, uint16_t ch, uint32_t state)
 
 TEST_F(Keys, TypedCommandReachesBashAndItsOutputTheDisplay)
 {
-    QTest::keyClicks(form->KeyReceiver(), "echo hi");
-    QTest::keyClick(form->KeyReceiver(), Qt::Key_Return);
+    QTest::keyClicks(form->keyReceiver(), "echo hi");
+    QTest::keyClick(form->keyReceiver(), Qt::Key_Return);
     EXPECT_TRUE(waitFor([&] { return screenHasRow("hi"); }));
-    EXPECT_TRUE(waitFor([&] { return form->Display1()->Lines().join('\n').contains("\nhi"); }));
+    EXPECT_TRUE(waitFor([&] { return form->consoleView()->Lines().join('\n').contains("\nhi"); }));
     // The receiver's own text never changes.
-    EXPECT_TRUE(form->KeyReceiver()->toPlainText().isEmpty());
+    EXPECT_TRUE(form->keyReceiver()->toPlainText().isEmpty());
 }
 
 TEST_F(Keys, KeysAreClassifiedAsCharactersOrCombinations)
@@ -101,7 +101,7 @@ TEST_F(Keys, KeysAreClassifiedAsCharactersOrCombinations)
     // A modifier pressed alone is sent as itself.
     newRecords();
     QKeyEvent shiftDown(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
-    QApplication::sendEvent(form->KeyReceiver(), &shiftDown);
+    QApplication::sendEvent(form->keyReceiver(), &shiftDown);
     const auto sent = newRecords();
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].virtualKeyCode, 0x10);
@@ -112,19 +112,19 @@ TEST_F(Keys, EveryEventIsLogged)
 {
     press(Qt::Key_A, Qt::ShiftModifier);
     QKeyEvent ctrl(QEvent::KeyPress, Qt::Key_Control, Qt::NoModifier);
-    QApplication::sendEvent(form->KeyReceiver(), &ctrl);
-    ASSERT_NE(form->debugForm(), nullptr);
-    EXPECT_EQ(form->debugForm()->windowTitle(), "DebugForm");
+    QApplication::sendEvent(form->keyReceiver(), &ctrl);
+    ASSERT_NE(form->keyLogWindow(), nullptr);
+    EXPECT_EQ(form->keyLogWindow()->windowTitle(), "DebugForm");
     const QStringList log = keyLog();
     EXPECT_TRUE(log.contains("Down 0041 [S]"));
     EXPECT_TRUE(log.contains("Up 0041 [S]"));
     EXPECT_TRUE(log.contains("Down 0011 [C]"));
     // Closing the log window destroys it; the next key makes a new one.
-    form->debugForm()->close();
+    form->keyLogWindow()->close();
     QTest::qWait(20);
-    EXPECT_EQ(form->debugForm(), nullptr);
+    EXPECT_EQ(form->keyLogWindow(), nullptr);
     press(Qt::Key_B);
-    ASSERT_NE(form->debugForm(), nullptr);
+    ASSERT_NE(form->keyLogWindow(), nullptr);
     EXPECT_EQ(keyLog().first(), "Down 0042 []");
 }
 
@@ -132,18 +132,18 @@ TEST_F(Keys, SetWidthMakesTheConsole120Wide)
 {
     press(Qt::Key_A);
     QAction* w120 = nullptr;
-    for (QAction* a : form->debugForm()->findChildren<QAction*>())
+    for (QAction* a : form->keyLogWindow()->findChildren<QAction*>())
         if (a->text() == "120")
             w120 = a;
     ASSERT_NE(w120, nullptr);
     w120->trigger();
-    EXPECT_TRUE(waitFor([&] { return form->Display1()->Cols() == 120; }));
-    EXPECT_EQ(form->Display1()->Rows(), 25);
+    EXPECT_TRUE(waitFor([&] { return form->consoleView()->Cols() == 120; }));
+    EXPECT_EQ(form->consoleView()->Rows(), 25);
 }
 
 TEST_F(Keys, WithASelectionKeysOnlyClearIt)
 {
-    TDisplay* d = form->Display1();
+    ConsoleView* d = form->consoleView();
     QTest::mousePress(d, Qt::LeftButton, {}, QPoint(2, 2));
     QMouseEvent move(QEvent::MouseMove, QPointF(5 * d->CellWidth(), 2 * d->CellHeight()),
                      d->mapToGlobal(QPointF(5 * d->CellWidth(), 2 * d->CellHeight())), Qt::NoButton, Qt::LeftButton,

@@ -2,7 +2,7 @@
 // A real main window on the offscreen platform, with the real hosted console, and helpers
 // to wait for the console and answer modal boxes.
 #include "ConsoleFuncs.h"
-#include "TForm1.h"
+#include "MainWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -25,11 +25,11 @@ inline MainWindowOptions fastOptions()
 }
 
 struct MainWindowFixture : ::testing::Test {
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
     void SetUp() override
     {
-        form = std::make_unique<TForm1>(fastOptions());
+        form = std::make_unique<MainWindow>(fastOptions());
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         form->activateWindow();

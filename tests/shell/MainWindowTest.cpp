@@ -5,9 +5,9 @@
 #include "DockSite.h"
 #include "KeyReceiver.h"
 #include "MainWindowFixture.h"
-#include "TDisplay.h"
-#include "uAbout.h"
-#include "uRunCommand.h"
+#include "ConsoleView.h"
+#include "AboutBox.h"
+#include "RunDialog.h"
 
 #include <QAction>
 #include <QFile>
@@ -25,9 +25,9 @@
 using namespace qp;
 using namespace qp::test;
 
-using MainWindow = MainWindowFixture;
+using MainWindowTest = MainWindowFixture;
 
-TEST_F(MainWindow, ActionsCarryTheTablesTextsAndImages)
+TEST_F(MainWindowTest, ActionsCarryTheTablesTextsAndImages)
 {
     for (const ActionSpec& entry : kActionTable) {
         SCOPED_TRACE(std::string(entry.name));
@@ -45,30 +45,30 @@ TEST_F(MainWindow, ActionsCarryTheTablesTextsAndImages)
     EXPECT_TRUE(form->action(ActionId::aStop)->isChecked());
 
     QStringList bar;
-    for (QAction* a : form->ToolBar2()->actions())
+    for (QAction* a : form->consoleToolBar()->actions())
         bar << (a->isSeparator() ? QStringLiteral("|") : a->objectName());
     EXPECT_EQ(bar.join(' ').toStdString(),
               "aNewWindow aRun | aCopy aScreenShot aPaste | aShowConsole aShowScript | aFont | aAbout");
 }
 
-TEST_F(MainWindow, LayoutStartsWithCollapsedPanelsAndTheConsolePage)
+TEST_F(MainWindowTest, LayoutStartsWithCollapsedPanelsAndTheConsolePage)
 {
     EXPECT_EQ(form->windowTitle(), "Quorvia Pallant");
-    EXPECT_EQ(form->ScriptPanel()->height(), 1);
-    EXPECT_EQ(form->Panel1()->width(), 1);
-    EXPECT_EQ(form->Panel2()->width(), 1);
-    EXPECT_EQ(form->PageControl1()->count(), 1);
-    EXPECT_EQ(form->PageControl1()->tabText(0), "Console");
-    EXPECT_EQ(form->PageControl1GetImageIndex(0), -1);
-    EXPECT_EQ(form->KeyReceiver()->geometry(), QRect(9, 41, 112, 56));
+    EXPECT_EQ(form->bottomPanel()->height(), 1);
+    EXPECT_EQ(form->rightPanel()->width(), 1);
+    EXPECT_EQ(form->leftPanel()->width(), 1);
+    EXPECT_EQ(form->pages()->count(), 1);
+    EXPECT_EQ(form->pages()->tabText(0), "Console");
+    EXPECT_EQ(form->tabImageIndex(0), -1);
+    EXPECT_EQ(form->keyReceiver()->geometry(), QRect(9, 41, 112, 56));
     // The key receiver lies under the page control.
-    EXPECT_NE(form->childAt(QPoint(60, 70)), form->KeyReceiver());
-    EXPECT_EQ(form->focusWidget(), form->KeyReceiver());
-    EXPECT_EQ(form->Timer1()->interval(), 100);
-    EXPECT_TRUE(form->Timer1()->isActive());
+    EXPECT_NE(form->childAt(QPoint(60, 70)), form->keyReceiver());
+    EXPECT_EQ(form->focusWidget(), form->keyReceiver());
+    EXPECT_EQ(form->refreshTimer()->interval(), 100);
+    EXPECT_TRUE(form->refreshTimer()->isActive());
 }
 
-TEST_F(MainWindow, CommandLineRulesDecideWhatRuns)
+TEST_F(MainWindowTest, CommandLineRulesDecideWhatRuns)
 {
     form->ProcessCommandLine({});
     EXPECT_FALSE(form->IsProgramActive());
@@ -115,7 +115,7 @@ TEST(CommandLine, ArgumentsBecomeOneCommandLine)
     }
 }
 
-TEST_F(MainWindow, CaptionCarriesTheConsoleTitleWhileTheProgramRuns)
+TEST_F(MainWindowTest, CaptionCarriesTheConsoleTitleWhileTheProgramRuns)
 {
     ASSERT_TRUE(form->RunInConsole("sh -c \"printf '\\033]0;probe title\\007'; exec sleep 30\""));
     EXPECT_TRUE(waitFor([&] { return form->windowTitle() == "probe title ~ Quorvia Pallant"; }));
@@ -124,21 +124,21 @@ TEST_F(MainWindow, CaptionCarriesTheConsoleTitleWhileTheProgramRuns)
     EXPECT_FALSE(form->IsProgramActive());
 }
 
-TEST_F(MainWindow, ScreenIsMirroredAndTheWindowFitsTheDisplay)
+TEST_F(MainWindowTest, ScreenIsMirroredAndTheWindowFitsTheDisplay)
 {
     ASSERT_TRUE(form->RunInConsole("sh -c \"printf 'mirrored text'; exec sleep 30\""));
-    EXPECT_TRUE(waitFor([&] { return form->Display1()->Lines().value(0).startsWith("mirrored text"); }));
-    TDisplay* d = form->Display1();
+    EXPECT_TRUE(waitFor([&] { return form->consoleView()->Lines().value(0).startsWith("mirrored text"); }));
+    ConsoleView* d = form->consoleView();
     EXPECT_EQ(d->size(), QSize(80 * d->CellWidth(), 25 * d->CellHeight()));
     // The scroll box shows the whole display (up to the desktop's size).
-    QScrollArea* box = form->ScrollBox1();
+    QScrollArea* box = form->consoleScrollBox();
     const int frame = box->viewport()->mapTo(box, QPoint(0, 0)).x();
     if (form->width() < form->screen()->availableGeometry().width()) {
         EXPECT_EQ(box->width(), d->width() + 2 * frame);
     }
 }
 
-TEST_F(MainWindow, AStaticScreenIsNotRepainted)
+TEST_F(MainWindowTest, AStaticScreenIsNotRepainted)
 {
     struct PaintCounter : QObject {
         int paints = 0;
@@ -149,20 +149,20 @@ TEST_F(MainWindow, AStaticScreenIsNotRepainted)
         }
     } counter;
     ASSERT_TRUE(form->RunInConsole("sh -c \"printf 'still'; exec sleep 30\""));
-    EXPECT_TRUE(waitFor([&] { return form->Display1()->Lines().value(0).startsWith("still"); }));
+    EXPECT_TRUE(waitFor([&] { return form->consoleView()->Lines().value(0).startsWith("still"); }));
     QTest::qWait(300);
-    form->Display1()->installEventFilter(&counter);
+    form->consoleView()->installEventFilter(&counter);
     QTest::qWait(1000);  // ten ticks
     EXPECT_LE(counter.paints, 1);
 
-    form->Display1()->setRepaintEveryTick(true);
+    form->consoleView()->setRepaintEveryTick(true);
     counter.paints = 0;
     QTest::qWait(1000);
     EXPECT_GE(counter.paints, 5);
-    form->Display1()->removeEventFilter(&counter);
+    form->consoleView()->removeEventFilter(&counter);
 }
 
-TEST_F(MainWindow, ClosingAsksAndNoKeepsEverythingRunning)
+TEST_F(MainWindowTest, ClosingAsksAndNoKeepsEverythingRunning)
 {
     ASSERT_TRUE(form->RunInConsole("sh -c \"exec sleep 30\""));
     const int pid = form->console()->programPid();
@@ -183,11 +183,11 @@ TEST_F(MainWindow, ClosingAsksAndNoKeepsEverythingRunning)
     EXPECT_NE(::kill(pid, 0), 0);
 }
 
-TEST_F(MainWindow, RunDialogGivesTheCommandOnlyWhenConfirmed)
+TEST_F(MainWindowTest, RunDialogGivesTheCommandOnlyWhenConfirmed)
 {
     auto type = [](const QString& text, const char* button) {
         QTimer::singleShot(50, [text, button] {
-            auto* dialog = qobject_cast<TfRunCommand*>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<RunDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
             EXPECT_EQ(dialog->windowTitle(), "Run new command");
             EXPECT_EQ(dialog->size(), QSize(561, 101));
@@ -205,17 +205,17 @@ TEST_F(MainWindow, RunDialogGivesTheCommandOnlyWhenConfirmed)
     type("sh -c \"exec sleep 30\"", "ok");
     form->action(ActionId::aRun)->trigger();
     EXPECT_TRUE(form->IsProgramActive());
-    EXPECT_EQ(form->focusWidget(), form->KeyReceiver());
-    EXPECT_EQ(QString(TfRunCommand::kFileFilter),
+    EXPECT_EQ(form->focusWidget(), form->keyReceiver());
+    EXPECT_EQ(QString(RunDialog::kFileFilter),
               "All executable files (*.com *.exe *.bat *.cmd *.lnk);;All files (*.*)");
 }
 
-TEST_F(MainWindow, AboutBoxHelpOpensTheManualBesideTheProgram)
+TEST_F(MainWindowTest, AboutBoxHelpOpensTheManualBesideTheProgram)
 {
     std::vector<QUrl> opened;
     SetUrlOpener([&](const QUrl& url) { opened.push_back(url); });
     QTimer::singleShot(50, [] {
-        auto* about = qobject_cast<TfAbout*>(QApplication::activeModalWidget());
+        auto* about = qobject_cast<AboutBox*>(QApplication::activeModalWidget());
         ASSERT_NE(about, nullptr);
         EXPECT_EQ(about->windowTitle(), "About");
         about->findChild<QPushButton*>("help")->click();
@@ -229,10 +229,10 @@ TEST_F(MainWindow, AboutBoxHelpOpensTheManualBesideTheProgram)
     EXPECT_TRUE(QFileInfo::exists(QCoreApplication::applicationDirPath() + "/pallant.html"));
 }
 
-TEST_F(MainWindow, RecordAndStopSwitchRecordingAndTheTabImages)
+TEST_F(MainWindowTest, RecordAndStopSwitchRecordingAndTheTabImages)
 {
     EXPECT_FALSE(form->Recording());
-    form->sbRecordClick();
+    form->aRecordExecute();
     EXPECT_TRUE(form->Recording());
     form->updateActions();
     EXPECT_TRUE(form->action(ActionId::aStop)->isEnabled());
@@ -243,7 +243,7 @@ TEST_F(MainWindow, RecordAndStopSwitchRecordingAndTheTabImages)
     EXPECT_TRUE(form->action(ActionId::aStop)->isChecked());
 }
 
-TEST_F(MainWindow, FontDialogOffersFixedPitchFontsAndTheChoiceReachesTheProfile)
+TEST_F(MainWindowTest, FontDialogOffersFixedPitchFontsAndTheChoiceReachesTheProfile)
 {
     QTimer::singleShot(50, [] {
         auto* dialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
@@ -254,14 +254,14 @@ TEST_F(MainWindow, FontDialogOffersFixedPitchFontsAndTheChoiceReachesTheProfile)
         dialog->setCurrentFont(chosen);
         dialog->accept();
     });
-    const int before = form->Display1()->CellHeight();
+    const int before = form->consoleView()->CellHeight();
     form->action(ActionId::aFont)->trigger();
-    EXPECT_GT(form->Display1()->CellHeight(), before);
-    EXPECT_TRUE(QFontInfo(form->Display1()->font()).fixedPitch());
+    EXPECT_GT(form->consoleView()->CellHeight(), before);
+    EXPECT_TRUE(QFontInfo(form->consoleView()->font()).fixedPitch());
     EXPECT_EQ(form->console()->displayFont().size, 16);
 }
 
-TEST_F(MainWindow, AProfileSetsTheConsoleSizeAndTheDisplayFont)
+TEST_F(MainWindowTest, AProfileSetsTheConsoleSizeAndTheDisplayFont)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -277,7 +277,7 @@ TEST_F(MainWindow, AProfileSetsTheConsoleSizeAndTheDisplayFont)
     profile.close();
 
     ASSERT_TRUE(form->RunInConsole(program.toStdString()));
-    TDisplay* d = form->Display1();
+    ConsoleView* d = form->consoleView();
     EXPECT_TRUE(waitFor([&] { return d->Cols() == 100 && d->Rows() == 30; }));
     EXPECT_TRUE(waitFor([&] { return d->font().pointSize() == 14; }));
     EXPECT_EQ(d->size(), QSize(100 * d->CellWidth(), 30 * d->CellHeight()));

@@ -1,8 +1,8 @@
 // Rules of the shell that need no window: key log texts, modifier prefixes, the dock tree's
 // arithmetic and the action table.
 #include "ActionTable.h"
-#include "DebugWindow.h"
-#include "OutDock.h"
+#include "KeyLogWindow.h"
+#include "GrowingDockTree.h"
 #include "ShiftState.h"
 #include "ToolImages.h"
 
@@ -42,7 +42,7 @@ TEST(KeyLog, LineHasKindHexCodeAndShiftState)
     EXPECT_EQ(KeyLogLine("Down", 0xBA, ssCtrl | ssAlt), "Down 00BA [AC]");
 }
 
-TEST(OutDock, GrowAndShrinkFollowTheSiteAlignment)
+TEST(GrowingDockTree, GrowAndShrinkFollowTheSiteAlignment)
 {
     const QRect form(100, 50, 856, 568);
     const QSize big(4000, 4000);

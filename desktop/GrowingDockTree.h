@@ -1,5 +1,5 @@
 #pragma once
-// TOutDockTree: the dock manager of the main window's side panels. Docking a window grows
+// GrowingDockTree: the dock manager of the main window's side panels. Docking a window grows
 // the main window by the room the docked window needs instead of taking it from the console
 // page, never beyond the desktop; undocking shrinks it back and collapses the panel to one
 // pixel.
@@ -25,11 +25,11 @@ struct DockResize {
 DockResize GrowForDock(DockAlign align, QRect form, QSize site, QSize wanted, QSize desktop);
 DockResize ShrinkAfterUndock(DockAlign align, QRect form, QSize site);
 
-class TDockPanel;
+class DockPanel;
 
-class TOutDockTree {
+class GrowingDockTree {
 public:
-    explicit TOutDockTree(TDockPanel& site) : m_site(site) {}
+    explicit GrowingDockTree(DockPanel& site) : m_site(site) {}
     // GrowForDock for the control's undocked size, then the insertion itself.
     void InsertControl(QWidget* control);
     // The removal itself, then ShrinkAfterUndock.
@@ -37,7 +37,7 @@ public:
 
 private:
     void applyToForm(const DockResize& change);
-    TDockPanel& m_site;
+    DockPanel& m_site;
 };
 
 // The desktop size the dock rules work with: the available area of the window's screen.

@@ -1,9 +1,9 @@
 #pragma once
 // Dock sites of the main window: the three collapsed side panels (bottom, right, left) and
 // the page control, which takes a docked window as a page of its own. Dockable windows
-// (TDockForm) find the sites through a registry while they are dragged.
+// (DockableWindow) find the sites through a registry while they are dragged.
 
-#include "OutDock.h"
+#include "GrowingDockTree.h"
 
 #include <QRect>
 #include <QTabWidget>
@@ -17,35 +17,35 @@ class QBoxLayout;
 
 namespace qp {
 
-class TDockForm;
+class DockableWindow;
 
-class TDockSite {
+class DockSite {
 public:
-    virtual ~TDockSite();
+    virtual ~DockSite();
     virtual QWidget* siteWidget() = 0;
     // Where, in global coordinates, a drag counts as over this site.
     virtual QRect influenceRect() = 0;
     // The drag-over handler: whether source may dock here, and the rectangle (global) that
     // shows where it would go.
     virtual bool dockOver(QWidget* source, QPoint globalPos, QRect* dockRect) = 0;
-    virtual void dock(TDockForm* form) = 0;
-    virtual void undock(TDockForm* form) = 0;
+    virtual void dock(DockableWindow* form) = 0;
+    virtual void undock(DockableWindow* form) = 0;
     virtual bool holds(const QWidget* form) const = 0;
 
     // The sites in the order a drag looks at them: side panels before the page control.
-    static std::vector<TDockSite*> sites();
-    static TDockSite* siteAt(QPoint globalPos);
+    static std::vector<DockSite*> sites();
+    static DockSite* siteAt(QPoint globalPos);
 
 protected:
     void registerSite(int priority);
 };
 
 // One of the three side panels. Empty, it is one pixel high (bottom) or wide (sides).
-class TDockPanel : public QWidget, public TDockSite {
+class DockPanel : public QWidget, public DockSite {
     Q_OBJECT
 public:
-    TDockPanel(DockAlign align, QWidget* parent);
-    ~TDockPanel() override;
+    DockPanel(DockAlign align, QWidget* parent);
+    ~DockPanel() override;
 
     DockAlign align() const { return m_align; }
     int dockClientCount() const { return int(m_docked.size()); }
@@ -63,12 +63,12 @@ public:
     void removeDocked(QWidget* control);
     static QSize undockedSize(const QWidget* control);
 
-    // TDockSite
+    // DockSite
     QWidget* siteWidget() override { return this; }
     QRect influenceRect() override;
     bool dockOver(QWidget* source, QPoint globalPos, QRect* dockRect) override;
-    void dock(TDockForm* form) override;
-    void undock(TDockForm* form) override;
+    void dock(DockableWindow* form) override;
+    void undock(DockableWindow* form) override;
     bool holds(const QWidget* form) const override;
 
 private:
@@ -76,25 +76,25 @@ private:
     QBoxLayout* m_layout;
     QWidget* m_scrollBox = nullptr;
     std::vector<QWidget*> m_docked;
-    TOutDockTree m_tree;
+    GrowingDockTree m_tree;
 };
 
 // The page control: a docked window becomes a page whose tab shows its caption.
-class TDockPages : public QTabWidget, public TDockSite {
+class DockPages : public QTabWidget, public DockSite {
     Q_OBJECT
 public:
-    explicit TDockPages(QWidget* parent);
-    ~TDockPages() override;
+    explicit DockPages(QWidget* parent);
+    ~DockPages() override;
 
-    // Chooses each tab's image (PageControl1GetImageIndex); asked again by RefreshTabImages.
+    // Chooses each tab's image (tabImageIndex); asked again by RefreshTabImages.
     void setImageIndexProvider(std::function<int(int tabIndex)> provider);
     void RefreshTabImages();
 
     QWidget* siteWidget() override { return this; }
     QRect influenceRect() override;
     bool dockOver(QWidget* source, QPoint globalPos, QRect* dockRect) override;
-    void dock(TDockForm* form) override;
-    void undock(TDockForm* form) override;
+    void dock(DockableWindow* form) override;
+    void undock(DockableWindow* form) override;
     bool holds(const QWidget* form) const override;
 
 private:

@@ -1,5 +1,5 @@
 #pragma once
-// TfRunCommand: the "Run new command" dialog.
+// RunDialog: the "Run new command" dialog.
 
 #include <QDialog>
 
@@ -8,10 +8,10 @@ class QPushButton;
 
 namespace qp {
 
-class TfRunCommand : public QDialog {
+class RunDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TfRunCommand(QWidget* parent = nullptr);
+    explicit RunDialog(QWidget* parent = nullptr);
     QString commandLine() const;
     QLineEdit* edit() const { return m_edit; }
 

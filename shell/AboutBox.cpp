@@ -1,4 +1,4 @@
-#include "uAbout.h"
+#include "AboutBox.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -31,7 +31,7 @@ QString HelpFilePath()
 void SetUrlOpener(UrlOpener o) { opener() = o ? std::move(o) : UrlOpener(openWithDesktop); }
 void OpenUrl(const QUrl& url) { opener()(url); }
 
-TfAbout::TfAbout(QWidget* parent)
+AboutBox::AboutBox(QWidget* parent)
     : QDialog(parent, Qt::Tool)
 {
     setWindowTitle(QStringLiteral("About"));
@@ -62,7 +62,7 @@ TfAbout::TfAbout(QWidget* parent)
     help->setDefault(true);
     auto* close = new QPushButton(QStringLiteral("Close"), this);
     close->setObjectName(QStringLiteral("close"));
-    connect(help, &QPushButton::clicked, this, &TfAbout::bHelpClick);
+    connect(help, &QPushButton::clicked, this, &AboutBox::bHelpClick);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* buttons = new QHBoxLayout;
@@ -80,9 +80,9 @@ void CentreOnScreen(QWidget& window)
         window.move(screen->availableGeometry().center() - window.rect().center());
 }
 
-void TfAbout::SiteHRefClick() { OpenUrl(QUrl(QString::fromLatin1(kVendorSite))); }
+void AboutBox::SiteHRefClick() { OpenUrl(QUrl(QString::fromLatin1(kVendorSite))); }
 
-void TfAbout::bHelpClick()
+void AboutBox::bHelpClick()
 {
     OpenUrl(QUrl::fromLocalFile(HelpFilePath()));
     accept();
@@ -90,7 +90,7 @@ void TfAbout::bHelpClick()
 
 void ShowAbout(QWidget* parent)
 {
-    TfAbout about(parent);
+    AboutBox about(parent);
     CentreOnScreen(about);
     about.exec();
 }

@@ -12,11 +12,11 @@ namespace qp {
 
 class TVBScript;
 
-class TExecuteThread : public QThread {
+class ScriptThread : public QThread {
     Q_OBJECT
 public:
     // onEngineError shows an error that leaves the host (not the script's own errors).
-    TExecuteThread(TVBScript& host, std::vector<std::u16string> lines,
+    ScriptThread(TVBScript& host, std::vector<std::u16string> lines,
                    std::function<void(const std::string& message)> onEngineError, QObject* parent = nullptr);
 
 protected:
@@ -24,7 +24,7 @@ protected:
 
 private:
     TVBScript& m_host;
-    std::vector<std::u16string> ScriptLines;
+    std::vector<std::u16string> m_lines;
     std::function<void(const std::string&)> m_onEngineError;
 };
 

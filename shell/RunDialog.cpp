@@ -1,4 +1,4 @@
-#include "uRunCommand.h"
+#include "RunDialog.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -8,11 +8,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "uAbout.h"
+#include "AboutBox.h"
 
 namespace qp {
 
-TfRunCommand::TfRunCommand(QWidget* parent)
+RunDialog::RunDialog(QWidget* parent)
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Run new command"));
@@ -44,14 +44,14 @@ TfRunCommand::TfRunCommand(QWidget* parent)
     layout->addLayout(editRow);
     layout->addLayout(buttons);
 
-    connect(browseButton, &QPushButton::clicked, this, &TfRunCommand::browse);
+    connect(browseButton, &QPushButton::clicked, this, &RunDialog::browse);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-QString TfRunCommand::commandLine() const { return m_edit->text(); }
+QString RunDialog::commandLine() const { return m_edit->text(); }
 
-void TfRunCommand::browse()
+void RunDialog::browse()
 {
     const QString file = QFileDialog::getOpenFileName(this, QString(), QString(), QString::fromLatin1(kFileFilter));
     if (!file.isEmpty())
@@ -60,7 +60,7 @@ void TfRunCommand::browse()
 
 bool ShowRunDialog(QWidget* parent, QString& command)
 {
-    TfRunCommand dialog(parent);
+    RunDialog dialog(parent);
     CentreOnScreen(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return false;

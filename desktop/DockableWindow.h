@@ -1,5 +1,5 @@
 #pragma once
-// TDockForm: a window that can be docked into the main window's side panels or page
+// DockableWindow: a window that can be docked into the main window's side panels or page
 // control. It carries a grip strip with its caption: dragging the grip shows where the
 // window would dock and docks it on release; dragging a docked window's grip away from its
 // site floats it again. The script window is one.
@@ -12,18 +12,18 @@ class QVBoxLayout;
 
 namespace qp {
 
-class TDockSite;
+class DockSite;
 
-class TDockForm : public QWidget {
+class DockableWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit TDockForm(const QString& caption, QWidget* parent = nullptr);
-    ~TDockForm() override;
+    explicit DockableWindow(const QString& caption, QWidget* parent = nullptr);
+    ~DockableWindow() override;
 
     // The area below the grip, where the form's own content goes.
     QWidget* clientArea() const { return m_client; }
 
-    TDockSite* hostSite() const { return m_host; }
+    DockSite* hostSite() const { return m_host; }
     bool isDocked() const { return m_host != nullptr; }
     // The size the form has as a window of its own (kept while it floats).
     QSize undockedSize() const { return m_undockedSize; }
@@ -32,12 +32,12 @@ public:
     QSize dockClientSize() const { return m_undockedSize; }
 
     // Docks into site (undocking from the current one first).
-    void dockInto(TDockSite* site);
+    void dockInto(DockSite* site);
     // Leaves its site and becomes a window of its own at globalPos (top-left).
     void floatAt(QPoint globalPos);
 
     // Sites call this before they take the form: it leaves its old site.
-    void prepareDock(TDockSite* site);
+    void prepareDock(DockSite* site);
     // A site that is being destroyed lets go of the form.
     void siteGone() { m_host = nullptr; m_hostWidget = nullptr; }
 
@@ -56,7 +56,7 @@ private:
     QWidget* m_grip = nullptr;
     QWidget* m_client = nullptr;
     QPointer<QWidget> m_hostWidget;
-    TDockSite* m_host = nullptr;
+    DockSite* m_host = nullptr;
     QSize m_undockedSize;
     QRubberBand* m_band = nullptr;
     QPoint m_dragOffset;

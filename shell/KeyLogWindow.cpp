@@ -1,4 +1,4 @@
-#include "DebugWindow.h"
+#include "KeyLogWindow.h"
 
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -8,7 +8,7 @@
 
 namespace qp {
 
-TDebugForm::TDebugForm(std::function<void(int)> setWidth, QWidget* parent)
+KeyLogWindow::KeyLogWindow(std::function<void(int)> setWidth, QWidget* parent)
     : QMainWindow(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
 {
     setWindowTitle(QStringLiteral("DebugForm"));
@@ -41,7 +41,7 @@ TDebugForm::TDebugForm(std::function<void(int)> setWidth, QWidget* parent)
     setCentralWidget(m_memo);
 }
 
-void TDebugForm::appendLine(const QString& line) { m_memo->appendPlainText(line); }
+void KeyLogWindow::appendLine(const QString& line) { m_memo->appendPlainText(line); }
 
 std::string KeyLogLine(const std::string& kind, uint16_t key, ShiftState shift)
 {

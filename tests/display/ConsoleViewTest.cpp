@@ -1,7 +1,7 @@
 // The display control, painted for real on the offscreen platform and read back by pixel.
 #include "ConsoleColors.h"
 #include "DisplayFont.h"
-#include "TDisplay.h"
+#include "ConsoleView.h"
 
 #include <QPainter>
 #include <QSignalSpy>
@@ -32,7 +32,7 @@ ScreenCell& cellOf(const SnapshotPtr& s, int col, int row)
 QColor rgb(Rgb c) { return QColor(c.r, c.g, c.b); }
 
 struct Fixture : ::testing::Test {
-    TDisplay display;
+    ConsoleView display;
     void SetUp() override { display.setFont(ToDisplayFont(DesignDisplayFont())); }
     QImage shot() { return display.renderImage(); }
     // A pixel well inside a cell's background (top-left corner, above any glyph).
@@ -46,7 +46,7 @@ struct Fixture : ::testing::Test {
 
 TEST_F(Fixture, MeasuresTheCellFromTheAtSignAtOnce)
 {
-    TDisplay fresh;  // no font assigned by anyone: measured in the constructor
+    ConsoleView fresh;  // no font assigned by anyone: measured in the constructor
     EXPECT_GT(fresh.CellWidth(), 0);
     EXPECT_GT(fresh.CellHeight(), 0);
     const QFontMetrics metrics(display.font());
@@ -153,7 +153,7 @@ TEST_F(Fixture, SelectionIsDrawnBlackOnYellowWithTheCursorBarOverIt)
 TEST_F(Fixture, ClickSignalsAndModifiedPressKeepsTheAnchor)
 {
     display.attachSnapshot(makeSnapshot(10, 5));
-    QSignalSpy clicks(&display, &TDisplay::clicked);
+    QSignalSpy clicks(&display, &ConsoleView::clicked);
     const int cw = display.CellWidth(), ch = display.CellHeight();
     QTest::mouseClick(&display, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(clicks.count(), 1);
@@ -177,7 +177,7 @@ TEST_F(Fixture, ClickSignalsAndModifiedPressKeepsTheAnchor)
 TEST_F(Fixture, SizesItselfToTheGrid)
 {
     display.show();  // a hidden widget gets its resize events only when shown
-    QSignalSpy resized(&display, &TDisplay::resized);
+    QSignalSpy resized(&display, &ConsoleView::resized);
     EXPECT_EQ(display.size(), QSize(650, 320));  // design size until the first snapshot
     display.attachSnapshot(makeSnapshot(80, 25));
     EXPECT_EQ(display.size(), QSize(80 * display.CellWidth(), 25 * display.CellHeight()));

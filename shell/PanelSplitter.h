@@ -2,18 +2,18 @@
 // A splitter beside a side panel: dragging it resizes the panel, when the panel allows it
 // (an empty panel keeps its one pixel).
 
-#include "OutDock.h"
+#include "GrowingDockTree.h"
 
 #include <QWidget>
 
 namespace qp {
 
-class TDockPanel;
+class DockPanel;
 
-class TSplitter : public QWidget {
+class PanelSplitter : public QWidget {
     Q_OBJECT
 public:
-    TSplitter(TDockPanel* panel, QWidget* parent);
+    PanelSplitter(DockPanel* panel, QWidget* parent);
     // Resizes the panel to size along its free axis when SiteDockCanResize allows it.
     bool resizePanelTo(int size);
 
@@ -22,7 +22,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    TDockPanel* m_panel;
+    DockPanel* m_panel;
     QPoint m_pressAt;
     int m_startSize = 0;
 };

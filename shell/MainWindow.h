@@ -1,5 +1,5 @@
 #pragma once
-// TForm1: the main window. It owns the hosted console, mirrors its screen in the display
+// MainWindow: the main window. It owns the hosted console, mirrors its screen in the display
 // every 100 ms, forwards the user's keys into it, and holds the shared action list, the
 // tool bar and the dock sites for the script window.
 
@@ -27,14 +27,14 @@ class QToolBar;
 
 namespace qp {
 
-class TDebugForm;
-class TDisplay;
-class TDockPages;
-class TDockPanel;
-class TKeyReceiver;
-class TScriptForm;
-class TScriptRunner;
-class TSplitter;
+class KeyLogWindow;
+class ConsoleView;
+class DockPages;
+class DockPanel;
+class KeyReceiver;
+class ScriptWindow;
+class ScriptRunner;
+class PanelSplitter;
 
 struct MainWindowOptions {
     ConsoleOptions console;
@@ -47,11 +47,11 @@ struct MainWindowOptions {
 
 class ConsoleSession;
 
-class TForm1 : public QWidget {
+class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm1(MainWindowOptions options = {});
-    ~TForm1() override;  // FormDestroy
+    explicit MainWindow(MainWindowOptions options = {});
+    ~MainWindow() override;
 
     // --- the hosted console -------------------------------------------------------------
     // ProcessCommandLine: the program's own arguments (without the program itself).
@@ -70,20 +70,20 @@ public:
     void setTerminateConfirmation(std::function<bool(QWidget*)> confirm) { m_confirmTerminate = std::move(confirm); }
 
     // --- refresh ---------------------------------------------------------------------------
-    void bReadClick();    // Timer1, every 100 ms
+    void refreshScreen();  // the refresh timer, every 100 ms
     void TakeSnapshot();  // caption, snapshot, display; repaints only what changed
 
     // --- the display --------------------------------------------------------------------------
-    void Display1Click();
-    void Display1Resize();
+    void consoleViewClicked();
+    void fitWindowToConsole();
     void setDisplayFont(const QFont& font);
 
     // --- keys ---------------------------------------------------------------------------------
-    void Memo1KeyDown(uint16_t& key, ShiftState shift);
-    void Memo1KeyUp(uint16_t& key, ShiftState shift);
-    void Memo1KeyPress(char& key);
+    void consoleKeyDown(uint16_t& key, ShiftState shift);
+    void consoleKeyUp(uint16_t& key, ShiftState shift);
+    void consoleKeyPress(char& key);
     void LogKeyEvent(const std::string& kind, uint16_t key, ShiftState shift);
-    TDebugForm* debugForm() const;
+    KeyLogWindow* keyLogWindow() const;
     void aPasteExecute();
     void aPasteUpdate();
     // The paste of a given text (aPasteExecute with the clipboard's text).
@@ -92,7 +92,7 @@ public:
     // --- actions ------------------------------------------------------------------------------
     QAction* action(ActionId id) const { return m_actions[static_cast<size_t>(id)]; }
     void updateActions();  // the update handlers, run at every tick and after each action
-    void bRunClick();
+    void aRunExecute();
     void aNewWindowExecute();
     void aAboutExecute();
     void aFontExecute();
@@ -109,7 +109,7 @@ public:
     void aScreenShotExecute();
     void aPlayExecute();
     void aPlayUpdate();
-    void sbRecordClick();
+    void aRecordExecute();
     void aRecordUpdate();
     void aStopExecute();
     void aStopUpdate();
@@ -117,40 +117,40 @@ public:
     void aShowScriptUpdate();
     void aOpenScriptExecute();
     void aSaveScriptExecute();
-    void SpeedButton1Click();  // aCheckText
+    void aCheckTextExecute();
     void aCheckWindowExecute();
     void aCheckWindowUpdate();
     void PlayScript();
     void StartScriptThread();
     void RecordWindowCheck();
     void InsertCheckText(const CellRect& rect, const std::string& text);
-    TScriptForm* ScriptForm() const;
-    TScriptRunner* scriptRunner() const { return m_scriptRunner.get(); }
+    ScriptWindow* scriptWindow() const;
+    ScriptRunner* scriptRunner() const { return m_scriptRunner.get(); }
     WindowTrace& windowTrace() { return m_windowTrace; }
 
     // --- layout -------------------------------------------------------------------------------
-    int PageControl1GetImageIndex(int tabIndex) const;
-    void TabSheet1Show();
-    void TabSheet1Hide();
+    int tabImageIndex(int tabIndex) const;
+    void consolePageShown();
+    void consolePageHidden();
 
-    TKeyReceiver* KeyReceiver() const { return m_keyReceiver; }
-    TDisplay* Display1() const { return m_display; }
-    QScrollArea* ScrollBox1() const { return m_scrollBox; }
-    TDockPages* PageControl1() const { return m_pages; }
-    QWidget* TabSheet1() const { return m_tabSheet1; }
-    QToolBar* ToolBar2() const { return m_toolBar; }
-    TDockPanel* ScriptPanel() const { return m_scriptPanel; }
-    TDockPanel* Panel1() const { return m_panel1; }
-    TDockPanel* Panel2() const { return m_panel2; }
-    TSplitter* Splitter1() const { return m_splitter1; }
-    QTimer* Timer1() const { return m_timer; }
+    KeyReceiver* keyReceiver() const { return m_keyReceiver; }
+    ConsoleView* consoleView() const { return m_display; }
+    QScrollArea* consoleScrollBox() const { return m_scrollBox; }
+    DockPages* pages() const { return m_pages; }
+    QWidget* consolePage() const { return m_consolePage; }
+    QToolBar* consoleToolBar() const { return m_toolBar; }
+    DockPanel* bottomPanel() const { return m_bottomPanel; }
+    DockPanel* rightPanel() const { return m_rightPanel; }
+    DockPanel* leftPanel() const { return m_leftPanel; }
+    PanelSplitter* bottomSplitter() const { return m_bottomSplitter; }
+    QTimer* refreshTimer() const { return m_timer; }
 
 protected:
-    void closeEvent(QCloseEvent* event) override;  // FormCloseQuery
+    void closeEvent(QCloseEvent* event) override;  // the quit confirmation
 
 private:
     class Listener;
-    void FormCreate();
+    void createWindow();
     void CreateHostedConsole();
     void CreateConsoleSession();
     void createLayout();
@@ -160,7 +160,7 @@ private:
     void keyDownEvent(QKeyEvent* event);
     void keyUpEvent(QKeyEvent* event);
     void forwardKey(uint16_t key, ShiftState shift);
-    void CreateScriptForm();
+    void createScriptWindow();
 
     MainWindowOptions m_options;
     std::unique_ptr<Listener> m_listener;
@@ -175,24 +175,24 @@ private:
     QString m_caption;
 
     std::array<QAction*, kActionCount> m_actions{};
-    TSplitter* m_splitter1 = nullptr;
-    TSplitter* m_splitter2 = nullptr;
-    TSplitter* m_splitter3 = nullptr;
-    TKeyReceiver* m_keyReceiver = nullptr;
-    TDockPanel* m_scriptPanel = nullptr;
-    TDockPanel* m_panel1 = nullptr;
-    TDockPanel* m_panel2 = nullptr;
-    TDockPages* m_pages = nullptr;
-    QWidget* m_tabSheet1 = nullptr;
+    PanelSplitter* m_bottomSplitter = nullptr;
+    PanelSplitter* m_rightSplitter = nullptr;
+    PanelSplitter* m_leftSplitter = nullptr;
+    KeyReceiver* m_keyReceiver = nullptr;
+    DockPanel* m_bottomPanel = nullptr;
+    DockPanel* m_rightPanel = nullptr;
+    DockPanel* m_leftPanel = nullptr;
+    DockPages* m_pages = nullptr;
+    QWidget* m_consolePage = nullptr;
     QToolBar* m_toolBar = nullptr;
     QScrollArea* m_scrollBox = nullptr;
-    TDisplay* m_display = nullptr;
+    ConsoleView* m_display = nullptr;
     QTimer* m_timer = nullptr;
-    QPointer<TDebugForm> m_debugForm;
+    QPointer<KeyLogWindow> m_keyLogWindow;
 
     // The script window and its runs.
-    QPointer<TScriptForm> m_scriptForm;
-    std::unique_ptr<TScriptRunner> m_scriptRunner;
+    QPointer<ScriptWindow> m_scriptWindow;
+    std::unique_ptr<ScriptRunner> m_scriptRunner;
     bool m_scriptFirstShow = true;
     WindowTrace m_windowTrace;
 };

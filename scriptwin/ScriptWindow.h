@@ -1,10 +1,10 @@
 #pragma once
-// TScriptForm, the script window: a tool bar with the script commands (actions of the main
-// window, shared by both tool bars) over the script editor Memo2. Opening and saving
+// ScriptWindow, the script window: a tool bar with the script commands (actions of the main
+// window, shared by both tool bars) over the script editor. Opening and saving
 // script files live here; a save goes to a temporary file that then replaces the old one,
 // so a failed save leaves the old file as it was.
 
-#include "DockForm.h"
+#include "DockableWindow.h"
 
 #include <QString>
 
@@ -17,18 +17,18 @@ class QToolBar;
 
 namespace qp {
 
-class TScriptEditor;
+class ScriptEditor;
 
 // The file filter of both dialogs.
 inline constexpr const char* kScriptFilter = "*.vbs (*.vbs);;*.* (*)";
 
-class TScriptForm : public TDockForm {
+class ScriptWindow : public DockableWindow {
     Q_OBJECT
 public:
     // The tool bar's actions, left to right; nullptr stands for a separator.
-    explicit TScriptForm(const std::vector<QAction*>& toolActions, QWidget* parent = nullptr);
+    explicit ScriptWindow(const std::vector<QAction*>& toolActions, QWidget* parent = nullptr);
 
-    TScriptEditor* Memo2() const { return m_memo; }
+    ScriptEditor* editor() const { return m_editor; }
     QToolBar* toolBar() const { return m_toolBar; }
 
     // The whole text replaced by the file's lines; throws "Cannot open file %s" and leaves
@@ -40,8 +40,8 @@ public:
 
     // The dialogs: Open replaces the text with the chosen file; Save proposes the name last
     // opened and adds the default extension to a name typed without one.
-    void OpenScriptDlg();
-    void SaveScriptDlg();
+    void openScriptDialog();
+    void saveScriptDialog();
     // The name last chosen in the open dialog.
     QString openFileName() const { return m_openFileName; }
     void setOpenFileName(const QString& name) { m_openFileName = name; }
@@ -51,7 +51,7 @@ public:
 
 private:
     QToolBar* m_toolBar = nullptr;
-    TScriptEditor* m_memo = nullptr;
+    ScriptEditor* m_editor = nullptr;
     QString m_openFileName;
 };
 

@@ -1,5 +1,5 @@
 #pragma once
-// TDisplay: the widget that mirrors the hosted console's screen. One character cell per
+// ConsoleView: the widget that mirrors the hosted console's screen. One character cell per
 // console cell in the console's 16 colours, the console cursor as a yellow bar, and a
 // rectangular mouse selection drawn black on yellow. It draws from an immutable snapshot
 // that it holds a reference to, so a snapshot replaced by another thread is never freed
@@ -18,10 +18,10 @@
 
 namespace qp {
 
-class TDisplay : public QWidget {
+class ConsoleView : public QWidget {
     Q_OBJECT
 public:
-    explicit TDisplay(QWidget* parent = nullptr);
+    explicit ConsoleView(QWidget* parent = nullptr);
 
     // Attaching a snapshot, at every refresh. Resizes the control to a new grid and asks
     // for a repaint of the rows that changed since the last one (or of everything when the

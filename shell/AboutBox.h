@@ -1,5 +1,5 @@
 #pragma once
-// TfAbout: the About box, with the link to the vendor's site and the Help button that opens
+// AboutBox: the About box, with the link to the vendor's site and the Help button that opens
 // the manual shipped beside the program.
 
 #include <QDialog>
@@ -18,10 +18,10 @@ using UrlOpener = std::function<void(const QUrl&)>;
 void SetUrlOpener(UrlOpener opener);
 void OpenUrl(const QUrl& url);
 
-class TfAbout : public QDialog {
+class AboutBox : public QDialog {
     Q_OBJECT
 public:
-    explicit TfAbout(QWidget* parent = nullptr);
+    explicit AboutBox(QWidget* parent = nullptr);
     void SiteHRefClick();
     void bHelpClick();
 };

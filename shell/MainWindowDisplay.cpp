@@ -1,11 +1,11 @@
 // The main window and its display: focus, fitting the window to the display, fonts.
-#include "TForm1.h"
+#include "MainWindow.h"
 
 #include "DisplayFont.h"
 #include "DockSite.h"
 #include "KeyReceiver.h"
-#include "OutDock.h"
-#include "TDisplay.h"
+#include "GrowingDockTree.h"
+#include "ConsoleView.h"
 
 #include <QFontDialog>
 #include <QScrollArea>
@@ -14,11 +14,11 @@
 
 namespace qp {
 
-void TForm1::Display1Click() { m_keyReceiver->setFocus(); }
+void MainWindow::consoleViewClicked() { m_keyReceiver->setFocus(); }
 
-void TForm1::TabSheet1Show() { m_keyReceiver->setFocus(); }
+void MainWindow::consolePageShown() { m_keyReceiver->setFocus(); }
 
-void TForm1::TabSheet1Hide()
+void MainWindow::consolePageHidden()
 {
     for (int i = 0; i < m_pages->count(); ++i)
         if (QWidget* page = m_pages->widget(i); page && page->isVisible()) {
@@ -29,7 +29,7 @@ void TForm1::TabSheet1Hide()
 
 // The window grows or shrinks so that the scroll box shows the whole display, up to the
 // desktop's size.
-void TForm1::Display1Resize()
+void MainWindow::fitWindowToConsole()
 {
     if (isMaximized() || isFullScreen())
         return;
@@ -41,11 +41,11 @@ void TForm1::Display1Resize()
     resize(std::min(w, desktop.width()), std::min(h, desktop.height()));
 }
 
-void TForm1::setDisplayFont(const QFont& font) { m_display->setFont(font); }
+void MainWindow::setDisplayFont(const QFont& font) { m_display->setFont(font); }
 
-void TForm1::applyProfileFont(const FontSpec& font) { setDisplayFont(ToDisplayFont(font)); }
+void MainWindow::applyProfileFont(const FontSpec& font) { setDisplayFont(ToDisplayFont(font)); }
 
-void TForm1::aFontExecute()
+void MainWindow::aFontExecute()
 {
     bool ok = false;
     const QFont chosen = QFontDialog::getFont(&ok, m_display->font(), this, QString(), QFontDialog::MonospacedFonts);

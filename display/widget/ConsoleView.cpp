@@ -1,4 +1,4 @@
-#include "TDisplay.h"
+#include "ConsoleView.h"
 
 #include "ConsoleColors.h"
 
@@ -33,7 +33,7 @@ PixelPoint toPixel(const QMouseEvent* e)
 
 }  // namespace
 
-TDisplay::TDisplay(QWidget* parent)
+ConsoleView::ConsoleView(QWidget* parent)
     : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -42,12 +42,12 @@ TDisplay::TDisplay(QWidget* parent)
     FontChanged();
 }
 
-int TDisplay::Cols() const { return m_snapshot ? m_snapshot->width : 0; }
-int TDisplay::Rows() const { return m_snapshot ? m_snapshot->height : 0; }
-int TDisplay::CursorX() const { return m_snapshot ? m_snapshot->cursorX : 0; }
-int TDisplay::CursorY() const { return m_snapshot ? m_snapshot->cursorY : 0; }
+int ConsoleView::Cols() const { return m_snapshot ? m_snapshot->width : 0; }
+int ConsoleView::Rows() const { return m_snapshot ? m_snapshot->height : 0; }
+int ConsoleView::CursorX() const { return m_snapshot ? m_snapshot->cursorX : 0; }
+int ConsoleView::CursorY() const { return m_snapshot ? m_snapshot->cursorY : 0; }
 
-QStringList TDisplay::Lines() const
+QStringList ConsoleView::Lines() const
 {
     QStringList lines;
     if (!m_snapshot)
@@ -65,7 +65,7 @@ QStringList TDisplay::Lines() const
     return lines;
 }
 
-QRect TDisplay::SelectionPixelRect() const
+QRect ConsoleView::SelectionPixelRect() const
 {
     const PixelRect r = m_sel.selectionPixelRect(width(), height());
     if (!m_sel.hasSelection())
@@ -73,20 +73,20 @@ QRect TDisplay::SelectionPixelRect() const
     return QRect(QPoint(r.left, r.top), QPoint(r.right, r.bottom));
 }
 
-void TDisplay::ClearSelection(bool keep)
+void ConsoleView::ClearSelection(bool keep)
 {
     if (!keep)
         m_sel.clear();
 }
 
-std::optional<CellRect> TDisplay::ClampedSelection() const
+std::optional<CellRect> ConsoleView::ClampedSelection() const
 {
     return m_sel.clampedTo(Cols(), Rows());
 }
 
 // --- refresh ----------------------------------------------------------------------------
 
-bool TDisplay::attachSnapshot(SnapshotPtr snapshot)
+bool ConsoleView::attachSnapshot(SnapshotPtr snapshot)
 {
     const SnapshotPtr before = std::move(m_snapshot);
     m_snapshot = std::move(snapshot);
@@ -109,7 +109,7 @@ bool TDisplay::attachSnapshot(SnapshotPtr snapshot)
     return true;
 }
 
-void TDisplay::requestChangedRows(const ScreenSnapshot& before, const ScreenSnapshot& now)
+void ConsoleView::requestChangedRows(const ScreenSnapshot& before, const ScreenSnapshot& now)
 {
     const size_t rowBytes = size_t(now.width) * sizeof(ScreenCell);
     for (int r = 0; r < now.height; ++r) {
@@ -123,13 +123,13 @@ void TDisplay::requestChangedRows(const ScreenSnapshot& before, const ScreenSnap
     }
 }
 
-QRect TDisplay::rowRect(int row) const
+QRect ConsoleView::rowRect(int row) const
 {
     return QRect(0, row * CellHeight(), width(), CellHeight());
 }
 
 // Self-sizing: the control takes exactly the grid's size. Returns true when it changed.
-bool TDisplay::selfSize()
+bool ConsoleView::selfSize()
 {
     const int cols = Cols(), rows = Rows();
     if (cols == 0 || rows == 0)
@@ -141,7 +141,7 @@ bool TDisplay::selfSize()
     return true;
 }
 
-void TDisplay::FontChanged()
+void ConsoleView::FontChanged()
 {
     const QFontMetrics metrics(font());
     m_sel.setCellSize(std::max(1, metrics.horizontalAdvance(QLatin1Char('@'))), std::max(1, metrics.height()));
@@ -154,13 +154,13 @@ void TDisplay::FontChanged()
 
 // --- painting -----------------------------------------------------------------------------
 
-void TDisplay::paintEvent(QPaintEvent* event)
+void ConsoleView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     paintScreen(painter, event->rect(), true, true);
 }
 
-QImage TDisplay::renderImage() const
+QImage ConsoleView::renderImage() const
 {
     QImage image(size(), QImage::Format_RGB32);
     QPainter painter(&image);
@@ -168,7 +168,7 @@ QImage TDisplay::renderImage() const
     return image;
 }
 
-void TDisplay::PaintTo(QPainter& target, const QRect& targetRect) const
+void ConsoleView::PaintTo(QPainter& target, const QRect& targetRect) const
 {
     QImage image(size(), QImage::Format_RGB32);
     {
@@ -179,7 +179,7 @@ void TDisplay::PaintTo(QPainter& target, const QRect& targetRect) const
     target.drawImage(targetRect, image, source.isEmpty() ? image.rect() : source);
 }
 
-void TDisplay::paintScreen(QPainter& painter, const QRect& area, bool highlight, bool cursorBar) const
+void ConsoleView::paintScreen(QPainter& painter, const QRect& area, bool highlight, bool cursorBar) const
 {
     painter.fillRect(area, palette().color(QPalette::Base));
     if (m_snapshot && CellHeight() > 0) {
@@ -193,7 +193,7 @@ void TDisplay::paintScreen(QPainter& painter, const QRect& area, bool highlight,
         paintCursorBar(painter);
 }
 
-quint32 TDisplay::glyphFor(char16_t ch) const
+quint32 ConsoleView::glyphFor(char16_t ch) const
 {
     quint32& glyph = m_glyphs[ch];
     if (glyph == kUnknownGlyph) {
@@ -208,7 +208,7 @@ quint32 TDisplay::glyphFor(char16_t ch) const
 // One row: the backgrounds in runs of one colour first, then the characters, so that a
 // glyph wider than its cell is not cut by the next cell's background. Characters the font
 // has are placed on the grid as glyphs; the others go through the toolkit's fallback.
-void TDisplay::paintRow(QPainter& painter, int row, bool highlight) const
+void ConsoleView::paintRow(QPainter& painter, int row, bool highlight) const
 {
     const ScreenSnapshot& s = *m_snapshot;
     const int cw = CellWidth(), ch = CellHeight(), y = row * ch;
@@ -259,7 +259,7 @@ void TDisplay::paintRow(QPainter& painter, int row, bool highlight) const
 
 // The bar lies in the bottom quarter of the cursor's cell and leaves the cell's last pixel
 // column and row uncovered; it is drawn whatever the console's cursor visibility.
-void TDisplay::paintCursorBar(QPainter& painter) const
+void ConsoleView::paintCursorBar(QPainter& painter) const
 {
     const int cw = CellWidth(), ch = CellHeight();
     const int left = CursorX() * cw;
@@ -272,35 +272,35 @@ void TDisplay::paintCursorBar(QPainter& painter) const
 
 // --- mouse and notifications ---------------------------------------------------------------
 
-void TDisplay::mousePressEvent(QMouseEvent* event)
+void ConsoleView::mousePressEvent(QMouseEvent* event)
 {
     m_sel.mouseDown(toPixel(event), event->button() == Qt::LeftButton && plainLeft(event));
 }
 
-void TDisplay::mouseDoubleClickEvent(QMouseEvent* event)
+void ConsoleView::mouseDoubleClickEvent(QMouseEvent* event)
 {
     m_sel.mouseDown(toPixel(event), false);
 }
 
-void TDisplay::mouseMoveEvent(QMouseEvent* event)
+void ConsoleView::mouseMoveEvent(QMouseEvent* event)
 {
     m_sel.mouseMove(toPixel(event), plainLeft(event));
 }
 
-void TDisplay::mouseReleaseEvent(QMouseEvent* event)
+void ConsoleView::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
 }
 
-void TDisplay::changeEvent(QEvent* event)
+void ConsoleView::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::FontChange)
         FontChanged();
     QWidget::changeEvent(event);
 }
 
-void TDisplay::resizeEvent(QResizeEvent* event)
+void ConsoleView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     emit resized();

@@ -1,6 +1,6 @@
 #include "DockSite.h"
 
-#include "DockForm.h"
+#include "DockableWindow.h"
 #include "ToolImages.h"
 
 #include <QBoxLayout>
@@ -13,7 +13,7 @@ namespace qp {
 namespace {
 
 struct Registered {
-    TDockSite* site;
+    DockSite* site;
     int priority;
 };
 std::vector<Registered>& registry()
@@ -29,30 +29,30 @@ QRect globalRect(QWidget* w) { return QRect(w->mapToGlobal(QPoint(0, 0)), w->siz
 
 }  // namespace
 
-TDockSite::~TDockSite()
+DockSite::~DockSite()
 {
     auto& r = registry();
     r.erase(std::remove_if(r.begin(), r.end(), [this](const Registered& e) { return e.site == this; }), r.end());
 }
 
-void TDockSite::registerSite(int priority)
+void DockSite::registerSite(int priority)
 {
     auto& r = registry();
     r.push_back({this, priority});
     std::stable_sort(r.begin(), r.end(), [](const Registered& a, const Registered& b) { return a.priority < b.priority; });
 }
 
-std::vector<TDockSite*> TDockSite::sites()
+std::vector<DockSite*> DockSite::sites()
 {
-    std::vector<TDockSite*> out;
+    std::vector<DockSite*> out;
     for (const auto& e : registry())
         out.push_back(e.site);
     return out;
 }
 
-TDockSite* TDockSite::siteAt(QPoint globalPos)
+DockSite* DockSite::siteAt(QPoint globalPos)
 {
-    for (TDockSite* site : sites()) {
+    for (DockSite* site : sites()) {
         QWidget* w = site->siteWidget();
         if (w->isVisible() && site->influenceRect().contains(globalPos))
             return site;
@@ -62,7 +62,7 @@ TDockSite* TDockSite::siteAt(QPoint globalPos)
 
 // --- side panels ----------------------------------------------------------------------------
 
-TDockPanel::TDockPanel(DockAlign align, QWidget* parent)
+DockPanel::DockPanel(DockAlign align, QWidget* parent)
     : QWidget(parent), m_align(align), m_tree(*this)
 {
     const bool horizontal = align == DockAlign::Top || align == DockAlign::Bottom;
@@ -76,14 +76,14 @@ TDockPanel::TDockPanel(DockAlign align, QWidget* parent)
     registerSite(0);
 }
 
-TDockPanel::~TDockPanel()
+DockPanel::~DockPanel()
 {
     for (QWidget* w : m_docked)
-        if (auto* form = qobject_cast<TDockForm*>(w))
+        if (auto* form = qobject_cast<DockableWindow*>(w))
             form->siteGone();
 }
 
-void TDockPanel::setSiteSize(QSize size)
+void DockPanel::setSiteSize(QSize size)
 {
     if (m_align == DockAlign::Top || m_align == DockAlign::Bottom)
         setFixedHeight(std::max(1, size.height()));
@@ -91,34 +91,34 @@ void TDockPanel::setSiteSize(QSize size)
         setFixedWidth(std::max(1, size.width()));
 }
 
-QSize TDockPanel::undockedSize(const QWidget* control)
+QSize DockPanel::undockedSize(const QWidget* control)
 {
-    if (auto* form = qobject_cast<const TDockForm*>(control))
+    if (auto* form = qobject_cast<const DockableWindow*>(control))
         return form->undockedSize();
     return control->size();
 }
 
-void TDockPanel::insertDocked(QWidget* control)
+void DockPanel::insertDocked(QWidget* control)
 {
     m_docked.push_back(control);
     m_layout->addWidget(control);
     control->show();
 }
 
-void TDockPanel::removeDocked(QWidget* control)
+void DockPanel::removeDocked(QWidget* control)
 {
     m_docked.erase(std::remove(m_docked.begin(), m_docked.end(), control), m_docked.end());
     m_layout->removeWidget(control);
 }
 
-bool TDockPanel::holds(const QWidget* form) const
+bool DockPanel::holds(const QWidget* form) const
 {
     return std::find(m_docked.begin(), m_docked.end(), form) != m_docked.end();
 }
 
-bool TDockPanel::SiteDockOver(QWidget* source, QRect* dockRect) const
+bool DockPanel::SiteDockOver(QWidget* source, QRect* dockRect) const
 {
-    auto* form = qobject_cast<TDockForm*>(source);
+    auto* form = qobject_cast<DockableWindow*>(source);
     if (!form)
         return false;
     const QSize desktop = DesktopSize(window());
@@ -147,7 +147,7 @@ bool TDockPanel::SiteDockOver(QWidget* source, QRect* dockRect) const
     return true;
 }
 
-bool TDockPanel::SiteDockCanResize(int newWidth, int newHeight, bool resize) const
+bool DockPanel::SiteDockCanResize(int newWidth, int newHeight, bool resize) const
 {
     const bool occupied = !m_docked.empty();
     if (m_align == DockAlign::Top || m_align == DockAlign::Bottom)
@@ -155,23 +155,23 @@ bool TDockPanel::SiteDockCanResize(int newWidth, int newHeight, bool resize) con
     return resize && (newWidth == width() || occupied);
 }
 
-QRect TDockPanel::influenceRect()
+QRect DockPanel::influenceRect()
 {
     return globalRect(this).adjusted(-kDockTolerance, -kDockTolerance, kDockTolerance, kDockTolerance);
 }
 
-bool TDockPanel::dockOver(QWidget* source, QPoint, QRect* dockRect)
+bool DockPanel::dockOver(QWidget* source, QPoint, QRect* dockRect)
 {
     return SiteDockOver(source, dockRect);
 }
 
-void TDockPanel::dock(TDockForm* form)
+void DockPanel::dock(DockableWindow* form)
 {
     form->prepareDock(this);
     m_tree.InsertControl(form);
 }
 
-void TDockPanel::undock(TDockForm* form)
+void DockPanel::undock(DockableWindow* form)
 {
     if (holds(form))
         m_tree.RemoveControl(form);
@@ -179,43 +179,43 @@ void TDockPanel::undock(TDockForm* form)
 
 // --- the page control -------------------------------------------------------------------------
 
-TDockPages::TDockPages(QWidget* parent)
+DockPages::DockPages(QWidget* parent)
     : QTabWidget(parent)
 {
     registerSite(1);
 }
 
-TDockPages::~TDockPages()
+DockPages::~DockPages()
 {
     for (int i = 0; i < count(); ++i)
-        if (auto* form = qobject_cast<TDockForm*>(widget(i)))
+        if (auto* form = qobject_cast<DockableWindow*>(widget(i)))
             form->siteGone();
 }
 
-void TDockPages::setImageIndexProvider(std::function<int(int)> provider)
+void DockPages::setImageIndexProvider(std::function<int(int)> provider)
 {
     m_imageIndex = std::move(provider);
     RefreshTabImages();
 }
 
-void TDockPages::RefreshTabImages()
+void DockPages::RefreshTabImages()
 {
     for (int i = 0; i < count(); ++i)
         setTabIcon(i, m_imageIndex ? ToolImage(m_imageIndex(i)) : QIcon());
 }
 
-QRect TDockPages::influenceRect() { return globalRect(this); }
+QRect DockPages::influenceRect() { return globalRect(this); }
 
-bool TDockPages::dockOver(QWidget* source, QPoint, QRect* dockRect)
+bool DockPages::dockOver(QWidget* source, QPoint, QRect* dockRect)
 {
-    if (!qobject_cast<TDockForm*>(source))
+    if (!qobject_cast<DockableWindow*>(source))
         return false;
     if (dockRect)
         *dockRect = globalRect(this);
     return true;
 }
 
-void TDockPages::dock(TDockForm* form)
+void DockPages::dock(DockableWindow* form)
 {
     form->prepareDock(this);
     addTab(form, form->windowTitle());
@@ -223,13 +223,13 @@ void TDockPages::dock(TDockForm* form)
     form->show();
 }
 
-void TDockPages::undock(TDockForm* form)
+void DockPages::undock(DockableWindow* form)
 {
     const int index = indexOf(form);
     if (index >= 0)
         removeTab(index);
 }
 
-bool TDockPages::holds(const QWidget* form) const { return indexOf(const_cast<QWidget*>(form)) >= 0; }
+bool DockPages::holds(const QWidget* form) const { return indexOf(const_cast<QWidget*>(form)) >= 0; }
 
 }  // namespace qp

@@ -1,5 +1,5 @@
 #pragma once
-// Memo2, the script editor: QScintilla with the line-number gutter, the script colouring,
+// The script editor: QScintilla with the line-number gutter, the script colouring,
 // the editing options and key bindings of the script window, and the editing operations
 // the recorder and the check generator write through. The document keeps CR LF line
 // breaks, so its byte offsets are the offsets those operations count in.
@@ -15,12 +15,12 @@
 
 namespace qp {
 
-class TVbsLexer;
+class VbsLexer;
 
-class TScriptEditor : public QsciScintilla, public ScriptEditing {
+class ScriptEditor : public QsciScintilla, public ScriptEditing {
     Q_OBJECT
 public:
-    explicit TScriptEditor(QWidget* parent = nullptr);
+    explicit ScriptEditor(QWidget* parent = nullptr);
 
     // --- the editing operations ---------------------------------------------------------------
     std::string SelectedText() const override;
@@ -34,7 +34,7 @@ public:
     std::vector<std::string> Lines() const;
     void setLines(const std::vector<std::string>& lines);
 
-    TVbsLexer* highlighter() const { return m_lexer; }
+    VbsLexer* highlighter() const { return m_lexer; }
     // The style of the byte at offset after colouring the whole text.
     int styleAt(int offset);
 
@@ -54,7 +54,7 @@ private:
     void setBookmark(int n);
     void gotoMatchingBracket();
 
-    TVbsLexer* m_lexer = nullptr;
+    VbsLexer* m_lexer = nullptr;
     std::array<int, 10> m_bookmarks{};  // marker handles, -1 when unset
 };
 

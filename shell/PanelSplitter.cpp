@@ -1,4 +1,4 @@
-#include "Splitter.h"
+#include "PanelSplitter.h"
 
 #include "DockSite.h"
 
@@ -6,7 +6,7 @@
 
 namespace qp {
 
-TSplitter::TSplitter(TDockPanel* panel, QWidget* parent)
+PanelSplitter::PanelSplitter(DockPanel* panel, QWidget* parent)
     : QWidget(parent), m_panel(panel)
 {
     switch (panel->align()) {
@@ -22,7 +22,7 @@ TSplitter::TSplitter(TDockPanel* panel, QWidget* parent)
     }
 }
 
-bool TSplitter::resizePanelTo(int size)
+bool PanelSplitter::resizePanelTo(int size)
 {
     const bool vertical = m_panel->align() == DockAlign::Top || m_panel->align() == DockAlign::Bottom;
     const int newWidth = vertical ? m_panel->width() : size;
@@ -33,14 +33,14 @@ bool TSplitter::resizePanelTo(int size)
     return true;
 }
 
-void TSplitter::mousePressEvent(QMouseEvent* event)
+void PanelSplitter::mousePressEvent(QMouseEvent* event)
 {
     m_pressAt = event->globalPosition().toPoint();
     const bool vertical = m_panel->align() == DockAlign::Top || m_panel->align() == DockAlign::Bottom;
     m_startSize = vertical ? m_panel->height() : m_panel->width();
 }
 
-void TSplitter::mouseMoveEvent(QMouseEvent* event)
+void PanelSplitter::mouseMoveEvent(QMouseEvent* event)
 {
     if (!(event->buttons() & Qt::LeftButton))
         return;

@@ -1,19 +1,19 @@
-#include "TExecuteThread.h"
+#include "ScriptThread.h"
 
 #include "ActiveScr.h"
 #include "AutomationError.h"
 
 namespace qp {
 
-TExecuteThread::TExecuteThread(TVBScript& host, std::vector<std::u16string> lines,
+ScriptThread::ScriptThread(TVBScript& host, std::vector<std::u16string> lines,
                                std::function<void(const std::string&)> onEngineError, QObject* parent)
-    : QThread(parent), m_host(host), ScriptLines(std::move(lines)), m_onEngineError(std::move(onEngineError))
+    : QThread(parent), m_host(host), m_lines(std::move(lines)), m_onEngineError(std::move(onEngineError))
 {
 }
 
-void TExecuteThread::run()
+void ScriptThread::run()
 {
-    m_host.setLines(ScriptLines);
+    m_host.setLines(m_lines);
     try {
         m_host.RunScript();
     } catch (const OperationAborted&) {

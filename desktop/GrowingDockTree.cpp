@@ -1,4 +1,4 @@
-#include "OutDock.h"
+#include "GrowingDockTree.h"
 
 #include "DockSite.h"
 
@@ -69,17 +69,17 @@ QSize DesktopSize(const QWidget* window)
 
 void SetDesktopSizeOverride(QSize size) { g_desktopOverride = size; }
 
-void TOutDockTree::InsertControl(QWidget* control)
+void GrowingDockTree::InsertControl(QWidget* control)
 {
     QWidget* form = m_site.window();
-    const QSize wanted = TDockPanel::undockedSize(control);
+    const QSize wanted = DockPanel::undockedSize(control);
     form->setUpdatesEnabled(false);
     applyToForm(GrowForDock(m_site.align(), form->geometry(), m_site.size(), wanted, DesktopSize(form)));
     m_site.insertDocked(control);
     form->setUpdatesEnabled(true);
 }
 
-void TOutDockTree::RemoveControl(QWidget* control)
+void GrowingDockTree::RemoveControl(QWidget* control)
 {
     QWidget* form = m_site.window();
     form->setUpdatesEnabled(false);
@@ -88,7 +88,7 @@ void TOutDockTree::RemoveControl(QWidget* control)
     form->setUpdatesEnabled(true);
 }
 
-void TOutDockTree::applyToForm(const DockResize& change)
+void GrowingDockTree::applyToForm(const DockResize& change)
 {
     m_site.setSiteSize(change.site);
     m_site.window()->setGeometry(change.form);

@@ -1,13 +1,13 @@
 // The action list: creation from the table, the tool bar, and the handlers that belong to
 // the main window itself.
-#include "TForm1.h"
+#include "MainWindow.h"
 
 #include "DockSite.h"
 #include "ErrorBox.h"
 #include "KeyReceiver.h"
 #include "ToolImages.h"
-#include "uAbout.h"
-#include "uRunCommand.h"
+#include "AboutBox.h"
+#include "RunDialog.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -16,7 +16,7 @@
 
 namespace qp {
 
-void TForm1::createActions()
+void MainWindow::createActions()
 {
     for (const ActionSpec& entry : kActionTable) {
         auto* a = new QAction(ToolImage(entry.image), QString::fromUtf8(entry.caption.data(), qsizetype(entry.caption.size())), this);
@@ -47,9 +47,9 @@ void TForm1::createActions()
 }
 
 // Every handler runs behind the application's standard error box.
-void TForm1::connectActions()
+void MainWindow::connectActions()
 {
-    auto bind = [this](ActionId id, void (TForm1::*handler)()) {
+    auto bind = [this](ActionId id, void (MainWindow::*handler)()) {
         connect(action(id), &QAction::triggered, this, [this, handler] {
             try {
                 (this->*handler)();
@@ -59,25 +59,25 @@ void TForm1::connectActions()
             updateActions();
         });
     };
-    bind(ActionId::aNewWindow, &TForm1::aNewWindowExecute);
-    bind(ActionId::aCopy, &TForm1::aCopyExecute);
-    bind(ActionId::aPaste, &TForm1::aPasteExecute);
-    bind(ActionId::aPlay, &TForm1::aPlayExecute);
-    bind(ActionId::aRecord, &TForm1::sbRecordClick);
-    bind(ActionId::aStop, &TForm1::aStopExecute);
-    bind(ActionId::aShowConsole, &TForm1::aShowConsoleExecute);
-    bind(ActionId::aFont, &TForm1::aFontExecute);
-    bind(ActionId::aRun, &TForm1::bRunClick);
-    bind(ActionId::aCheckText, &TForm1::SpeedButton1Click);
-    bind(ActionId::aShowScript, &TForm1::aShowScriptExecute);
-    bind(ActionId::aScreenShot, &TForm1::aScreenShotExecute);
-    bind(ActionId::aOpenScript, &TForm1::aOpenScriptExecute);
-    bind(ActionId::aSaveScript, &TForm1::aSaveScriptExecute);
-    bind(ActionId::aAbout, &TForm1::aAboutExecute);
-    bind(ActionId::aCheckWindow, &TForm1::aCheckWindowExecute);
+    bind(ActionId::aNewWindow, &MainWindow::aNewWindowExecute);
+    bind(ActionId::aCopy, &MainWindow::aCopyExecute);
+    bind(ActionId::aPaste, &MainWindow::aPasteExecute);
+    bind(ActionId::aPlay, &MainWindow::aPlayExecute);
+    bind(ActionId::aRecord, &MainWindow::aRecordExecute);
+    bind(ActionId::aStop, &MainWindow::aStopExecute);
+    bind(ActionId::aShowConsole, &MainWindow::aShowConsoleExecute);
+    bind(ActionId::aFont, &MainWindow::aFontExecute);
+    bind(ActionId::aRun, &MainWindow::aRunExecute);
+    bind(ActionId::aCheckText, &MainWindow::aCheckTextExecute);
+    bind(ActionId::aShowScript, &MainWindow::aShowScriptExecute);
+    bind(ActionId::aScreenShot, &MainWindow::aScreenShotExecute);
+    bind(ActionId::aOpenScript, &MainWindow::aOpenScriptExecute);
+    bind(ActionId::aSaveScript, &MainWindow::aSaveScriptExecute);
+    bind(ActionId::aAbout, &MainWindow::aAboutExecute);
+    bind(ActionId::aCheckWindow, &MainWindow::aCheckWindowExecute);
 }
 
-void TForm1::updateActions()
+void MainWindow::updateActions()
 {
     aCopyUpdate();
     aPasteUpdate();
@@ -89,7 +89,7 @@ void TForm1::updateActions()
     ScriptRunning();  // refreshes the tab images when the state changed
 }
 
-void TForm1::bRunClick()
+void MainWindow::aRunExecute()
 {
     QString command;
     if (ShowRunDialog(this, command))
@@ -97,29 +97,29 @@ void TForm1::bRunClick()
     m_keyReceiver->setFocus();
 }
 
-void TForm1::aNewWindowExecute()
+void MainWindow::aNewWindowExecute()
 {
     // The new instance is independent; a failure to start it is not reported.
     QProcess::startDetached(QCoreApplication::applicationFilePath(), {});
 }
 
-void TForm1::aAboutExecute() { ShowAbout(this); }
+void MainWindow::aAboutExecute() { ShowAbout(this); }
 
 // There is no console window to show here (the action stays disabled); kept for the
 // action's sake.
-void TForm1::aShowConsoleExecute() {}
+void MainWindow::aShowConsoleExecute() {}
 
-void TForm1::SetRecording(bool value)
+void MainWindow::SetRecording(bool value)
 {
     m_recording = value;
     RefreshTabImages();
 }
 
-void TForm1::RefreshTabImages() { m_pages->RefreshTabImages(); }
+void MainWindow::RefreshTabImages() { m_pages->RefreshTabImages(); }
 
-int TForm1::PageControl1GetImageIndex(int tabIndex) const
+int MainWindow::tabImageIndex(int tabIndex) const
 {
-    if (m_pages->widget(tabIndex) == m_tabSheet1)
+    if (m_pages->widget(tabIndex) == m_consolePage)
         return -1;
     if (m_recording)
         return kImageRecording;

@@ -1,5 +1,5 @@
 #pragma once
-// TDebugForm: the key log window, the only trace of events. Every key event the console
+// KeyLogWindow: the key log window, the only trace of events. Every key event the console
 // page receives is listed as "Down 0041 [S]".
 
 #include "ShiftState.h"
@@ -12,11 +12,11 @@ class QPlainTextEdit;
 
 namespace qp {
 
-class TDebugForm : public QMainWindow {
+class KeyLogWindow : public QMainWindow {
     Q_OBJECT
 public:
     // setWidth is what "Console" > "Set Width" > "120" calls with 120.
-    explicit TDebugForm(std::function<void(int columns)> setWidth, QWidget* parent = nullptr);
+    explicit KeyLogWindow(std::function<void(int columns)> setWidth, QWidget* parent = nullptr);
     void appendLine(const QString& line);
     QPlainTextEdit* memo() const { return m_memo; }
 

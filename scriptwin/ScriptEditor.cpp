@@ -1,4 +1,4 @@
-#include "TScriptEditor.h"
+#include "ScriptEditor.h"
 
 #include "ScriptText.h"
 #include "VbsLexer.h"
@@ -11,13 +11,13 @@ namespace {
 constexpr int kBookmarkMarkerBase = 10;  // markers 10-19 hold bookmarks 0-9
 }
 
-TScriptEditor::TScriptEditor(QWidget* parent) : QsciScintilla(parent)
+ScriptEditor::ScriptEditor(QWidget* parent) : QsciScintilla(parent)
 {
     m_bookmarks.fill(-1);
     setOptions();
 }
 
-void TScriptEditor::setOptions()
+void ScriptEditor::setOptions()
 {
     setUtf8(true);
     setEolMode(EolWindows);
@@ -28,7 +28,7 @@ void TScriptEditor::setOptions()
     font.setFixedPitch(true);
     font.setPointSizeF(11.25);  // 15 pixels at 96 dots per inch
     setFont(font);
-    m_lexer = new TVbsLexer(this);
+    m_lexer = new VbsLexer(this);
     m_lexer->setDefaultFont(font);
     setLexer(m_lexer);
 
@@ -40,7 +40,7 @@ void TScriptEditor::setOptions()
     setMarginType(0, NumberMargin);
     setMarginLineNumbers(0, true);
     updateGutterWidth();
-    connect(this, &QsciScintilla::linesChanged, this, &TScriptEditor::updateGutterWidth);
+    connect(this, &QsciScintilla::linesChanged, this, &ScriptEditor::updateGutterWidth);
     for (int n = 0; n < 10; ++n)
         markerDefine(QsciScintilla::Bookmark, kBookmarkMarkerBase + n);
     setMarginWidth(1, 14);  // the bookmarks
@@ -56,7 +56,7 @@ void TScriptEditor::setOptions()
     setBraceMatching(SloppyBraceMatch);
 }
 
-void TScriptEditor::updateGutterWidth()
+void ScriptEditor::updateGutterWidth()
 {
     const int digits = std::max(3, int(QString::number(lines()).size()));
     setMarginWidth(0, QString(digits + 1, QLatin1Char('0')));
@@ -64,7 +64,7 @@ void TScriptEditor::updateGutterWidth()
 
 // --- the editing operations ---------------------------------------------------------------------
 
-std::string TScriptEditor::SelectedText() const
+std::string ScriptEditor::SelectedText() const
 {
     const long from = SendScintilla(SCI_GETSELECTIONSTART);
     const long to = SendScintilla(SCI_GETSELECTIONEND);
@@ -75,25 +75,25 @@ std::string TScriptEditor::SelectedText() const
     return bytes;
 }
 
-void TScriptEditor::InsertScriptText(const std::string& text)
+void ScriptEditor::InsertScriptText(const std::string& text)
 {
     SendScintilla(SCI_BEGINUNDOACTION);
     SendScintilla(SCI_REPLACESEL, text.c_str());
     SendScintilla(SCI_ENDUNDOACTION);
 }
 
-int TScriptEditor::SelStart() const { return int(SendScintilla(SCI_GETSELECTIONSTART)); }
-int TScriptEditor::SelEnd() const { return int(SendScintilla(SCI_GETSELECTIONEND)); }
+int ScriptEditor::SelStart() const { return int(SendScintilla(SCI_GETSELECTIONSTART)); }
+int ScriptEditor::SelEnd() const { return int(SendScintilla(SCI_GETSELECTIONEND)); }
 
-void TScriptEditor::SetSelStart(int offset) { SendScintilla(SCI_GOTOPOS, long(std::max(offset, 0))); }
+void ScriptEditor::SetSelStart(int offset) { SendScintilla(SCI_GOTOPOS, long(std::max(offset, 0))); }
 
-void TScriptEditor::SetSelEnd(int offset)
+void ScriptEditor::SetSelEnd(int offset)
 {
     const long start = SendScintilla(SCI_GETSELECTIONSTART);
     SendScintilla(SCI_SETSEL, start, long(std::max<long>(offset, start)));
 }
 
-std::vector<std::string> TScriptEditor::Lines() const
+std::vector<std::string> ScriptEditor::Lines() const
 {
     const long length = SendScintilla(SCI_GETLENGTH);
     std::string bytes(size_t(length), '\0');
@@ -102,7 +102,7 @@ std::vector<std::string> TScriptEditor::Lines() const
     return SplitScriptLines(bytes);
 }
 
-void TScriptEditor::setLines(const std::vector<std::string>& lines)
+void ScriptEditor::setLines(const std::vector<std::string>& lines)
 {
     std::string text;
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -114,7 +114,7 @@ void TScriptEditor::setLines(const std::vector<std::string>& lines)
     SendScintilla(SCI_EMPTYUNDOBUFFER);
 }
 
-int TScriptEditor::styleAt(int offset)
+int ScriptEditor::styleAt(int offset)
 {
     SendScintilla(SCI_COLOURISE, 0L, -1L);
     return int(SendScintilla(SCI_GETSTYLEAT, long(offset)));
@@ -122,7 +122,7 @@ int TScriptEditor::styleAt(int offset)
 
 // --- key bindings -------------------------------------------------------------------------------
 
-void TScriptEditor::keyPressEvent(QKeyEvent* event)
+void ScriptEditor::keyPressEvent(QKeyEvent* event)
 {
     if (runBinding(event)) {
         event->accept();
@@ -134,7 +134,7 @@ void TScriptEditor::keyPressEvent(QKeyEvent* event)
 // The bindings that differ from the component's own; the rest (arrows, paging, Home/End
 // with Shift and Ctrl, clipboard keys, Insert, Delete, Backspace, Ctrl+Backspace,
 // Alt+Backspace, Ctrl+Z, Ctrl+A, Tab, Shift+Tab) are its defaults.
-bool TScriptEditor::runBinding(QKeyEvent* event)
+bool ScriptEditor::runBinding(QKeyEvent* event)
 {
     const Qt::KeyboardModifiers mods =
         event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
@@ -197,7 +197,7 @@ bool TScriptEditor::runBinding(QKeyEvent* event)
     return false;
 }
 
-void TScriptEditor::indentSelection(bool in)
+void ScriptEditor::indentSelection(bool in)
 {
     int lineFrom = 0, indexFrom = 0, lineTo = 0, indexTo = 0;
     getSelection(&lineFrom, &indexFrom, &lineTo, &indexTo);
@@ -218,14 +218,14 @@ void TScriptEditor::indentSelection(bool in)
     endUndoAction();
 }
 
-void TScriptEditor::insertEmptyLine()
+void ScriptEditor::insertEmptyLine()
 {
     const long pos = SendScintilla(SCI_GETCURRENTPOS);
     SendScintilla(SCI_INSERTTEXT, pos, "\r\n");
     SendScintilla(SCI_GOTOPOS, pos);
 }
 
-void TScriptEditor::setBookmark(int n)
+void ScriptEditor::setBookmark(int n)
 {
     int line = 0, index = 0;
     getCursorPosition(&line, &index);
@@ -234,7 +234,7 @@ void TScriptEditor::setBookmark(int n)
     m_bookmarks[size_t(n)] = markerAdd(line, kBookmarkMarkerBase + n);
 }
 
-void TScriptEditor::gotoBookmark(int n)
+void ScriptEditor::gotoBookmark(int n)
 {
     if (m_bookmarks[size_t(n)] < 0)
         return;
@@ -243,7 +243,7 @@ void TScriptEditor::gotoBookmark(int n)
         setCursorPosition(line, 0);
 }
 
-void TScriptEditor::gotoMatchingBracket()
+void ScriptEditor::gotoMatchingBracket()
 {
     const long pos = SendScintilla(SCI_GETCURRENTPOS);
     long match = SendScintilla(SCI_BRACEMATCH, pos, 0L);

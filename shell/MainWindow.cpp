@@ -1,17 +1,17 @@
-#include "TForm1.h"
+#include "MainWindow.h"
 
 #include "CommandLine.h"
 #include "ConsoleSession.h"
-#include "DebugWindow.h"
+#include "KeyLogWindow.h"
 #include "DisplayFont.h"
 #include "DockSite.h"
 #include "ErrorBox.h"
 #include "Errors.h"
 #include "KeyReceiver.h"
-#include "Splitter.h"
+#include "PanelSplitter.h"
 #include "ScriptRunner.h"
-#include "TDisplay.h"
-#include "TScriptForm.h"
+#include "ConsoleView.h"
+#include "ScriptWindow.h"
 #include "ZEBConsole.h"
 
 #include <QCloseEvent>
@@ -33,46 +33,46 @@ namespace qp {
 
 // The console tells the window about a profile's display font from whichever thread
 // applied the profile; the font is applied on the window's own thread.
-class TForm1::Listener : public ConsoleListener {
+class MainWindow::Listener : public ConsoleListener {
 public:
-    explicit Listener(TForm1* form) : m_form(form) {}
+    explicit Listener(MainWindow* form) : m_form(form) {}
     void displayFontChanged(const FontSpec& font) override
     {
         QMetaObject::invokeMethod(m_form, [form = m_form, font] { form->applyProfileFont(font); }, Qt::QueuedConnection);
     }
 
 private:
-    TForm1* m_form;
+    MainWindow* m_form;
 };
 
-TForm1::TForm1(MainWindowOptions options)
+MainWindow::MainWindow(MainWindowOptions options)
     : m_options(std::move(options))
 {
     setWindowTitle(QStringLiteral("Quorvia Pallant"));
     resize(856, 568);
-    FormCreate();
+    createWindow();
 }
 
-void TForm1::FormCreate()
+void MainWindow::createWindow()
 {
     createLayout();
     createActions();
     connectActions();
     CreateHostedConsole();
-    CreateScriptForm();
+    createScriptWindow();
     // The bottom dock panel starts collapsed.
-    m_scriptPanel->setSiteSize(QSize(m_scriptPanel->width(), 1));
+    m_bottomPanel->setSiteSize(QSize(m_bottomPanel->width(), 1));
 
     m_timer = new QTimer(this);
     m_timer->setInterval(100);
-    connect(m_timer, &QTimer::timeout, this, &TForm1::bReadClick);
+    connect(m_timer, &QTimer::timeout, this, &MainWindow::refreshScreen);
     m_timer->start();
     updateActions();
     // The console page is the one shown: its keys go to the receiver.
-    TabSheet1Show();
+    consolePageShown();
 }
 
-void TForm1::CreateHostedConsole()
+void MainWindow::CreateHostedConsole()
 {
     m_listener = std::make_unique<Listener>(this);
     try {
@@ -89,7 +89,7 @@ void TForm1::CreateHostedConsole()
 // The objects' view of the console. A stand-alone start makes the process's own console
 // object and holds it for the window's life; a start for automation leaves it to the first
 // client's object.
-void TForm1::CreateConsoleSession()
+void MainWindow::CreateConsoleSession()
 {
     m_session = std::make_shared<ConsoleSession>(*m_console);
     m_session->setMainThreadPump(std::this_thread::get_id(), [] { QCoreApplication::processEvents(); });
@@ -109,97 +109,97 @@ void TForm1::CreateConsoleSession()
 
 // Layout in creation order: each control lies above the ones created before it, and the
 // key receiver lies under the page control, where it plays no visible part.
-void TForm1::createLayout()
+void MainWindow::createLayout()
 {
-    m_scriptPanel = new TDockPanel(DockAlign::Bottom, this);
-    m_scriptPanel->setObjectName(QStringLiteral("ScriptPanel"));
-    m_panel1 = new TDockPanel(DockAlign::Right, this);
-    m_panel1->setObjectName(QStringLiteral("Panel1"));
-    m_panel2 = new TDockPanel(DockAlign::Left, this);
-    m_panel2->setObjectName(QStringLiteral("Panel2"));
-    m_splitter1 = new TSplitter(m_scriptPanel, this);
-    m_splitter2 = new TSplitter(m_panel1, this);
-    m_splitter3 = new TSplitter(m_panel2, this);
+    m_bottomPanel = new DockPanel(DockAlign::Bottom, this);
+    m_bottomPanel->setObjectName(QStringLiteral("BottomPanel"));
+    m_rightPanel = new DockPanel(DockAlign::Right, this);
+    m_rightPanel->setObjectName(QStringLiteral("RightPanel"));
+    m_leftPanel = new DockPanel(DockAlign::Left, this);
+    m_leftPanel->setObjectName(QStringLiteral("LeftPanel"));
+    m_bottomSplitter = new PanelSplitter(m_bottomPanel, this);
+    m_rightSplitter = new PanelSplitter(m_rightPanel, this);
+    m_leftSplitter = new PanelSplitter(m_leftPanel, this);
 
-    m_keyReceiver = new TKeyReceiver(this);
+    m_keyReceiver = new KeyReceiver(this);
     m_keyReceiver->setObjectName(QStringLiteral("KeyReceiver"));
     m_keyReceiver->setGeometry(9, 41, 112, 56);
     m_keyReceiver->onKeyDown = [this](QKeyEvent* e) { keyDownEvent(e); };
     m_keyReceiver->onKeyUp = [this](QKeyEvent* e) { keyUpEvent(e); };
 
-    m_pages = new TDockPages(this);
-    m_pages->setObjectName(QStringLiteral("PageControl1"));
+    m_pages = new DockPages(this);
+    m_pages->setObjectName(QStringLiteral("Pages"));
     m_pages->setFocusPolicy(Qt::NoFocus);
-    m_pages->setImageIndexProvider([this](int tab) { return PageControl1GetImageIndex(tab); });
+    m_pages->setImageIndexProvider([this](int tab) { return tabImageIndex(tab); });
 
-    m_tabSheet1 = new QWidget;
-    m_tabSheet1->setObjectName(QStringLiteral("TabSheet1"));
-    m_toolBar = new QToolBar(m_tabSheet1);
-    m_toolBar->setObjectName(QStringLiteral("ToolBar2"));
+    m_consolePage = new QWidget;
+    m_consolePage->setObjectName(QStringLiteral("ConsolePage"));
+    m_toolBar = new QToolBar(m_consolePage);
+    m_toolBar->setObjectName(QStringLiteral("ConsoleToolBar"));
     m_toolBar->setIconSize(QSize(16, 16));
     m_toolBar->setFixedHeight(25 + 4);
-    m_scrollBox = new QScrollArea(m_tabSheet1);
-    m_scrollBox->setObjectName(QStringLiteral("ScrollBox1"));
+    m_scrollBox = new QScrollArea(m_consolePage);
+    m_scrollBox->setObjectName(QStringLiteral("ConsoleScrollBox"));
     m_scrollBox->setWidgetResizable(false);
     m_scrollBox->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_display = new TDisplay;
-    m_display->setObjectName(QStringLiteral("Display1"));
+    m_display = new ConsoleView;
+    m_display->setObjectName(QStringLiteral("ConsoleView"));
     m_display->setFont(ToDisplayFont(DesignDisplayFont()));
     m_display->setRepaintEveryTick(m_options.repaintEveryTick);
     m_scrollBox->setWidget(m_display);
-    connect(m_display, &TDisplay::clicked, this, &TForm1::Display1Click);
-    connect(m_display, &TDisplay::resized, this, &TForm1::Display1Resize);
+    connect(m_display, &ConsoleView::clicked, this, &MainWindow::consoleViewClicked);
+    connect(m_display, &ConsoleView::resized, this, &MainWindow::fitWindowToConsole);
 
-    auto* sheetLayout = new QVBoxLayout(m_tabSheet1);
+    auto* sheetLayout = new QVBoxLayout(m_consolePage);
     sheetLayout->setContentsMargins(0, 0, 0, 0);
     sheetLayout->setSpacing(0);
     sheetLayout->addWidget(m_toolBar);
     sheetLayout->addWidget(m_scrollBox, 1);
-    m_pages->addTab(m_tabSheet1, QStringLiteral("Console"));
+    m_pages->addTab(m_consolePage, QStringLiteral("Console"));
     connect(m_pages, &QTabWidget::currentChanged, this, [this](int index) {
-        if (m_pages->widget(index) == m_tabSheet1)
-            TabSheet1Show();
+        if (m_pages->widget(index) == m_consolePage)
+            consolePageShown();
         else
-            TabSheet1Hide();
+            consolePageHidden();
     });
-    m_panel1->setScrollBox(m_scrollBox);
-    m_panel2->setScrollBox(m_scrollBox);
-    m_scriptPanel->setScrollBox(m_scrollBox);
+    m_rightPanel->setScrollBox(m_scrollBox);
+    m_leftPanel->setScrollBox(m_scrollBox);
+    m_bottomPanel->setScrollBox(m_scrollBox);
 
     auto* middle = new QHBoxLayout;
     middle->setContentsMargins(0, 0, 0, 0);
     middle->setSpacing(0);
-    middle->addWidget(m_panel2);
-    middle->addWidget(m_splitter3);
+    middle->addWidget(m_leftPanel);
+    middle->addWidget(m_leftSplitter);
     middle->addWidget(m_pages, 1);
-    middle->addWidget(m_splitter2);
-    middle->addWidget(m_panel1);
+    middle->addWidget(m_rightSplitter);
+    middle->addWidget(m_rightPanel);
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
     root->addLayout(middle, 1);
-    root->addWidget(m_splitter1);
-    root->addWidget(m_scriptPanel);
+    root->addWidget(m_bottomSplitter);
+    root->addWidget(m_bottomPanel);
     m_keyReceiver->lower();
 }
 
-TForm1::~TForm1()
+MainWindow::~MainWindow()
 {
     m_timer->stop();
     // A run still going ends before the console it drives.
     m_scriptRunner.reset();
-    delete m_scriptForm.data();
+    delete m_scriptWindow.data();
     KillProgram();
     // The objects' view goes before the console it refers to.
     m_session.reset();
     // Stops the console's reader thread before the listener goes.
     m_console.reset();
-    delete m_debugForm.data();
+    delete m_keyLogWindow.data();
 }
 
 // --- the hosted console ---------------------------------------------------------------------
 
-void TForm1::ProcessCommandLine(const QStringList& arguments)
+void MainWindow::ProcessCommandLine(const QStringList& arguments)
 {
     std::vector<std::string> args;
     for (const QString& a : arguments)
@@ -213,7 +213,7 @@ void TForm1::ProcessCommandLine(const QStringList& arguments)
     RunInConsole(command);
 }
 
-bool TForm1::RunInConsole(const std::string& command)
+bool MainWindow::RunInConsole(const std::string& command)
 {
     if (!m_console)
         return false;
@@ -226,15 +226,15 @@ bool TForm1::RunInConsole(const std::string& command)
     }
 }
 
-bool TForm1::IsProgramActive() { return m_console && m_console->isProgramActive(); }
+bool MainWindow::IsProgramActive() { return m_console && m_console->isProgramActive(); }
 
-void TForm1::KillProgram()
+void MainWindow::KillProgram()
 {
     if (m_console)
         m_console->killProgram();
 }
 
-void TForm1::UpdateCaption()
+void MainWindow::UpdateCaption()
 {
     const QString caption = m_console ? QString::fromStdString(m_console->updateCaption()) : QStringLiteral("Quorvia Pallant");
     if (caption == m_caption)
@@ -246,13 +246,13 @@ void TForm1::UpdateCaption()
 
 // --- refresh ------------------------------------------------------------------------------------
 
-void TForm1::bReadClick()
+void MainWindow::refreshScreen()
 {
     TakeSnapshot();
     updateActions();
 }
 
-void TForm1::TakeSnapshot()
+void MainWindow::TakeSnapshot()
 {
     UpdateCaption();
     if (m_console)
@@ -261,7 +261,7 @@ void TForm1::TakeSnapshot()
 
 // --- closing ------------------------------------------------------------------------------------
 
-void TForm1::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), QStringLiteral("Do you want to quit?"),
                     QMessageBox::NoButton, this);

@@ -1,7 +1,7 @@
-#include "TScriptForm.h"
+#include "ScriptWindow.h"
 
 #include "ScriptText.h"
-#include "TScriptEditor.h"
+#include "ScriptEditor.h"
 
 #include <QAction>
 #include <QFile>
@@ -20,10 +20,10 @@ std::runtime_error fileError(const char* format, const QString& fileName)
 }
 }  // namespace
 
-TScriptForm::TScriptForm(const std::vector<QAction*>& toolActions, QWidget* parent)
-    : TDockForm(QStringLiteral("Script"), parent)
+ScriptWindow::ScriptWindow(const std::vector<QAction*>& toolActions, QWidget* parent)
+    : DockableWindow(QStringLiteral("Script"), parent)
 {
-    setObjectName(QStringLiteral("ScriptForm"));
+    setObjectName(QStringLiteral("ScriptWindow"));
     setWindowTitle(QStringLiteral("Script"));
     setUndockedSize(QSize(458, 281));
     resize(458, 281);
@@ -39,20 +39,20 @@ TScriptForm::TScriptForm(const std::vector<QAction*>& toolActions, QWidget* pare
         else
             m_toolBar->addSeparator();
     }
-    m_memo = new TScriptEditor(panel);
-    m_memo->setObjectName(QStringLiteral("Memo2"));
+    m_editor = new ScriptEditor(panel);
+    m_editor->setObjectName(QStringLiteral("ScriptEditor"));
 
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(m_toolBar);
-    layout->addWidget(m_memo, 1);
+    layout->addWidget(m_editor, 1);
     auto* clientLayout = new QVBoxLayout(clientArea());
     clientLayout->setContentsMargins(0, 0, 0, 0);
     clientLayout->addWidget(panel);
 }
 
-void TScriptForm::LoadScript(const QString& fileName)
+void ScriptWindow::LoadScript(const QString& fileName)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
@@ -60,24 +60,24 @@ void TScriptForm::LoadScript(const QString& fileName)
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw fileError("Cannot open file %1", fileName);
-    m_memo->setLines(SplitScriptLines(std::string_view(bytes.constData(), size_t(bytes.size()))));
+    m_editor->setLines(SplitScriptLines(std::string_view(bytes.constData(), size_t(bytes.size()))));
 }
 
-void TScriptForm::SaveScript(const QString& fileName)
+void ScriptWindow::SaveScript(const QString& fileName)
 {
-    const std::string bytes = JoinScriptLines(m_memo->Lines());
+    const std::string bytes = JoinScriptLines(m_editor->Lines());
     // Written in full to a temporary file first: a short write (a full disk, a file size
     // limit) is an error, not a truncated script in place of the old one.
     if (!ReplaceFileContents(QFile::encodeName(fileName).toStdString(), bytes))
         throw fileError("Cannot create file %1", fileName);
 }
 
-QString TScriptForm::SaveFileName(const QString& typed)
+QString ScriptWindow::SaveFileName(const QString& typed)
 {
     return QString::fromStdString(WithDefaultExtension(typed.toStdString()));
 }
 
-void TScriptForm::OpenScriptDlg()
+void ScriptWindow::openScriptDialog()
 {
     QFileDialog dialog(this, QStringLiteral("Open Script"), QString(), QString::fromLatin1(kScriptFilter));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -90,7 +90,7 @@ void TScriptForm::OpenScriptDlg()
     LoadScript(m_openFileName);
 }
 
-void TScriptForm::SaveScriptDlg()
+void ScriptWindow::saveScriptDialog()
 {
     QFileDialog dialog(this, QStringLiteral("Save Script"), QString(), QString::fromLatin1(kScriptFilter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);

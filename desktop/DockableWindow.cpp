@@ -1,4 +1,4 @@
-#include "DockForm.h"
+#include "DockableWindow.h"
 
 #include "DockSite.h"
 
@@ -14,7 +14,7 @@ namespace {
 // The grip: a strip with the caption; pressing and dragging it drags the form.
 class DockGrip : public QLabel {
 public:
-    DockGrip(TDockForm* form) : QLabel(form), m_form(form)
+    DockGrip(DockableWindow* form) : QLabel(form), m_form(form)
     {
         setAutoFillBackground(true);
         setBackgroundRole(QPalette::Mid);
@@ -41,12 +41,12 @@ protected:
     }
 
 private:
-    TDockForm* m_form;
+    DockableWindow* m_form;
 };
 
 }  // namespace
 
-TDockForm::TDockForm(const QString& caption, QWidget* parent)
+DockableWindow::DockableWindow(const QString& caption, QWidget* parent)
     : QWidget(parent, Qt::Window)
 {
     auto* layout = new QVBoxLayout(this);
@@ -63,14 +63,14 @@ TDockForm::TDockForm(const QString& caption, QWidget* parent)
     resize(m_undockedSize);
 }
 
-TDockForm::~TDockForm()
+DockableWindow::~DockableWindow()
 {
     if (m_host && m_hostWidget)
         m_host->undock(this);
     delete m_band;
 }
 
-void TDockForm::prepareDock(TDockSite* site)
+void DockableWindow::prepareDock(DockSite* site)
 {
     if (m_host && m_host != site && m_hostWidget)
         m_host->undock(this);
@@ -79,14 +79,14 @@ void TDockForm::prepareDock(TDockSite* site)
     setWindowFlags(Qt::Widget);
 }
 
-void TDockForm::dockInto(TDockSite* site)
+void DockableWindow::dockInto(DockSite* site)
 {
     if (!site || site == m_host)
         return;
     site->dock(this);
 }
 
-void TDockForm::floatAt(QPoint globalPos)
+void DockableWindow::floatAt(QPoint globalPos)
 {
     if (m_host && m_hostWidget)
         m_host->undock(this);
@@ -98,14 +98,14 @@ void TDockForm::floatAt(QPoint globalPos)
     show();
 }
 
-void TDockForm::resizeEvent(QResizeEvent* event)
+void DockableWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     if (isWindow())
         m_undockedSize = size();
 }
 
-void TDockForm::changeEvent(QEvent* event)
+void DockableWindow::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::WindowTitleChange && m_grip)
         static_cast<QLabel*>(m_grip)->setText(windowTitle());
@@ -114,7 +114,7 @@ void TDockForm::changeEvent(QEvent* event)
 
 // --- dragging ----------------------------------------------------------------------------------
 
-void TDockForm::beginDrag(QPoint globalPos)
+void DockableWindow::beginDrag(QPoint globalPos)
 {
     m_dragging = true;
     m_dragOffset = globalPos - mapToGlobal(QPoint(0, 0));
@@ -122,17 +122,17 @@ void TDockForm::beginDrag(QPoint globalPos)
         m_band = new QRubberBand(QRubberBand::Rectangle, nullptr);
 }
 
-QRect TDockForm::dragFeedback() const
+QRect DockableWindow::dragFeedback() const
 {
     return m_band && m_band->isVisible() ? m_band->geometry() : QRect();
 }
 
-void TDockForm::dragTo(QPoint globalPos)
+void DockableWindow::dragTo(QPoint globalPos)
 {
     if (!m_dragging)
         return;
     QRect rect;
-    TDockSite* site = TDockSite::siteAt(globalPos);
+    DockSite* site = DockSite::siteAt(globalPos);
     if (site && site != m_host && site->siteWidget()->window() != this && site->dockOver(this, globalPos, &rect)) {
         // rect holds the dock rectangle
     } else if (site && site == m_host) {
@@ -148,14 +148,14 @@ void TDockForm::dragTo(QPoint globalPos)
     m_band->show();
 }
 
-void TDockForm::endDrag(QPoint globalPos)
+void DockableWindow::endDrag(QPoint globalPos)
 {
     if (!m_dragging)
         return;
     m_dragging = false;
     if (m_band)
         m_band->hide();
-    TDockSite* site = TDockSite::siteAt(globalPos);
+    DockSite* site = DockSite::siteAt(globalPos);
     if (site == m_host && site)
         return;  // dropped back where it is
     if (site && site->siteWidget()->window() != this && site->dockOver(this, globalPos, nullptr)) {
