@@ -3,6 +3,7 @@
 // 1 after a run-time error, 2 after a syntax error.
 #include "AnsiText.h"
 #include "Engine.h"
+#include "MsgBoxButtons.h"
 #include "Text.h"
 
 #include <cstdio>
@@ -26,12 +27,13 @@ public:
         std::fwrite(text.data(), 1, text.size(), stderr);
     }
 
-    int msgBox(std::u16string_view text, int, std::u16string_view) override
+    // Nobody answers the box: it gives its default button, as the headless player's do.
+    int msgBox(std::u16string_view text, int buttons, std::u16string_view) override
     {
         std::string line = qp::vbs::utf16ToAnsi(text) + "\n";
         std::fwrite(line.data(), 1, line.size(), stdout);
         std::fflush(stdout);
-        return 1;  // vbOK
+        return qp::DefaultMsgBoxResult(buttons);
     }
 
     bool failed() const { return m_failed; }
