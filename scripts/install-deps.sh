@@ -11,6 +11,7 @@ packages=(
   # run and test
   qt6-qpa-plugins fonts-dejavu-core xvfb xauth imagemagick xdotool xclip
   dbus libglib2.0-bin python3 python3-dbus dialog bc bash coreutils ncurses-bin expect
+  python3-junitparser asciinema
   # sanitizer and fuzzing runtimes
   clang libclang-rt-14-dev
 )
