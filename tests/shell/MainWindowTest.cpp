@@ -210,10 +210,26 @@ TEST_F(MainWindowTest, RunDialogGivesTheCommandOnlyWhenConfirmed)
               "All executable files (*.com *.exe *.bat *.cmd *.lnk);;All files (*.*)");
 }
 
+// The manual of the test program itself, beside it in the build folder, while a test runs.
+struct ManualBesideTheProgram {
+    QFile file{HelpFilePath()};
+    ManualBesideTheProgram()
+    {
+        file.open(QIODevice::WriteOnly);
+        file.write("<html></html>");
+        file.close();
+    }
+    ~ManualBesideTheProgram() { file.remove(); }
+};
+
 TEST_F(MainWindowTest, AboutBoxHelpOpensTheManualBesideTheProgram)
 {
+    const ManualBesideTheProgram manual;
     std::vector<QUrl> opened;
-    SetUrlOpener([&](const QUrl& url) { opened.push_back(url); });
+    SetUrlOpener([&](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    });
     QTimer::singleShot(50, [] {
         auto* about = qobject_cast<AboutBox*>(QApplication::activeModalWidget());
         ASSERT_NE(about, nullptr);
@@ -227,6 +243,26 @@ TEST_F(MainWindowTest, AboutBoxHelpOpensTheManualBesideTheProgram)
     EXPECT_TRUE(HelpFilePath().endsWith(".html"));
     // The desktop program's own manual is copied beside it.
     EXPECT_TRUE(QFileInfo::exists(QCoreApplication::applicationDirPath() + "/pallant.html"));
+}
+
+TEST_F(MainWindowTest, HelpSaysSoWhenTheDesktopHasNoOpenerOrNoManual)
+{
+    auto helpThroughTheAboutBox = [this] {
+        QTimer::singleShot(50, [] {
+            auto* about = qobject_cast<AboutBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(about, nullptr);
+            about->findChild<QPushButton*>("help")->click();
+        });
+        const auto box = answerNextBox("OK");
+        form->action(ActionId::aAbout)->trigger();
+        EXPECT_TRUE(box->seen);
+        return box->text;
+    };
+    EXPECT_EQ(helpThroughTheAboutBox(), "The manual " + HelpFilePath() + " is missing.");
+    const ManualBesideTheProgram manual;
+    SetUrlOpener([](const QUrl&) { return false; });
+    EXPECT_EQ(helpThroughTheAboutBox(), "This desktop has no program to open the manual " + HelpFilePath() + ".");
+    SetUrlOpener(nullptr);
 }
 
 TEST_F(MainWindowTest, RecordAndStopSwitchRecordingAndTheTabImages)
