@@ -20,6 +20,7 @@ bool skipped(unsigned char c) { return c == 0x00 || c == 0x7F; }
 bool aborts(unsigned char c) { return c == 0x18 || c == 0x1A; }
 bool intermediate(unsigned char c) { return c >= 0x20 && c <= 0x2F; }
 bool parameter(unsigned char c) { return (c >= '0' && c <= '9') || c == ':' || c == ';'; }
+bool separator(unsigned char c) { return c == ':' || c == ';'; }
 // Other C0 controls are executed and leave the sequence or string as it was; BEL too,
 // except in a string, which it ends.
 bool executed(unsigned char c, bool inString)
@@ -103,6 +104,8 @@ std::string_view ParserGuard::guardSequences(std::string_view in, std::string& s
         case Action::None: break;
         case Action::Defuse: defuse(); break;
         case Action::Repeat: m_repeats.push_back(i); break;
+        case Action::Cancel: edit()[i] = '\x18'; break;
+        case Action::Blank: edit()[i] = '\0'; break;
         case Action::MoveBeforeEsc: {
             std::string& text = edit();
             std::rotate(text.begin() + long(m_escAt), text.begin() + long(m_escAt) + 1, text.begin() + long(i) + 1);
@@ -110,11 +113,18 @@ std::string_view ParserGuard::guardSequences(std::string_view in, std::string& s
             break;
         }
         }
-        // Parameters change nothing: pass over them at once (most of a colour sequence).
-        while (m_state == State::CsiParams && i + 1 < in.size() && parameter(static_cast<unsigned char>(in[i + 1])))
+        // Parameters change nothing: pass over them at once (most of a colour sequence), up
+        // to a separator that would start one too many.
+        while (m_state == State::CsiParams && i + 1 < in.size() && parameter(static_cast<unsigned char>(in[i + 1]))) {
+            if (separator(static_cast<unsigned char>(in[i + 1]))) {
+                if (m_csiParameters >= kMaxCsiParameters)
+                    break;
+                ++m_csiParameters;
+            }
             ++i;
+        }
     }
-    if (m_state == State::Normal || (m_state >= State::CsiStart && m_state <= State::CsiIntermediate))
+    if (m_state == State::Normal || (m_state >= State::CsiStart && m_state <= State::CsiCancelled))
         return in;
     // Unfinished ESC or string: hold it back from its ESC so the parser gets it whole.
     const size_t from = m_state == State::Escape ? m_escAt : m_stringAt == kNone ? 0 : m_stringAt;
@@ -179,6 +189,12 @@ ParserGuard::Action ParserGuard::step(unsigned char c, size_t at)
     case State::CsiParams:
     case State::CsiIntermediate:
         return csiByte(c);
+    case State::CsiCancelled:
+        // Parameters and intermediates up to the final byte go; a byte past the final
+        // bytes' range ends the sequence as the parser would and stays text.
+        if (c >= 0x40)
+            m_state = State::Normal;
+        return c < 0x80 ? Action::Blank : Action::None;
     case State::Osc:
         if (c == kBel)
             m_state = State::Normal;
@@ -199,6 +215,7 @@ ParserGuard::Action ParserGuard::escapeByte(unsigned char c)
     } else if (c == '[') {
         m_state = State::CsiStart;
         m_csiMarked = false;
+        m_csiParameters = 1;
     } else if (intermediate(c) || c >= 0x80) {
         m_state = State::Escape;
     } else {
@@ -218,6 +235,10 @@ ParserGuard::Action ParserGuard::csiByte(unsigned char c)
         m_state = State::CsiParams;
     }
     if (m_state == State::CsiParams) {
+        if (separator(c) && ++m_csiParameters > kMaxCsiParameters) {
+            m_state = State::CsiCancelled;
+            return Action::Cancel;
+        }
         if (parameter(c))
             return Action::None;
         m_state = State::CsiIntermediate;

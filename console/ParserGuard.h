@@ -14,6 +14,11 @@
 //   each REP ends so the emulator can let it through only after a real glyph.
 // - A C1 control encoded in UTF-8 (U+0080 to U+009F) becomes a glyph of width -1 that
 //   moves the cursor backwards. They become U+FFFD.
+// - A CSI with more than kMaxCsiParameters parameters and sub-parameters overflows the
+//   parser's argument array (the next fields are its callback pointers). Such a sequence
+//   is cancelled, as terminals drop an over-long parameter list: CAN replaces the
+//   separator that would overflow and the rest of the sequence, through its final byte,
+//   becomes NUL, which the parser skips. Controls inside it still act.
 // The guard follows the parser's view: C0 controls inside a sequence or string are
 // executed and leave it as it was, NUL and DEL are skipped, CAN and SUB abort, BEL or
 // "ESC \" end a string, and when a string did come in pieces only the last piece is taken
@@ -28,6 +33,8 @@ namespace qp {
 class ParserGuard {
 public:
     static constexpr size_t kMaxHeld = 4096;
+    // The parser keeps 16 arguments; each ';' or ':' starts another.
+    static constexpr int kMaxCsiParameters = 16;
 
     // The bytes to hand to the parser now: `in` itself, or (held bytes first, sequences
     // mended) a copy in `scratch`. Valid until the next call.
@@ -39,10 +46,10 @@ public:
 
 private:
     enum class State {
-        Normal, Escape, CsiStart, CsiParams, CsiIntermediate,
+        Normal, Escape, CsiStart, CsiParams, CsiIntermediate, CsiCancelled,
         Osc, DcsStart, DcsDollar, DcsName, DcsOther, StringEscape,
     };
-    enum class Action { None, Defuse, MoveBeforeEsc, Repeat };
+    enum class Action { None, Defuse, MoveBeforeEsc, Repeat, Cancel, Blank };
     static constexpr size_t kNone = size_t(-1);
 
     std::string_view guardSequences(std::string_view in, std::string& scratch);
@@ -58,6 +65,7 @@ private:
 
     State m_state = State::Normal;
     bool m_csiMarked = false;   // the CSI has a leader or an intermediate: not a plain REP
+    int m_csiParameters = 0;    // parameters and sub-parameters of the CSI so far
     size_t m_escAt = 0;         // the last ESC of the text being filtered
     size_t m_stringAt = kNone;  // the ESC that opened the current string, kNone when it came earlier
     size_t m_nameAt = 0;        // the request's 'q'

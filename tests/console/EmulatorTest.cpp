@@ -453,6 +453,70 @@ TEST(ParserGuard, OverlongStringsPassInPiecesAndStayDefused)
     EXPECT_EQ(std::string(guard.filter("$qzz\x1b\\", scratch)), "$Qzz\x1b\\");
 }
 
+namespace {
+std::string nuls(size_t n) { return std::string(n, '\0'); }
+}  // namespace
+
+TEST(ParserGuard, CancelsCsiSequencesWithTooManyParameters)
+{
+    const std::string fifteen(15, ';');
+    struct Case {
+        const char* name;
+        std::vector<std::string> in;
+        std::vector<std::string> out;
+    };
+    const Case cases[] = {
+        {"sixteen parameters pass", {"\x1b[" + fifteen + "31mx"}, {"\x1b[" + fifteen + "31mx"}},
+        {"seventeen are cancelled", {"\x1b[" + fifteen + ";31mx"}, {"\x1b[" + fifteen + "\x18" + nuls(3) + "x"}},
+        {"sub-parameters count", {"\x1b[38" + std::string(16, ':') + "2mx"}, {"\x1b[38" + std::string(15, ':') + "\x18" + nuls(2) + "x"}},
+        {"digits between", {"\x1b[1;2;3;4;5;6;7;8;9;10;11;12;13;14;15;16;17;18m"},
+         {"\x1b[1;2;3;4;5;6;7;8;9;10;11;12;13;14;15;16\x18" + nuls(6)}},
+        {"split across writes", {"\x1b[" + fifteen, ";1", "2 q", "y"}, {"\x1b[" + fifteen, "\x18" + nuls(1), nuls(3), "y"}},
+        {"byte by byte", {"\x1b[1:1:1:1:1:1:1:1", ":1:1:1:1:1:1:1:1", ":", "9", "H"},
+         {"\x1b[1:1:1:1:1:1:1:1", ":1:1:1:1:1:1:1:1", "\x18", nuls(1), nuls(1)}},
+        {"controls inside still act", {"\x1b[" + fifteen + ";\r\n1\tm"}, {"\x1b[" + fifteen + "\x18\r\n" + nuls(1) + "\t" + nuls(1)}},
+        {"an escape starts a new sequence", {"\x1b[" + fifteen + ";;\x1b[1mz"}, {"\x1b[" + fifteen + "\x18" + nuls(1) + "\x1b[1mz"}},
+        {"CAN ends it", {"\x1b[" + fifteen + ";;\x18z"}, {"\x1b[" + fifteen + "\x18" + nuls(1) + "\x18z"}},
+        {"a new CSI counts afresh", {"\x1b[" + fifteen + "m\x1b[" + fifteen + "m"}, {"\x1b[" + fifteen + "m\x1b[" + fifteen + "m"}},
+        {"leader and intermediates are not parameters", {"\x1b[?" + fifteen + "$p"}, {"\x1b[?" + fifteen + "$p"}},
+    };
+    for (const Case& c : cases) {
+        ParserGuard guard;
+        std::string scratch;
+        ASSERT_EQ(c.in.size(), c.out.size());
+        for (size_t i = 0; i < c.in.size(); ++i)
+            EXPECT_EQ(std::string(guard.filter(c.in[i], scratch)), c.out[i]) << c.name << " write " << i;
+    }
+}
+
+// libvterm 0.1.4 keeps 16 arguments and writes the 17th over its callback pointers.
+TEST(Emulator, OverlongParameterListsAreDroppedWithoutHarm)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::string> writes;
+        uint16_t pen;
+    };
+    const std::string many(20, ';');
+    const Case cases[] = {
+        {"empty parameters", {"\x1b[" + many + "m"}, 0x07},
+        {"sub-parameters", {"\x1b[" + std::string(17, ':') + "m"}, 0x07},
+        {"a colour after too many", {"\x1b[" + many + "31m"}, 0x07},
+        {"sixteen still count", {"\x1b[" + std::string(15, ';') + "31m"}, 0x04},
+        {"thousands, in pieces", {"\x1b[" + std::string(3000, ';'), std::string(3000, ':'), "1;31m"}, 0x07},
+        {"a cursor move", {"\x1b[" + many + "5H"}, 0x07},
+    };
+    for (const Case& c : cases) {
+        Term t;
+        t << "a";
+        for (const std::string& w : c.writes)
+            t << w;
+        t << "b";
+        EXPECT_EQ(t.row(0), "ab") << c.name;
+        EXPECT_EQ(t.emu.penAttribute(), c.pen) << c.name;
+    }
+}
+
 TEST(Emulator, TitleSplitAcrossWritesArrivesWhole)
 {
     Term t;

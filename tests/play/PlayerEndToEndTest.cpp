@@ -78,7 +78,8 @@ INSTANTIATE_TEST_SUITE_P(
         PassingCase{"ReadTextIntoAVariable", "read_text.vbs", "", "read Quorvia\n"},
         PassingCase{"KillAProgramThatIgnoresSignals", "kill_ignoring.vbs", helper("qp_stubborn"), "PASS"},
         PassingCase{"IsProcessActiveAfterExit", "process_exit.vbs", "", "ended\n"},
-        PassingCase{"DialogBoxFoundByCheckWindow", "dialog_box.vbs", "", "PASS"}),
+        PassingCase{"DialogBoxFoundByCheckWindow", "dialog_box.vbs", "", "PASS"},
+        PassingCase{"OverlongParameterListsAreDropped", "overlong_parameters.vbs", "", "shown abc done\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Player, AFailingGeneratedCheckIsReportedWithLinePositionAndScreen) {

@@ -350,7 +350,7 @@ public:
 TEST_F(ConsoleObjectTest, TypedKeysReachTheProgramAndAreTraced) {
     auto trace = std::make_shared<RecordingTrace>();
     session->setTraceListener(trace);
-    runAndWait(u"sh -c \"echo go; read line; echo got:$line\"", 0, 0, u"go");
+    runAndWait(u"sh -c 'echo go; read line; echo got:$line'", 0, 0, u"go");
     obj->PutKeys(u"a<b>");
     obj->PutControl(u"<Enter> stray <Enter>");
     EXPECT_TRUE(obj->WaitString(5, 0, 2, u"got:a<b>"));
