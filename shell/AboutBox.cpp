@@ -35,6 +35,17 @@ QString HelpFilePath()
     return QDir::cleanPath(program.absolutePath() + QStringLiteral("/" QP_MANUAL_FROM_BINDIR "/manual.html"));
 }
 
+namespace {
+QString& manualOverride()
+{
+    static QString path;
+    return path;
+}
+}  // namespace
+
+QString ManualFile() { return manualOverride().isEmpty() ? HelpFilePath() : manualOverride(); }
+void SetManualFile(const QString& path) { manualOverride() = path; }
+
 void SetUrlOpener(UrlOpener o) { opener() = o ? std::move(o) : UrlOpener(openWithDesktop); }
 bool OpenUrl(const QUrl& url) { return opener()(url); }
 
@@ -96,7 +107,7 @@ void AboutBox::siteLinkClicked()
 
 void AboutBox::helpClicked()
 {
-    const QString manual = HelpFilePath();
+    const QString manual = ManualFile();
     if (!QFileInfo::exists(manual))
         ShowStandardError(this, QStringLiteral("The manual %1 is missing").arg(manual));
     else if (!OpenUrl(QUrl::fromLocalFile(manual)))

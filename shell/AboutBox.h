@@ -14,6 +14,9 @@ inline constexpr const char* kVendorSite = "https://quorvia.example/pallant";
 // program copied elsewhere may take its manual along), else manual.html in the
 // documentation folder of the installation or build tree the program lies in.
 QString HelpFilePath();
+// The manual Help opens: HelpFilePath(), or the file tests set (an empty path restores it).
+QString ManualFile();
+void SetManualFile(const QString& path);
 // Opens a URL with the desktop's opener; false when the desktop has none for it. Tests
 // replace it to see what would be opened (an empty opener restores the desktop's).
 using UrlOpener = std::function<bool(const QUrl&)>;

@@ -207,21 +207,26 @@ TEST_F(MainWindowTest, RunDialogGivesTheCommandOnlyWhenConfirmed)
               "All executable files (*.com *.exe *.bat *.cmd *.lnk);;All files (*.*)");
 }
 
-// The manual of the test program itself, beside it in the build folder, while a test runs.
-struct ManualBesideTheProgram {
-    QFile file{HelpFilePath()};
-    ManualBesideTheProgram()
+// A manual of the test's own while a test runs (tests run side by side: each its own file).
+struct TestManual {
+    QTemporaryDir dir;
+    QString path = dir.filePath("pallant.html");
+    explicit TestManual(bool present)
     {
-        file.open(QIODevice::WriteOnly);
-        file.write("<html></html>");
-        file.close();
+        if (present) {
+            QFile file(path);
+            file.open(QIODevice::WriteOnly);
+            file.write("<html></html>");
+        }
+        SetManualFile(path);
     }
-    ~ManualBesideTheProgram() { file.remove(); }
+    ~TestManual() { SetManualFile(QString()); }
 };
 
 TEST_F(MainWindowTest, AboutBoxHelpOpensTheManualBesideTheProgram)
 {
-    const ManualBesideTheProgram manual;
+    EXPECT_EQ(ManualFile(), HelpFilePath());
+    const TestManual manual(true);
     std::vector<QUrl> opened;
     SetUrlOpener([&](const QUrl& url) {
         opened.push_back(url);
@@ -236,7 +241,7 @@ TEST_F(MainWindowTest, AboutBoxHelpOpensTheManualBesideTheProgram)
     form->action(ActionId::aAbout)->trigger();
     SetUrlOpener(nullptr);
     ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0], QUrl::fromLocalFile(HelpFilePath()));
+    EXPECT_EQ(opened[0], QUrl::fromLocalFile(manual.path));
     EXPECT_TRUE(HelpFilePath().endsWith(".html"));
     // The build tree holds the manual where an installation does, relative to the programs.
     EXPECT_TRUE(HelpFilePath().endsWith("/doc/quorvia-pallant/manual.html")) << HelpFilePath().toStdString();
@@ -256,10 +261,13 @@ TEST_F(MainWindowTest, HelpSaysSoWhenTheDesktopHasNoOpenerOrNoManual)
         EXPECT_TRUE(box->seen);
         return box->text;
     };
-    EXPECT_EQ(helpThroughTheAboutBox(), "The manual " + HelpFilePath() + " is missing.");
-    const ManualBesideTheProgram manual;
+    {
+        const TestManual missing(false);
+        EXPECT_EQ(helpThroughTheAboutBox(), "The manual " + missing.path + " is missing.");
+    }
+    const TestManual manual(true);
     SetUrlOpener([](const QUrl&) { return false; });
-    EXPECT_EQ(helpThroughTheAboutBox(), "This desktop has no program to open the manual " + HelpFilePath() + ".");
+    EXPECT_EQ(helpThroughTheAboutBox(), "This desktop has no program to open the manual " + manual.path + ".");
     SetUrlOpener(nullptr);
 }
 
