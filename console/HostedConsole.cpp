@@ -77,7 +77,7 @@ public:
     FontSpec displayFont() const;
     void setDisplayFont(const FontSpec& font, bool notify);
     ConsoleActivity activity() const;
-    bool waitActivity(std::chrono::steady_clock::time_point until,
+    bool waitActivity(std::chrono::steady_clock::time_point until, std::stop_token stop,
                       const std::function<bool(const ConsoleActivity&)>& done);
     // Records an event under the activity lock and wakes the waiters.
     template <typename Change>
@@ -118,7 +118,7 @@ private:
     FontSpec m_displayFont;
 
     mutable std::mutex m_activityMutex;  // guards m_activity
-    std::condition_variable m_activityWake;
+    std::condition_variable_any m_activityWake;
     ConsoleActivity m_activity;
 
     std::unique_ptr<PtyReader> m_reader;  // last: stopped before everything it feeds goes away
@@ -477,11 +477,11 @@ ConsoleActivity HostedConsole::Impl::activity() const
     return m_activity;
 }
 
-bool HostedConsole::Impl::waitActivity(std::chrono::steady_clock::time_point until,
+bool HostedConsole::Impl::waitActivity(std::chrono::steady_clock::time_point until, std::stop_token stop,
                                        const std::function<bool(const ConsoleActivity&)>& done)
 {
     std::unique_lock lock(m_activityMutex);
-    return m_activityWake.wait_until(lock, until, [&] { return done(m_activity); });
+    return m_activityWake.wait_until(lock, stop, until, [&] { return done(m_activity); });
 }
 
 // --- the public face -----------------------------------------------------------------
@@ -500,6 +500,7 @@ bool HostedConsole::isProgramActive() { return m_impl->isProgramActive(); }
 void HostedConsole::killProgram() { m_impl->killProgram(); }
 int HostedConsole::programPid() const { return m_impl->programPid(); }
 std::optional<int> HostedConsole::exitStatus() { return m_impl->exitStatus(); }
+bool HostedConsole::programWaitsForInput() const { return WaitsForInput(pid_t(m_impl->programPid())); }
 
 std::string HostedConsole::updateCaption()
 {
@@ -521,10 +522,10 @@ void HostedConsole::writeInput(const KeyEventRecord& record) { m_impl->writeInpu
 std::vector<KeyEventRecord> HostedConsole::inputLog() const { return m_impl->inputLog(); }
 void HostedConsole::writeBytes(const std::string& bytes) { m_impl->writeBytes(bytes); }
 ConsoleActivity HostedConsole::activity() const { return m_impl->activity(); }
-bool HostedConsole::waitActivity(std::chrono::steady_clock::time_point until,
+bool HostedConsole::waitActivity(std::chrono::steady_clock::time_point until, std::stop_token stop,
                                  const std::function<bool(const ConsoleActivity&)>& done)
 {
-    return m_impl->waitActivity(until, done);
+    return m_impl->waitActivity(until, std::move(stop), done);
 }
 void HostedConsole::wakeActivityWaiters() { m_impl->noteActivity([](ConsoleActivity&) {}); }
 TSpaceParams& HostedConsole::profile() { return m_impl->m_profile; }

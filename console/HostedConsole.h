@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,8 @@ public:
     // KillProgram: kills the whole process group, waits at most 1000 ms.
     void killProgram();
     int programPid() const;  // 0 when none is held
+    // True while the program under test sleeps waiting for input (see WaitsForInput).
+    bool programWaitsForInput() const;
     // The exit status of the program started last, once it has ended: its exit code, or
     // 128 + the signal that ended it (-1 when it could not be learnt). Nothing while it
     // runs, or when no program was started.
@@ -126,11 +129,10 @@ public:
 
     // --- activity ---------------------------------------------------------------------------
     ConsoleActivity activity() const;
-    // Waits until `done` holds for the activity or `until` passes. `done` is asked again
-    // whenever the program writes, something is sent to it, a program starts, or
-    // wakeActivityWaiters is called (it may read other state then, such as a stop flag).
-    // Returns done's last answer.
-    bool waitActivity(std::chrono::steady_clock::time_point until,
+    // Waits until `done` holds for the activity, `until` passes or `stop` is requested.
+    // `done` is asked again whenever the program writes, something is sent to it, a
+    // program starts, or wakeActivityWaiters is called. Returns done's last answer.
+    bool waitActivity(std::chrono::steady_clock::time_point until, std::stop_token stop,
                       const std::function<bool(const ConsoleActivity&)>& done);
     void wakeActivityWaiters();
 

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <linux/close_range.h>
@@ -218,6 +219,49 @@ LaunchResult Launch(const LaunchSpec& plan)
         return {0, error};
     }
     return {pid, 0};
+}
+
+bool WaitsForInput(pid_t pid)
+{
+    if (pid <= 0)
+        return false;
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/%d/stat", int(pid));
+    char state = 0;
+    if (FILE* f = std::fopen(path, "re")) {
+        char line[512];
+        const size_t n = std::fread(line, 1, sizeof line - 1, f);
+        std::fclose(f);
+        line[n] = 0;
+        // The state follows the last ')' (the command name may hold one).
+        if (const char* close = std::strrchr(line, ')'); close && close[1] == ' ')
+            state = close[2];
+    }
+    if (state != 'S')
+        return false;
+    std::snprintf(path, sizeof path, "/proc/%d/syscall", int(pid));
+    long number = -1;
+    if (FILE* f = std::fopen(path, "re")) {
+        if (std::fscanf(f, "%ld", &number) != 1)
+            number = -1;  // "running"
+        std::fclose(f);
+    }
+    static const long waiting[] = {
+        SYS_read, SYS_readv, SYS_ppoll, SYS_pselect6, SYS_epoll_pwait,
+#ifdef SYS_poll
+        SYS_poll,
+#endif
+#ifdef SYS_select
+        SYS_select,
+#endif
+#ifdef SYS_epoll_wait
+        SYS_epoll_wait,
+#endif
+    };
+    for (long w : waiting)
+        if (number == w)
+            return true;
+    return false;
 }
 
 bool ChildProcess::running()

@@ -49,6 +49,11 @@ struct LaunchResult {
 
 LaunchResult Launch(const LaunchSpec& plan);
 
+// True when the process sleeps in a call that waits for input (read, or the poll and
+// select family): a program that has set itself up and waits for keys. False when it runs,
+// waits for anything else, or its state cannot be read.
+bool WaitsForInput(pid_t pid);
+
 // The caller's environment with TERM set for the emulator and stale size variables dropped.
 std::vector<std::string> ProgramEnvironment();
 

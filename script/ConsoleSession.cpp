@@ -33,6 +33,14 @@ void ConsoleSession::pumpIfMainThread() {
     pump();
 }
 
+namespace {
+thread_local int t_outsideCalls = 0;
+}
+
+OutsideCallScope::OutsideCallScope() { ++t_outsideCalls; }
+OutsideCallScope::~OutsideCallScope() { --t_outsideCalls; }
+bool OutsideCallScope::active() { return t_outsideCalls > 0; }
+
 void ConsoleSession::setErrorBox(std::function<void(const std::string&)> box) {
     std::lock_guard lock(m_mutex);
     m_errorBox = std::move(box);
@@ -92,40 +100,53 @@ void ConsoleSession::clearConsoleObject() {
 }
 
 void ConsoleSession::stopWaiting() {
+    std::stop_source stop;
     {
-        std::lock_guard lock(m_sleepMutex);
-        m_stopWaiting.store(true);
+        std::lock_guard lock(m_stopMutex);
+        stop = m_stop;
     }
-    m_sleepWake.notify_all();
-    m_console.wakeActivityWaiters();
+    stop.request_stop();
+}
+
+void ConsoleSession::resumeWaiting() {
+    std::lock_guard lock(m_stopMutex);
+    if (m_stop.stop_requested())
+        m_stop = std::stop_source();
+}
+
+std::stop_token ConsoleSession::sessionStop() const {
+    std::lock_guard lock(m_stopMutex);
+    return m_stop.get_token();
 }
 
 void ConsoleSession::screenChanged() {
-    {
-        std::lock_guard lock(m_sleepMutex);
-        m_outputGeneration.fetch_add(1);
-    }
-    if (m_wakeOnOutput)
-        m_sleepWake.notify_all();
+    m_outputGeneration.fetch_add(1);
+    m_wait.notify();
 }
 
 bool ConsoleSession::sleepUntil(std::chrono::steady_clock::time_point until, uint64_t seen) {
-    std::unique_lock lock(m_sleepMutex);
-    const auto changed = [&] { return m_wakeOnOutput && m_outputGeneration.load() != seen; };
-    m_sleepWake.wait_until(lock, until, [&] { return m_stopWaiting.load() || changed(); });
-    return m_stopWaiting.load() || !changed();
-}
-
-void ConsoleSession::sleepPeriod() {
-    std::unique_lock lock(m_sleepMutex);
-    m_sleepWake.wait_for(lock, m_pollPeriod, [this] { return m_stopWaiting.load(); });
+    const WaitEnd end =
+        waitFor(until, [&] { return m_wakeOnOutput && m_outputGeneration.load() != seen; });
+    return end != WaitEnd::Ready;
 }
 
 }  // namespace qp
 
 namespace qp {
 
-bool ConsoleSession::waitQuietUntil(std::chrono::milliseconds quiet, std::chrono::steady_clock::time_point deadline,
+namespace {
+constexpr std::chrono::milliseconds kInputWaitLook{10};
+}
+
+bool ConsoleSession::waitActivity(SteadyTime until, const std::function<bool(const ConsoleActivity&)>& done) {
+    // The caller's stop and the session's both end the wait on the console's activity.
+    std::stop_source any;
+    StopLink fromCaller(CurrentStop(), any);
+    StopLink fromSession(sessionStop(), any);
+    return m_console.waitActivity(until, any.get_token(), done);
+}
+
+bool ConsoleSession::waitQuietUntil(std::chrono::milliseconds quiet, SteadyTime deadline,
                                     bool requireOutputSinceStart) {
     using Clock = std::chrono::steady_clock;
     for (;;) {
@@ -133,20 +154,24 @@ bool ConsoleSession::waitQuietUntil(std::chrono::milliseconds quiet, std::chrono
             return false;
         const ConsoleActivity a = m_console.activity();
         const auto now = Clock::now();
-        const bool drawn = !requireOutputSinceStart || a.outputSinceStart;
+        // A program that draws nothing before it reads (bc -q, cat) is ready once it
+        // waits for input.
+        const bool drawn =
+            !requireOutputSinceStart || a.outputSinceStart || m_console.programWaitsForInput();
         const auto quietAt = a.lastActivity() + quiet;
         if (drawn && now >= quietAt)
             return true;
         if (now >= deadline)
             return false;
         // Wakes when quiet would be reached, or on the first output while waiting for
-        // some, and at least every polling period to pump.
+        // some, and at least every polling period to pump. Whether the program waits for
+        // input makes no event: it is looked at every few milliseconds meanwhile.
         auto wakeAt = std::min(deadline, now + std::max(m_pollPeriod, std::chrono::milliseconds(1)));
         if (drawn)
             wakeAt = std::min(wakeAt, quietAt);
-        m_console.waitActivity(wakeAt, [&](const ConsoleActivity& current) {
-            return waitingStopped() || (!drawn && current.outputSinceStart);
-        });
+        else
+            wakeAt = std::min(wakeAt, now + kInputWaitLook);
+        waitActivity(wakeAt, [&](const ConsoleActivity& current) { return !drawn && current.outputSinceStart; });
         pumpIfMainThread();
     }
 }
@@ -175,33 +200,30 @@ void ConsoleSession::settleBeforeFirstKeys() {
     waitQuietUntil(settle, a.programStart + kSettleBound, true);
 }
 
-bool ConsoleSession::waitQuiet(std::chrono::milliseconds quiet, std::chrono::steady_clock::time_point deadline) {
+bool ConsoleSession::waitQuiet(std::chrono::milliseconds quiet, SteadyTime deadline) {
     return waitQuietUntil(quiet, deadline, false);
 }
 
-void ConsoleSession::pauseUntil(std::chrono::steady_clock::time_point until) {
+void ConsoleSession::pauseUntil(SteadyTime until) {
     for (;;) {
         const auto now = std::chrono::steady_clock::now();
         if (waitingStopped() || now >= until)
             return;
-        const auto wakeAt = std::min(until, now + std::max(m_pollPeriod, std::chrono::milliseconds(1)));
-        m_console.waitActivity(wakeAt, [&](const ConsoleActivity&) { return waitingStopped(); });
+        m_wait.sleepUntil(std::min(until, now + std::max(m_pollPeriod, std::chrono::milliseconds(1))),
+                          {sessionStop()});
         pumpIfMainThread();
     }
 }
 
-bool ConsoleSession::waitForOutput(uint64_t seen, std::chrono::steady_clock::time_point until) {
-    using Clock = std::chrono::steady_clock;
+bool ConsoleSession::waitForOutput(uint64_t seen, SteadyTime until) {
     for (;;) {
         if (m_console.activity().outputVersion != seen)
             return true;
-        const auto now = Clock::now();
+        const auto now = std::chrono::steady_clock::now();
         if (waitingStopped() || now >= until)
             return false;
         const auto wakeAt = std::min(until, now + std::max(m_pollPeriod, std::chrono::milliseconds(1)));
-        m_console.waitActivity(wakeAt, [&](const ConsoleActivity& current) {
-            return waitingStopped() || current.outputVersion != seen;
-        });
+        waitActivity(wakeAt, [&](const ConsoleActivity& current) { return current.outputVersion != seen; });
         pumpIfMainThread();
     }
 }

@@ -8,6 +8,7 @@
 // thread for outside callers). Configure the hooks before objects are used; all of them
 // are read under one lock and called outside it.
 
+#include "Cancellation.h"
 #include "HostedConsole.h"
 #include "KeyPacer.h"
 #include "Object.h"
@@ -113,41 +114,68 @@ public:
     // Waits until the program has been quiet for `quiet` (nothing written by it and
     // nothing sent to it), until `deadline`, or until waiting is stopped. True when quiet.
     // Wakes on the console's activity, pumps between polling periods.
-    bool waitQuiet(std::chrono::milliseconds quiet, std::chrono::steady_clock::time_point deadline);
+    bool waitQuiet(std::chrono::milliseconds quiet, SteadyTime deadline);
     // Waits until `until` or until waiting is stopped, pumping between polling periods.
-    void pauseUntil(std::chrono::steady_clock::time_point until);
+    void pauseUntil(SteadyTime until);
     // Waits until the program writes something after output version `seen`, until `until`
     // or until waiting is stopped. True when output came.
-    bool waitForOutput(uint64_t seen, std::chrono::steady_clock::time_point until);
+    bool waitForOutput(uint64_t seen, SteadyTime until);
 
-    // Cuts every wait of the waiting methods short (the player's time limit). The desktop's
-    // Stop does not use it: a method that waits finishes its wait.
+    // --- waiting and stopping -------------------------------------------------------------
+    // Every wait of the console's methods (pacing keys, Pause, WaitString, CheckWindow, and
+    // any new waiting method) ends at once on a stop: the caller's (CurrentStop: the script
+    // run's interrupt, which the player's time limit and the desktop's Stop use, or a bus
+    // client's call when the client leaves) or the session's own (stopWaiting).
+
+    // The one way to wait: until ready() holds (checked at once, then whenever the program's
+    // output changes the screen or notifyWaiters is called), the deadline passes, or a stop.
+    // ready() runs under the session's wait lock: keep it quick and free of other locks
+    // that a notifier might hold (taking a snapshot is fine).
+    template <typename Ready>
+    WaitEnd waitFor(SteadyTime deadline, Ready ready) {
+        return m_wait.waitUntil(deadline, {sessionStop()}, ready);
+    }
+    // Sleeps until the deadline; false when a stop came first.
+    bool sleepFor(std::chrono::milliseconds time) {
+        return m_wait.sleepUntil(std::chrono::steady_clock::now() + time, {sessionStop()});
+    }
+    // Wakes every waiter to check its condition again.
+    void notifyWaiters() { m_wait.notify(); }
+    // Paces one key with the session's pacer: false, at once, on a stop (send nothing then).
+    bool paceKey() { return m_pacer.PaceKeys({sessionStop()}); }
+
+    // Stops every wait of every caller of this session, now and later, until resumeWaiting
+    // (the player being told to stop).
     void stopWaiting();
-    void resumeWaiting() { m_stopWaiting.store(false); }
-    bool waitingStopped() const { return m_stopWaiting.load(); }
-    // Sleeps one polling period, or less when waiting is stopped meanwhile.
-    void sleepPeriod();
+    void resumeWaiting();
+    // A stop of the current caller or of the session.
+    bool waitingStopped() const { return StopRequested({sessionStop()}); }
+    std::stop_token sessionStop() const;
+
+    // Sleeps one polling period, or less on a stop.
+    void sleepPeriod() { sleepFor(m_pollPeriod); }
     // The program's output changed the screen (called from the console's reader thread).
     void screenChanged();
     uint64_t outputGeneration() const { return m_outputGeneration.load(); }
-    // Sleeps until `until`: true when that time has come or waiting was stopped; false when
-    // waking on output and the screen changed since generation `seen`.
+    // Sleeps until `until`: true when that time has come or on a stop; false when waking on
+    // output and the screen changed since generation `seen`.
     bool sleepUntil(std::chrono::steady_clock::time_point until, uint64_t seen);
 
 private:
-    bool waitQuietUntil(std::chrono::milliseconds quiet, std::chrono::steady_clock::time_point deadline,
-                        bool requireOutputSinceStart);
+    // Waits on the console's activity until done() holds or `until`; ends on a stop.
+    bool waitActivity(SteadyTime until, const std::function<bool(const ConsoleActivity&)>& done);
+    bool waitQuietUntil(std::chrono::milliseconds quiet, SteadyTime deadline, bool requireOutputSinceStart);
 
     HostedConsole& m_console;
     KeyPacer m_pacer;
     std::chrono::milliseconds m_pollPeriod;
     bool m_wakeOnOutput;
-    std::atomic<bool> m_stopWaiting{false};
     std::atomic<bool> m_statementChecksRaise{true};
     std::atomic<int64_t> m_readSettleMs;
     std::atomic<uint64_t> m_outputGeneration{0};
-    std::mutex m_sleepMutex;  // wakes the waiters when waiting is stopped
-    std::condition_variable m_sleepWake;
+    WaitPoint m_wait;
+    mutable std::mutex m_stopMutex;  // guards m_stop (replaced by resumeWaiting)
+    std::stop_source m_stop;
 
     mutable std::mutex m_mutex;  // guards everything below
     std::thread::id m_mainThread;
@@ -156,6 +184,18 @@ private:
     std::shared_ptr<ScriptTraceListener> m_trace;
     RemoteRunner m_remoteRunner;
     vbs::ObjectRef m_consoleObject;
+};
+
+// Marks a call an outside client makes through the automation server, for as long as it
+// runs on this thread: no person waits at the other end, so a failure goes back to the
+// caller at once instead of into a box someone would have to close.
+class OutsideCallScope {
+public:
+    OutsideCallScope();
+    ~OutsideCallScope();
+    OutsideCallScope(const OutsideCallScope&) = delete;
+    OutsideCallScope& operator=(const OutsideCallScope&) = delete;
+    static bool active();
 };
 
 // Forwards the console's screen changes to a session made after the console: pass it to

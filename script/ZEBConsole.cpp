@@ -65,14 +65,15 @@ std::string codePointUtf8(char32_t c) {
     return vbs::toUtf8(unit);
 }
 
-// The code points of a UTF-16 text, surrogate pairs joined.
+// The code points of a UTF-16 text, surrogate pairs joined, while f returns true.
 template <typename F>
 void forEachCodePoint(const std::u16string& text, F f) {
     for (size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
         if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
             c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        f(c);
+        if (!f(c))
+            return;
     }
 }
 
@@ -145,6 +146,10 @@ void runInSessionConsole(ConsoleSession& session, const std::u16string& cmdLine)
     try {
         session.console().runInConsole(Utf16ToAnsi(cmdLine));
     } catch (const CantExecuteError& e) {
+        // An outside client gets the message as its call's error; nobody is there to
+        // answer a box.
+        if (OutsideCallScope::active())
+            throw;
         session.showError(e.what());
         throw OperationAborted();
     }
@@ -159,12 +164,14 @@ void ZEBConsole::PutKeys(const std::u16string& keys) {
     KeySender sender(s->console(), s->pacer());
     auto trace = s->traceListener();
     // Through the ANSI code page first: a character it cannot represent is sent as its
-    // replacement character.
+    // replacement character. A stop ends the typing at once; the rest is not sent.
     forEachCodePoint(AnsiToUtf16(Utf16ToAnsi(keys)), [&](char32_t c) {
-        sender.PaceKeys();
+        if (!s->paceKey())
+            return false;
         sender.SendChar(c);
         if (trace)
             trace->keySent("PutKeys", codePointUtf8(c));
+        return true;
     });
     s->pumpIfMainThread();
 }
@@ -179,7 +186,8 @@ void ZEBConsole::PutControl(const std::u16string& keys) {
     while (auto group = groups.next()) {
         if (std::exchange(first, false))
             s->settleBeforeFirstKeys();
-        sender.PaceKeys();
+        if (!s->paceKey())
+            break;
         sender.SendKeyCombo(*group);
         if (trace)
             trace->keySent("PutControl", "<" + std::string(*group) + ">");
@@ -519,7 +527,9 @@ vbs::Result<vbs::Variant> ZEBConsole::invoke(vbs::DispId id, vbs::InvokeKind kin
     std::u16string* why = args.resultUsed() ? nullptr : &failure;
     auto checked = [&](bool b) -> vbs::Result<vbs::Variant> {
         auto s = m_session.lock();
-        if (!b && why && s && s->failedStatementChecksRaise())
+        // A wait cut short by a stop is no failed check: the stop (an interrupt, the time
+        // limit, the client leaving) ends the script itself.
+        if (!b && why && s && s->failedStatementChecksRaise() && !s->waitingStopped())
             return vbs::ErrorInfo{1, std::u16string(Source), failure};
         return vbs::Variant::fromBool(b);
     };

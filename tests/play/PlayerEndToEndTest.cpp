@@ -119,6 +119,18 @@ TEST(Player, TheTimeLimitEndsAScriptThatWaits) {
     EXPECT_LT(took, 10.0);
 }
 
+TEST(Player, TheTimeLimitEndsLongTypingAtOnce) {
+    // 100 000 keys at the designed 50 ms gap would take 80 minutes.
+    const auto start = std::chrono::steady_clock::now();
+    const PlayRun r = play("--time-limit 3 " + script("long_typing.vbs") + " -- cat", false);
+    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(r.status, 1) << r.output;
+    EXPECT_TRUE(contains(r.output, "Time limit of 3 s exceeded")) << r.output;
+    EXPECT_FALSE(contains(r.output, "not reached")) << r.output;
+    EXPECT_GT(took, 2.9);
+    EXPECT_LT(took, 10.0);
+}
+
 TEST(Player, ACommandThatCannotStartFailsTheScript) {
     const PlayRun r = play(script("read_text.vbs") + " -- /nonexistent/program");
     EXPECT_EQ(r.status, 1) << r.output;
@@ -163,18 +175,21 @@ std::string examples(std::initializer_list<const char*> names) {
 }
 
 TEST(Player, TheExamplesPassWithTheDesignedTimings) {
-    const PlayRun r = play(examples({"demo.vbs", "shell_session.vbs", "dialog_menu.vbs", "recorded.vbs"}), false);
+    const PlayRun r =
+        play(examples({"demo.vbs", "shell_session.vbs", "dialog_menu.vbs", "recorded.vbs", "finding.vbs"}), false);
     EXPECT_EQ(r.status, 0) << r.output;
     EXPECT_TRUE(contains(r.output, "bc says 2^10 = 1024\n")) << r.output;
-    EXPECT_TRUE(contains(r.output, "4 passed, 0 failed\n")) << r.output;
+    EXPECT_TRUE(contains(r.output, "exit status 3 on a 80x25 screen\n")) << r.output;
+    EXPECT_TRUE(contains(r.output, "5 passed, 0 failed\n")) << r.output;
 }
 
-TEST(Player, ExamplesThatWaitForTheirProgramPassWithTheFastTimings) {
-    // demo.vbs and recorded.vbs type into bc, which shows no prompt to wait for: they need
-    // the settle after the start.
-    const PlayRun r = play(examples({"shell_session.vbs", "dialog_menu.vbs"}));
+TEST(Player, TheExamplesPassWithTheFastTimings) {
+    // demo.vbs and recorded.vbs type into bc, which shows no prompt: their first keys wait
+    // until bc reads, with no settle after the start.
+    const PlayRun r =
+        play(examples({"demo.vbs", "shell_session.vbs", "dialog_menu.vbs", "recorded.vbs", "finding.vbs"}));
     EXPECT_EQ(r.status, 0) << r.output;
-    EXPECT_TRUE(contains(r.output, "2 passed, 0 failed\n")) << r.output;
+    EXPECT_TRUE(contains(r.output, "5 passed, 0 failed\n")) << r.output;
 }
 
 TEST(Player, DesignedTimingsByDefault) {

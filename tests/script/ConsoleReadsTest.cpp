@@ -65,7 +65,7 @@ TEST_F(SettleTest, ReadTextAndCheckRectSettleToo) {
 }
 
 TEST_F(SettleTest, AProgramThatNeverGoesQuietIsReadAfterTheBound) {
-    make(50ms);
+    make(300ms);  // far longer than the program's pauses, however busy the machine
     obj->RunCommand(u"sh -c 'echo tick; while :; do date +%N; sleep 0.01; done'");
     ASSERT_TRUE(obj->WaitString(10, 0, 0, u"tick"));
     const auto start = std::chrono::steady_clock::now();
@@ -79,6 +79,18 @@ TEST_F(SettleTest, AReadRightAfterTheStartWaitsForTheProgramToDraw) {
     make(50ms);
     obj->RunCommand(u"sh -c 'sleep 0.3; echo drawn; sleep 5'");
     EXPECT_TRUE(obj->CheckString(0, 0, u"drawn"));
+}
+
+// A program that prints nothing before it reads is ready once it waits for input: the
+// first keys do not wait for the bound.
+TEST_F(SettleTest, FirstKeysToAProgramThatDrawsNothingWaitOnlyUntilItReads) {
+    make(50ms);
+    obj->RunCommand(u"sh -c 'read l; echo got:$l; sleep 5'");
+    const auto start = std::chrono::steady_clock::now();
+    obj->PutKeys(u"x");
+    EXPECT_LT(secondsSince(start), 1.5);
+    obj->PutControl(u"<Enter>");
+    EXPECT_TRUE(obj->CheckString(0, 1, u"got:x"));
 }
 
 TEST_F(SettleTest, AStoppedSessionReadsAtOnce) {
@@ -194,6 +206,12 @@ TEST_F(StatementChecks, OnErrorResumeNextSeesTheFailure) {
     EXPECT_TRUE(host.lastErrors().empty());
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0], u"1|" + kHelloFailure);
+}
+
+TEST_F(StatementChecks, AStoppedWaitIsNoFailedCheck) {
+    session->stopWaiting();
+    EXPECT_EQ(run(u"Console.WaitString 3600, 0, 1, \"Hello World\""), u"");
+    session->resumeWaiting();
 }
 
 TEST_F(StatementChecks, ALenientSessionReturnsFalseInstead) {

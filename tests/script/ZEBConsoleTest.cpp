@@ -1,6 +1,7 @@
 #include "ScriptTestSupport.h"
 
 #include "TypeLibrary.h"
+#include "ZEBConsApp.h"
 
 #include <atomic>
 #include <climits>
@@ -215,12 +216,48 @@ TEST_F(ConsoleObjectTest, StoppedWaitingCutsEveryWaitShort) {
         std::this_thread::sleep_for(200ms);
         session->stopWaiting();
     });
+    session->pacer().setGap(50ms);
     const auto start = std::chrono::steady_clock::now();
     obj->Pause(30);
     EXPECT_FALSE(obj->WaitString(30, 0, 0, u"never"));
     EXPECT_FALSE(obj->CheckWindow(1, 1, 2, 2));
+    obj->PutKeys(std::u16string(100000, u'a'));
+    obj->PutControl(u"<Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up>");
     EXPECT_LT(secondsSince(start), 5.0);
     stopper.join();
+    EXPECT_TRUE(console.inputLog().empty() || console.inputLog().size() < 100u);
+    session->resumeWaiting();
+    session->pacer().setGap(0ms);
+    obj->PutKeys(u"xyz");
+    ASSERT_GE(console.inputLog().size(), 3u);
+    EXPECT_EQ(console.inputLog().back().unicodeChar, u'z');
+}
+
+// Each caller (a script run, a bus client's call) has its own stop: stopping one caller's
+// typing leaves another caller's typing on the same console alone.
+TEST_F(ConsoleObjectTest, ACallersStopEndsOnlyThatCallersTyping) {
+    session->pacer().setGap(5ms);
+    std::stop_source first, second;
+    std::thread a([&] {
+        StopScope scope(first.get_token());
+        obj->PutKeys(std::u16string(100000, u'a'));
+    });
+    std::atomic<bool> secondDone{false};
+    std::thread b([&] {
+        StopScope scope(second.get_token());
+        obj->PutKeys(std::u16string(40, u'b'));
+        secondDone = true;
+    });
+    const auto start = std::chrono::steady_clock::now();
+    first.request_stop();
+    a.join();
+    EXPECT_LT(secondsSince(start), 5.0);
+    b.join();
+    EXPECT_TRUE(secondDone.load());
+    size_t bs = 0;
+    for (const KeyEventRecord& r : console.inputLog())
+        bs += r.unicodeChar == u'b';
+    EXPECT_EQ(bs, 40u);
 }
 
 TEST_F(ConsoleObjectTest, PumpRunsOnlyOnTheMainThread) {
@@ -301,6 +338,25 @@ TEST_F(ConsoleObjectTest, ACommandThatCannotStartIsShownThenAborts) {
     EXPECT_EQ(r.error().description, u"Operation aborted");
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0], "Can't execute \"/nonexistent/program --flag\"");
+}
+
+TEST_F(ConsoleObjectTest, AnOutsideClientGetsTheFailureAtOnceWithoutABox) {
+    std::vector<std::string> shown;
+    session->setErrorBox([&](const std::string& m) { shown.push_back(m); });
+    {
+        const OutsideCallScope outside;
+        auto r = call(*obj, u"RunCommand", {str(u"/nonexistent/program")});
+        ASSERT_FALSE(r.ok());
+        EXPECT_EQ(r.error().description, u"Can't execute \"/nonexistent/program\"");
+        auto app = ZEBConsApp::create(session);
+        auto opened = call(*app, u"OpenConsole", {str(u"/nonexistent/other")});
+        ASSERT_FALSE(opened.ok());
+        EXPECT_EQ(opened.error().description, u"Can't execute \"/nonexistent/other\"");
+    }
+    EXPECT_TRUE(shown.empty());
+    // Out of the outside call, the box is back.
+    EXPECT_FALSE(call(*obj, u"RunCommand", {str(u"/nonexistent/program")}).ok());
+    EXPECT_EQ(shown.size(), 1u);
 }
 
 TEST_F(ConsoleObjectTest, AnObjectWhoseSessionIsGoneFailsCleanly) {
