@@ -85,6 +85,25 @@ Result<Variant> ClassInstance::invoke(DispId id, InvokeKind kind, Args& args)
     }
 }
 
+Result<Variant> ProcRef::invoke(DispId id, InvokeKind kind, Args& args)
+{
+    Context* ctx = m_link->ctx;
+    if (!ctx)
+        return runtimeErrorInfo(err::ObjectRequired);
+    if (id != kDispIdValue || kind == InvokeKind::PropertyPut || kind == InvokeKind::PropertyPutRef)
+        return runtimeErrorInfo(err::NoSuchMember);
+    ExprList list;
+    for (size_t i = 0; i < args.size(); ++i)
+        list.push_back(std::make_unique<SlotNode>(args.slot(i)));
+    try {
+        return callProcedure(*ctx, m_proc, nullptr, list, nullptr);
+    } catch (const ScriptException& e) {
+        return e.info;
+    } catch (const InterruptException&) {
+        return ErrorInfo{int32_t(0x80004004u), std::u16string(kRuntimeSource), u"Operation aborted"};
+    }
+}
+
 // Class_Terminate runs once, when the last reference goes, while the run that made the
 // instance goes on. The instance is referenced again for the call; errors in it end it and
 // are dropped, as nothing in the script is there to receive them.
@@ -236,6 +255,14 @@ Variant NewNode::eval(Context& ctx) const
         }
     }
     return v;
+}
+
+Variant LateNewNode::eval(Context& ctx) const
+{
+    const ClassDef* def = ctx.compiler ? findClass(*ctx.compiler, m_name) : nullptr;
+    if (!def)
+        raise(err::ClassNotDefined, m_name);
+    return NewNode(*def).eval(ctx);
 }
 
 Variant MeNode::eval(Context& ctx) const

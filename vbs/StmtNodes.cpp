@@ -9,9 +9,9 @@ namespace qp::vbs {
 
 namespace {
 
-void stamp(ScriptException& e, const Stmt& s)
+void stamp(ScriptException& e, const Stmt& s, bool mainText)
 {
-    if (e.line < 0) {
+    if (e.line < 0 && mainText) {
         e.line = s.line;
         e.col = s.col;
     }
@@ -32,13 +32,13 @@ Flow Block::exec(Context& ctx) const
             if (f != Flow::Normal)
                 return f;
         } catch (ScriptException& e) {
-            stamp(e, *s);
+            stamp(e, *s, mainText);
             if (!ctx.frame->resumeNext)
                 throw;
             ctx.setError(e.info);
         } catch (const std::bad_alloc&) {
             ScriptException e{{err::OutOfMemory, std::u16string(kRuntimeSource), std::u16string(errorText(err::OutOfMemory))}, {}};
-            stamp(e, *s);
+            stamp(e, *s, mainText);
             if (!ctx.frame->resumeNext)
                 throw e;
             ctx.setError(e.info);
