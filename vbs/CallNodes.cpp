@@ -375,6 +375,14 @@ void DynamicNameNode::assign(Context& ctx, Variant value, bool isSet) const
         return;
     }
     Variant& var = variable(ctx);
+    if (m_hasArgs && var.isObject()) {
+        // x(args) = v on an object: its default member.
+        Variant holder = var;
+        Variant v = isSet ? std::move(value) : assignedValue(std::move(value), false, name());
+        invokeMember(ctx, objectIn(holder, name()), kDispIdValue, isSet ? InvokeKind::PropertyPutRef : InvokeKind::PropertyPut,
+                     m_args, &v, name());
+        return;
+    }
     Variant v = assignedValue(std::move(value), isSet, name());
     if (!m_hasArgs) {
         storeVariable(var, std::move(v));

@@ -2,6 +2,7 @@
 #include "Classes.h"
 
 #include "Convert.h"
+#include "ScriptObjects.h"
 #include "Text.h"
 
 namespace qp::vbs {
@@ -263,6 +264,11 @@ Variant LateNewNode::eval(Context& ctx) const
     if (!def)
         raise(err::ClassNotDefined, m_name);
     return NewNode(*def).eval(ctx);
+}
+
+Variant NewRegExpNode::eval(Context& ctx) const
+{
+    return Variant::fromObject(newRegExp(ctx));
 }
 
 Variant MeNode::eval(Context& ctx) const

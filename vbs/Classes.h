@@ -121,6 +121,12 @@ private:
     std::u16string m_name;
 };
 
+// New RegExp.
+class NewRegExpNode final : public Expr {
+public:
+    Variant eval(Context& ctx) const override;
+};
+
 // Me.
 class MeNode final : public Expr {
 public:

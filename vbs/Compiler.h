@@ -18,6 +18,9 @@ struct Fragment {
     Block body;
     ExprPtr expression;
     std::vector<ArrayDecl> extraArrays;  // Dim'd arrays among the call's Execute variables
+    // Constants the text declares at script level under names the script already used
+    // undeclared: those variables take the value.
+    std::vector<std::pair<int, Variant>> implicitConstants;
 };
 
 class Compiler {
@@ -112,6 +115,7 @@ private:
     bool m_fragment = false;        // compiling a text during the run
     FrameExtra* m_extra = nullptr;  // new locals of a text run inside a procedure go here
     std::vector<ArrayDecl>* m_extraArrays = nullptr;
+    std::vector<std::pair<int, Variant>>* m_implicitConstants = nullptr;
     int extraSlot(const std::u16string& key);
     void compileDefinitions(const ast::Block& statements);
     std::vector<std::pair<bool, int>> m_withSlots;  // innermost last: (local, slot)

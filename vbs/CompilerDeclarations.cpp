@@ -257,6 +257,9 @@ void Compiler::declareGlobals(const ast::Block& block)
             for (const ast::ConstItem& item : static_cast<const ast::ConstStmt&>(s).items) {
                 Symbol sym{Symbol::Kind::Const};
                 sym.value = constantValue(*item.value);
+                auto implicit = m_implicitGlobals.find(foldName(item.name));
+                if (implicit != m_implicitGlobals.end() && m_implicitConstants)
+                    m_implicitConstants->push_back({implicit->second, sym.value});
                 declare(m_globals, item.name, std::move(sym), item.pos);
             }
         }

@@ -4,6 +4,7 @@
 #include "Compiler.h"
 #include "Errors.h"
 #include "Operators.h"
+#include "Text.h"
 
 namespace qp::vbs {
 
@@ -144,6 +145,8 @@ ExprPtr Compiler::compileExpr(const ast::Expr& e)
         auto it = m_classes.find(foldName(e.name));
         if (it != m_classes.end())
             return std::make_unique<NewNode>(*it->second.def);
+        if (equalsNoCase(e.name, u"RegExp"))
+            return std::make_unique<NewRegExpNode>();
         return std::make_unique<LateNewNode>(e.name);
     }
     case ast::ExprKind::Me: return std::make_unique<MeNode>();

@@ -69,6 +69,7 @@ bool Compiler::compileFragment(std::u16string_view text, bool expression, const 
             c.m_fragment = false;
             c.m_extra = nullptr;
             c.m_extraArrays = nullptr;
+            c.m_implicitConstants = nullptr;
         }
     } restore{*this, m_scope, m_class};
     m_fragment = true;
@@ -77,6 +78,7 @@ bool Compiler::compileFragment(std::u16string_view text, bool expression, const 
         m_class = classScope;
         m_extra = proc ? extra : nullptr;
         m_extraArrays = &out.extraArrays;
+        m_implicitConstants = &out.implicitConstants;
         if (expression) {
             out.expression = compileExpr(*expr);
             return true;
@@ -131,6 +133,8 @@ Variant runText(Context& ctx, const Variant& arg, TextKind kind)
     if (!ok)
         throw ScriptException(ErrorInfo{error.number, std::u16string(kSyntaxSource), std::u16string(errorText(error.number))});
     createArrays(ctx.program.globalArrays, ctx.globals, ctx.limits.maxArrayElements, arrays);
+    for (const auto& [slot, value] : fragment.implicitConstants)
+        ctx.globals[size_t(slot)] = value;
     for (const ArrayDecl& a : fragment.extraArrays) {
         extra->values[size_t(a.slot)] = makeDimArray(a.counts, ctx.limits.maxArrayElements);
         extra->values[size_t(a.slot)].setFixedArray(!a.counts.empty());
