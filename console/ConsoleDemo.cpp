@@ -6,6 +6,7 @@
 #include "ConsoleFuncs.h"
 #include "Errors.h"
 #include "HostedConsole.h"
+#include "ShellCommand.h"
 #include "SnapshotBuilder.h"
 
 #include <chrono>
@@ -28,7 +29,7 @@ std::string commandFromArguments(int argc, char** argv)
 {
     if (argc < 2)
         return kDefaultCommand;
-    return qp::JoinCommandArguments(std::vector<std::string>(argv + 1, argv + argc));
+    return qp::ShellJoin(std::vector<std::string>(argv + 1, argv + argc));
 }
 
 }  // namespace

@@ -16,8 +16,9 @@ Win32Error::Win32Error(int code)
 {
 }
 
-CantExecuteError::CantExecuteError(const std::string& command)
-    : std::runtime_error("Can't execute \"" + command + "\""), m_command(command)
+CantExecuteError::CantExecuteError(const std::string& command, const std::string& reason)
+    : std::runtime_error("Can't execute \"" + command + "\"" + (reason.empty() ? "" : "\n" + reason)),
+      m_command(command)
 {
 }
 

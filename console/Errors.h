@@ -16,11 +16,12 @@ private:
     int m_code;
 };
 
-// A program that cannot be started: "Can't execute " and the command in double quotes.
-// Callers show the message once and then abandon the operation silently.
+// A program that cannot be started: "Can't execute " and the command in double quotes,
+// then on a line of its own the reason when there is one to tell (a command line the
+// shell cannot read). Callers show the message once and then abandon the operation silently.
 class CantExecuteError : public std::runtime_error {
 public:
-    explicit CantExecuteError(const std::string& command);
+    explicit CantExecuteError(const std::string& command, const std::string& reason = {});
     const std::string& command() const { return m_command; }
 private:
     std::string m_command;

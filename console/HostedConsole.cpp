@@ -6,6 +6,7 @@
 #include "KeyTranslation.h"
 #include "PtyIo.h"
 #include "PtyProcess.h"
+#include "ShellCommand.h"
 #include "SnapshotBuilder.h"
 
 #include <atomic>
@@ -160,15 +161,10 @@ void HostedConsole::Impl::afterRead()
 
 LaunchSpec HostedConsole::Impl::programLaunch(const std::string& command) const
 {
-    if (!QuotesBalanced(command))
-        throw CantExecuteError(command);
+    CommandExec exec = ResolveCommandLine(command);  // throws CantExecuteError
     LaunchSpec plan;
-    plan.args = SplitCmdTokens(command);
-    if (plan.args.empty())
-        throw CantExecuteError(command);
-    plan.path = FindProgramOnPath(plan.args[0]);
-    if (plan.path.empty())
-        throw CantExecuteError(command);
+    plan.path = std::move(exec.path);
+    plan.args = std::move(exec.args);
     plan.env = ProgramEnvironment();
     plan.terminal = m_pty.slave();
     return plan;
@@ -212,7 +208,10 @@ void HostedConsole::Impl::runInNewWindow(const std::string& command)
 {
     LaunchSpec plan;
     plan.path = m_options.newWindowProgram.empty() ? desktopProgram() : m_options.newWindowProgram;
-    plan.args = {plan.path, command};
+    // The new instance takes its arguments as the program's vector: the words of a simple
+    // command, or the shell with the whole line.
+    plan.args = CommandLineVector(command);
+    plan.args.insert(plan.args.begin(), plan.path);
     plan.env = callerEnvironment();
     plan.detach = true;
     if (Launch(plan).error != 0)
@@ -221,8 +220,8 @@ void HostedConsole::Impl::runInNewWindow(const std::string& command)
 
 void HostedConsole::Impl::applyProfile(const std::string& command)
 {
-    const std::string program = CmdToken(command, 0);
-    const std::string profilePath = ReplaceExtension(SearchExecutable(program), ".vdesk");
+    const std::string program = FirstCommandWord(command);
+    const std::string profilePath = program.empty() ? std::string() : ReplaceExtension(SearchExecutable(program), ".vdesk");
     const ScreenInfo current = screenInfo();
     const FontSpec font = displayFont();
     TSpaceParams loaded;
@@ -233,7 +232,7 @@ void HostedConsole::Impl::applyProfile(const std::string& command)
         m_profile.Width = current.width;
         m_profile.Height = current.height;
         m_profile.Font = font;
-        if (!m_profile.LoadProfile(profilePath))
+        if (profilePath.empty() || !m_profile.LoadProfile(profilePath))
             return;
         loaded = m_profile;
     }

@@ -7,7 +7,7 @@
 ' window in front, so the list is the active window here.
 
 ' dialog draws on the shell's screen; the shell clears it afterwards and shows the choice.
-Console.RunCommand "sh -c ""choice=$(dialog --stdout --menu Pick 12 30 3 1 Apples 2 Pears 3 Plums); clear; echo chose $choice"""
+Console.RunCommand "choice=$(dialog --stdout --menu Pick 12 30 3 1 Apples 2 Pears 3 Plums); clear; echo chose $choice"
 If Not CheckWindow(27,9,52,15) Then
   Err.Raise 1, "", "Not found window 27,9,52,15"
 End If

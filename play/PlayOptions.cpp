@@ -131,8 +131,9 @@ ParsedOptions ParsePlayOptions(const std::vector<std::string>& args) {
 std::string PlayUsage() {
     return "Usage: pallant-play [options] SCRIPT.vbs... [-- COMMAND ARGS...]\n"
            "Plays each script in a fresh hosted console with no window. COMMAND, when given,\n"
-           "is started in the console before each script; scripts may also start programs\n"
-           "with Console.RunCommand.\n"
+           "is started in the console before each script, with ARGS exactly as given; scripts\n"
+           "may also start programs with Console.RunCommand, whose command line is read by\n"
+           "the shell's rules.\n"
            "\n"
            "Options:\n"
            "  --size COLSxROWS     console size (default 80x25)\n"

@@ -6,6 +6,7 @@
 #include "ConsoleSession.h"
 #include "Errors.h"
 #include "HostedConsole.h"
+#include "ShellCommand.h"
 #include "ZEBConsole.h"
 
 #include <condition_variable>
@@ -128,7 +129,7 @@ CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u1
 
     bool started_ok = true;
     if (!m_options.command.empty()) {
-        const std::string command = JoinCommandArguments(m_options.command);
+        const std::string command = ShellJoin(m_options.command);
         if (m_trace)
             m_trace->note("start " + command);
         try {

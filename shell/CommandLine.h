@@ -6,10 +6,8 @@
 
 namespace qp {
 
-// The arguments joined as ProcessCommandLine joins them (an argument with a blank quoted),
-// except a single argument that holds a blank and is not an existing file: that is a whole
-// command line, as a second instance receives it from RunInNewWindow, and is run as it is
-// rather than as the name of a program.
+// The arguments are the program's argument vector, passed on unchanged: each is quoted for
+// the shell, so the command line reads back as exactly these words.
 std::string CommandFromArguments(const std::vector<std::string>& args);
 
 }  // namespace qp

@@ -1,6 +1,8 @@
-// Command lines through the tokenizer, the joining and the extension rule.
+// Command lines through the tokenizer, the shell-rule reader, the joining and the
+// extension rule.
 
 #include "ConsoleFuncs.h"
+#include "ShellCommand.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -26,5 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string joined = qp::JoinCommandArguments(tokens);
     qp::SplitCmdTokens(joined);
     qp::ReplaceExtension(std::string(text), ".vdesk");
+    // Whatever the line, its words quoted again read back as the same words.
+    const qp::ShellCommandLine read = qp::ReadCommandLine(text);
+    if (!read.words.empty() && qp::ReadCommandLine(qp::ShellJoin(read.words)).words != read.words)
+        __builtin_trap();
     return 0;
 }

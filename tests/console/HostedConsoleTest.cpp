@@ -90,7 +90,7 @@ TEST(HostedConsole, ColoursFromPrintfBecomeConsoleAttributes)
 TEST(HostedConsole, TallBufferReportsCursorOnRow200)
 {
     HostedConsole console(nullptr, fastOptions(80, 300));
-    console.runInConsole("/bin/sh -c \"i=0; while [ $i -lt 200 ]; do echo line$i; i=$((i+1)); done\"");
+    console.runInConsole("/bin/sh -c 'i=0; while [ $i -lt 200 ]; do echo line$i; i=$((i+1)); done'");
     const SnapshotPtr s = waitForScreen(console, [](const ScreenSnapshot& s) { return s.cursorY == 200; });
     EXPECT_EQ(s->height, 300);
     EXPECT_EQ(s->cursorY, 200);
@@ -102,7 +102,7 @@ TEST(HostedConsole, TallBufferReportsCursorOnRow200)
 TEST(HostedConsole, AlternateScreenShownWhileActiveThenMainAgain)
 {
     HostedConsole console(nullptr, fastOptions());
-    console.runInConsole(helper("qp_splitwrite") + " main-text\\n \\x1b[?1049halt-text \\x1b[?1049l");
+    console.runInConsole(helper("qp_splitwrite") + " 'main-text\\n' '\\x1b[?1049halt-text' '\\x1b[?1049l'");
     SnapshotPtr s = waitForText(console, "alt-text");
     EXPECT_TRUE(s->alternateScreen);
     EXPECT_FALSE(screenContains(*s, "main-text"));
@@ -118,7 +118,7 @@ TEST(HostedConsole, ProgramLeavingAlternateScreenOnDoesNotSpoilTheNext)
     ASSERT_TRUE(waitForExit(console));
     SnapshotPtr s = waitForText(console, "stuck");
     EXPECT_TRUE(s->alternateScreen);  // left as the program left it
-    console.runInConsole("/bin/sh -c \"i=0; while [ $i -lt 30 ]; do echo n$i; i=$((i+1)); done\"");
+    console.runInConsole("/bin/sh -c 'i=0; while [ $i -lt 30 ]; do echo n$i; i=$((i+1)); done'");
     s = waitForText(console, "n29");
     EXPECT_FALSE(s->alternateScreen);
     EXPECT_EQ(rowText(*s, 0), "n6") << SnapshotText(*s);  // the whole screen scrolls: no region left over
@@ -130,9 +130,10 @@ TEST(HostedConsole, ProgramLeavingAlternateScreenOnDoesNotSpoilTheNext)
 TEST(HostedConsole, OverlongParameterListsFromAProgramAreDropped)
 {
     HostedConsole console(nullptr, fastOptions());
-    console.runInConsole("/bin/sh -c \"printf 'a\\033[;;;;;;;;;;;;;;;;;;;;mb\\033[1:2:3:4:5:6:7:8:9:10:11:12:13:14:15:16:17:18;31mc\\033[';"
+    // A shell line: the loop runs under /bin/sh.
+    console.runInConsole("printf 'a\\033[;;;;;;;;;;;;;;;;;;;;mb\\033[1:2:3:4:5:6:7:8:9:10:11:12:13:14:15:16:17:18;31mc\\033[';"
                          " i=0; while [ $i -lt 500 ]; do printf ';;;;;;;;;;'; i=$((i+1)); done;"
-                         " printf 'Hd\\033[32mdone\\n'\"");
+                         " printf 'Hd\\033[32mdone\\n'");
     const SnapshotPtr s = waitForText(console, "done");
     ASSERT_EQ(rowText(*s, 0), "abcddone") << SnapshotText(*s);
     EXPECT_EQ(s->wide(2, 0).attr, 0x07);  // the colour in the cancelled list did not apply
@@ -177,7 +178,7 @@ TEST(HostedConsole, TitleShowsInCaptionWhileRunningAndDropsAfterExit)
 {
     RecordingListener listener;
     HostedConsole console(&listener, fastOptions());
-    console.runInConsole(helper("qp_splitwrite") + " \\x1b]0;My\\x20Tool\\x07 waiting");
+    console.runInConsole(helper("qp_splitwrite") + " '\\x1b]0;My\\x20Tool\\x07' waiting");
     waitForText(console, "waiting");
     EXPECT_EQ(console.title(), "My Tool");
     EXPECT_EQ(console.updateCaption(), "My Tool ~ Quorvia Pallant");
@@ -191,7 +192,7 @@ TEST(HostedConsole, CharacterSplitAcrossTwoWritesArrivesWhole)
 {
     HostedConsole console(nullptr, fastOptions());
     // "€" is E2 82 AC, "漢" E6 BC A2: each split across two writes 150 ms apart.
-    console.runInConsole(helper("qp_splitwrite") + " A\\xe2\\x82 \\xacB\\xe6 \\xbc\\xa2C");
+    console.runInConsole(helper("qp_splitwrite") + " 'A\\xe2\\x82' '\\xacB\\xe6' '\\xbc\\xa2C'");
     const SnapshotPtr s = waitForText(console, "C");
     EXPECT_EQ(s->wide(0, 0).ch, 'A');
     EXPECT_EQ(s->wide(1, 0).ch, 0x20AC);
@@ -270,7 +271,7 @@ TEST(HostedConsole, ProgramsSeeXtermAndAnswersToTheirQueries)
     HostedConsole console(nullptr, fastOptions());
     // The shell asks for the cursor position and waits for the answer.
     console.runInConsole(
-        "/bin/bash -c \"echo term=$TERM; printf '\\033[3;7H\\033[6n'; IFS= read -rs -d R ans; printf '\\033[10;1Hgot%s' ${ans:1}\"");
+        "/bin/bash -c 'echo term=$TERM; printf \"\\033[3;7H\\033[6n\"; IFS= read -rs -d R ans; printf \"\\033[10;1Hgot%s\" ${ans:1}'");
     const SnapshotPtr s = waitForText(console, "got");
     EXPECT_EQ(rowText(*s, 0), "term=xterm-256color");
     EXPECT_EQ(rowText(*s, 9), "got[3;7");
@@ -297,7 +298,7 @@ TEST(HostedConsole, SnapshotIsTheSameObjectWhileNothingChanges)
 TEST(HostedConsole, OemCellsCarryCodePageBytes)
 {
     HostedConsole console(nullptr, fastOptions());
-    console.runInConsole(helper("qp_splitwrite") + " \\xe2\\x94\\x8c\\xc3\\xa9\\xe2\\x82\\xac\\xe2\\x96\\x91");
+    console.runInConsole(helper("qp_splitwrite") + " '\\xe2\\x94\\x8c\\xc3\\xa9\\xe2\\x82\\xac\\xe2\\x96\\x91'");
     const SnapshotPtr s = waitForScreen(console, [](const ScreenSnapshot& s) { return s.wide(3, 0).ch != 0x20; });
     EXPECT_EQ(s->wide(0, 0).ch, 0x250C);
     EXPECT_EQ(s->oem(0, 0).ch, 0xDA);  // box corner

@@ -86,7 +86,10 @@ TEST(ProgramLifecycle, CommandsThatCannotStartRaiseCantExecuteAndLeaveTheConsole
             console.runInConsole(c.command);
             ADD_FAILURE() << c.name << ": started";
         } catch (const CantExecuteError& e) {
-            EXPECT_EQ(std::string(e.what()), "Can't execute \"" + c.command + "\"") << c.name;
+            const std::string reason = c.command.find('"') != std::string::npos && c.command != "\"\" \"\""
+                                           ? "\nSyntax error: Unterminated quoted string"
+                                           : "";
+            EXPECT_EQ(std::string(e.what()), "Can't execute \"" + c.command + "\"" + reason) << c.name;
         }
         EXPECT_FALSE(console.isProgramActive()) << c.name;
         EXPECT_EQ(console.programPid(), 0) << c.name;
@@ -205,7 +208,7 @@ TEST(ProgramLifecycle, SecondCommandWhileRunningStartsANewWindowAndLeavesThisOne
     EXPECT_EQ(console.runInConsole("/bin/echo two words"), HostedConsole::RunResult::NewWindow);
     for (int i = 0; i < 200 && readFile(record).empty(); ++i)
         std::this_thread::sleep_for(10ms);
-    EXPECT_EQ(readFile(record), "argc 2\n/bin/echo two words\n");
+    EXPECT_EQ(readFile(record), "argc 4\n/bin/echo\ntwo\nwords\n");
     EXPECT_EQ(console.programPid(), pid);
     EXPECT_TRUE(console.isProgramActive());
     console.killProgram();
@@ -248,7 +251,7 @@ TEST(ProgramLifecycle, TypedKeysWithoutAProgramDoNotShowAndDoNotReachTheNext)
     console.drainOutput(500ms);
     std::this_thread::sleep_for(50ms);
     EXPECT_FALSE(screenContains(*console.takeSnapshot(), "stale"));
-    console.runInConsole("/bin/bash -c \"read -t 0.3 line; echo got=[$line]\"");
+    console.runInConsole("/bin/bash -c 'read -t 0.3 line; echo got=[$line]'");
     EXPECT_TRUE(screenContains(*waitForText(console, "got="), "got=[]"));
 }
 
