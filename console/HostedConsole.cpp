@@ -74,6 +74,7 @@ public:
     void writeInput(const KeyEventRecord& record);
     std::vector<KeyEventRecord> inputLog() const;
     void writeBytes(const std::string& bytes);
+    const PtyWriter& writer() const { return m_writer; }
     FontSpec displayFont() const;
     void setDisplayFont(const FontSpec& font, bool notify);
     ConsoleActivity activity() const;
@@ -149,7 +150,7 @@ void HostedConsole::Impl::ingest(std::string_view chunk)
     std::lock_guard lock(m_screenMutex);
     m_emulator.write(chunk);
     if (m_emulator.hasOutput())
-        m_writer.submit(m_emulator.takeOutput());  // answers the program waits for
+        m_writer.submitAnswer(m_emulator.takeOutput());  // answers the program waits for
     m_titlePending |= m_emulator.takeTitleChanged();
 }
 
@@ -528,6 +529,11 @@ bool HostedConsole::waitActivity(std::chrono::steady_clock::time_point until, st
     return m_impl->waitActivity(until, std::move(stop), done);
 }
 void HostedConsole::wakeActivityWaiters() { m_impl->noteActivity([](ConsoleActivity&) {}); }
+HostedConsole::InputQueue HostedConsole::inputQueue() const
+{
+    const PtyWriter::QueueState q = m_impl->writer().queueState();
+    return {q.typed, q.answers, q.answersDropped};
+}
 TSpaceParams& HostedConsole::profile() { return m_impl->m_profile; }
 FontSpec HostedConsole::displayFont() const { return m_impl->displayFont(); }
 void HostedConsole::setDisplayFont(const FontSpec& font) { m_impl->setDisplayFont(font, false); }

@@ -484,9 +484,11 @@ bool ZEBConsole::checkAttr(int32_t left, int32_t top, int32_t right, int32_t bot
 }
 
 void ZEBConsole::traceCheck(const std::string& call, bool result, const ScreenSnapshot& screen) {
-    if (auto s = m_session.lock())
+    if (auto s = m_session.lock()) {
+        s->recordCheck({call, result, std::make_shared<const ScreenSnapshot>(screen)});
         if (auto trace = s->traceListener())
             trace->checkMade(call, result, screen);
+    }
 }
 
 // --- the dispatch side ---------------------------------------------------------------------
