@@ -46,7 +46,12 @@ struct Builtin {
     /* the host (BuiltinsHost.cpp) */ \
     X(MsgBox, 1, 5) X(InputBox, 1, 7) X(CreateObject, 1, 2) X(GetObject, 0, 2) \
     /* script text (CompilerFragments.cpp) */ \
-    X(Execute, 1, 1) X(ExecuteGlobal, 1, 1) X(Eval, 1, 1) X(GetRef, 1, 1)
+    X(Execute, 1, 1) X(ExecuteGlobal, 1, 1) X(Eval, 1, 1) X(GetRef, 1, 1) \
+    /* formats, Currency, the engine (BuiltinsFormat.cpp) */ \
+    X(FormatNumber, 1, 5) X(FormatPercent, 1, 5) X(FormatCurrency, 1, 5) X(FormatDateTime, 1, 2) \
+    X(DatePart, 2, 4) X(DateValue, 1, 1) X(TimeValue, 1, 1) X(Escape, 1, 1) X(Unescape, 1, 1) \
+    X(CCur, 1, 1) X(ScriptEngine, 0, 0) X(ScriptEngineMajorVersion, 0, 0) \
+    X(ScriptEngineMinorVersion, 0, 0) X(ScriptEngineBuildVersion, 0, 0)
 
 #define QP_VBS_DECLARE(name, min, max) Variant builtin##name(Context& ctx, BuiltinArgs args);
 QP_VBS_BUILTINS(QP_VBS_DECLARE)
