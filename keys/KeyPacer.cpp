@@ -1,7 +1,6 @@
 #include "KeyPacer.h"
 
 #include <algorithm>
-#include <thread>
 
 namespace qp {
 
@@ -10,7 +9,7 @@ KeyPacer::KeyPacer(std::chrono::milliseconds gap)
 {
 }
 
-void KeyPacer::PaceKeys()
+bool KeyPacer::PaceKeys(std::initializer_list<std::stop_token> stops)
 {
     Clock::time_point turn;
     {
@@ -20,7 +19,9 @@ void KeyPacer::PaceKeys()
         turn = std::max(Clock::now(), m_lastKeyTime + m_gap);
         m_lastKeyTime = turn;
     }
-    std::this_thread::sleep_until(turn);
+    if (turn <= Clock::now())
+        return !StopRequested(stops);
+    return m_wait.sleepUntil(turn, stops) && !StopRequested(stops);
 }
 
 KeyPacer::Clock::time_point KeyPacer::LastKeyTime() const

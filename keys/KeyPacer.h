@@ -3,6 +3,8 @@
 // PutControl, the paste) shares one pacer, so two paced keys are always at least the gap
 // apart, whichever thread sends them. Unpaced keys (the user's own) neither wait nor count.
 
+#include "Cancellation.h"
+
 #include <chrono>
 #include <mutex>
 
@@ -18,7 +20,9 @@ public:
 
     // Waits until the gap after the last paced key has passed, then counts this key.
     // Threads that pace at the same moment get consecutive turns, each a gap apart.
-    void PaceKeys();
+    // False, at once, when the current caller or one of `stops` asks to stop: the key must
+    // not be sent then.
+    bool PaceKeys(std::initializer_list<std::stop_token> stops = {});
 
     // When the last paced key was (or, once a thread waits for its turn, will be) let go.
     Clock::time_point LastKeyTime() const;
@@ -28,6 +32,7 @@ public:
     void setGap(std::chrono::milliseconds gap);
 
 private:
+    WaitPoint m_wait;
     mutable std::mutex m_mutex;
     Clock::time_point m_lastKeyTime;
     std::chrono::milliseconds m_gap;

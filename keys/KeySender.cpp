@@ -47,7 +47,8 @@ void KeySender::putKeys(std::string_view text)
 {
     for (size_t pos = 0; pos < text.size();) {
         const char32_t c = nextUtf8Character(text, pos);
-        PaceKeys();
+        if (!PaceKeys())
+            return;
         SendChar(c);
     }
 }
@@ -56,7 +57,8 @@ void KeySender::putControl(std::string_view controlText)
 {
     ControlTextReader groups(controlText);
     while (auto combination = groups.next()) {
-        PaceKeys();
+        if (!PaceKeys())
+            return;
         SendKeyCombo(*combination);
     }
 }

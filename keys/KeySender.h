@@ -29,12 +29,14 @@ public:
     void SendChar(char32_t c);
     // One key combination, unpaced; nothing when it has no final key.
     void SendKeyCombo(std::string_view combination);
-    void PaceKeys() { m_pacer.PaceKeys(); }
+    // False when the caller asked to stop (see KeyPacer::PaceKeys).
+    bool PaceKeys(std::initializer_list<std::stop_token> stops = {}) { return m_pacer.PaceKeys(stops); }
 
-    // What Console.PutKeys does: for each character, pace, then SendChar.
+    // What Console.PutKeys does: for each character, pace, then SendChar. Ends at once, with
+    // the rest unsent, when the current caller asks to stop.
     void putKeys(std::string_view text);
     // What Console.PutControl does: for each group of the control text, pace (empty and
-    // unknown groups too), then SendKeyCombo.
+    // unknown groups too), then SendKeyCombo. Ends at once on a stop as putKeys does.
     void putControl(std::string_view controlText);
 
     KeyPacer& pacer() { return m_pacer; }

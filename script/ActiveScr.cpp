@@ -1,5 +1,7 @@
 #include "ActiveScr.h"
 
+#include "Cancellation.h"
+
 #include "ZEBConsApp.h"
 #include "ZEBConsole.h"
 
@@ -92,10 +94,16 @@ void TVBScript::RunScript() {
     auto site = std::make_unique<TActiveScriptSite>(this);
     Site = site.get();
     auto engine = std::make_unique<vbs::Engine>(*site, m_limits);
+    std::stop_source runStop;
     {
         std::lock_guard lock(m_engineMutex);
         m_engine = engine.get();
+        m_runStop = runStop;
     }
+    // The console calls of this run wait under the run's stop; a stop of whoever runs the
+    // script reaches them too.
+    StopLink outerStop(CurrentStop(), runStop);
+    StopScope scope(runStop.get_token());
     // Whatever happens from here on, the engine is closed and released.
     struct CleanUp {
         TVBScript& host;
@@ -123,8 +131,10 @@ void TVBScript::RunScript() {
 
 void TVBScript::Interrupt() {
     std::lock_guard lock(m_engineMutex);
-    if (m_engine)
+    if (m_engine) {
         m_engine->interrupt();
+        m_runStop.request_stop();
+    }
 }
 
 bool TVBScript::Idle() const {

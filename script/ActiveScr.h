@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <stop_token>
 #include <string>
 #include <thread>
 #include <vector>
@@ -85,7 +86,8 @@ public:
     // Runs Lines as one script on the calling thread and returns when it has finished,
     // failed or been interrupted. Errors of the script are reported through the site.
     void RunScript();
-    // Asks the running script, if any, to stop at its next statement. Any thread.
+    // Asks the running script, if any, to stop at its next statement, and ends at once what
+    // its console calls wait for (typing, pauses, waits for the screen). Any thread.
     void Interrupt();
     // True when no script is being prepared or run. Any thread.
     bool Idle() const;
@@ -106,6 +108,7 @@ private:
 
     mutable std::mutex m_engineMutex;  // guards m_engine against release during Idle/Interrupt
     vbs::Engine* m_engine = nullptr;
+    std::stop_source m_runStop;  // the current run's caller stop (see Cancellation.h)
     vbs::EngineLimits m_limits;
     ErrorBox m_errorBox;
     MsgBoxHandler m_msgBox;

@@ -90,32 +90,34 @@ void ConsoleSession::clearConsoleObject() {
 }
 
 void ConsoleSession::stopWaiting() {
+    std::stop_source stop;
     {
-        std::lock_guard lock(m_sleepMutex);
-        m_stopWaiting.store(true);
+        std::lock_guard lock(m_stopMutex);
+        stop = m_stop;
     }
-    m_sleepWake.notify_all();
+    stop.request_stop();
+}
+
+void ConsoleSession::resumeWaiting() {
+    std::lock_guard lock(m_stopMutex);
+    if (m_stop.stop_requested())
+        m_stop = std::stop_source();
+}
+
+std::stop_token ConsoleSession::sessionStop() const {
+    std::lock_guard lock(m_stopMutex);
+    return m_stop.get_token();
 }
 
 void ConsoleSession::screenChanged() {
-    {
-        std::lock_guard lock(m_sleepMutex);
-        m_outputGeneration.fetch_add(1);
-    }
-    if (m_wakeOnOutput)
-        m_sleepWake.notify_all();
+    m_outputGeneration.fetch_add(1);
+    m_wait.notify();
 }
 
 bool ConsoleSession::sleepUntil(std::chrono::steady_clock::time_point until, uint64_t seen) {
-    std::unique_lock lock(m_sleepMutex);
-    const auto changed = [&] { return m_wakeOnOutput && m_outputGeneration.load() != seen; };
-    m_sleepWake.wait_until(lock, until, [&] { return m_stopWaiting.load() || changed(); });
-    return m_stopWaiting.load() || !changed();
-}
-
-void ConsoleSession::sleepPeriod() {
-    std::unique_lock lock(m_sleepMutex);
-    m_sleepWake.wait_for(lock, m_pollPeriod, [this] { return m_stopWaiting.load(); });
+    const WaitEnd end =
+        waitFor(until, [&] { return m_wakeOnOutput && m_outputGeneration.load() != seen; });
+    return end != WaitEnd::Ready;
 }
 
 }  // namespace qp

@@ -8,6 +8,7 @@
 // thread for outside callers). Configure the hooks before objects are used; all of them
 // are read under one lock and called outside it.
 
+#include "Cancellation.h"
 #include "HostedConsole.h"
 #include "KeyPacer.h"
 #include "Object.h"
@@ -86,18 +87,44 @@ public:
     vbs::ObjectRef consoleObject() const;
     void clearConsoleObject();
 
-    // Cuts every wait of the waiting methods short (the player's time limit). The desktop's
-    // Stop does not use it: a method that waits finishes its wait.
+    // --- waiting and stopping -------------------------------------------------------------
+    // Every wait of the console's methods (pacing keys, Pause, WaitString, CheckWindow, and
+    // any new waiting method) ends at once on a stop: the caller's (CurrentStop: the script
+    // run's interrupt, which the player's time limit and the desktop's Stop use, or a bus
+    // client's call when the client leaves) or the session's own (stopWaiting).
+
+    // The one way to wait: until ready() holds (checked at once, then whenever the program's
+    // output changes the screen or notifyWaiters is called), the deadline passes, or a stop.
+    // ready() runs under the session's wait lock: keep it quick and free of other locks
+    // that a notifier might hold (taking a snapshot is fine).
+    template <typename Ready>
+    WaitEnd waitFor(SteadyTime deadline, Ready ready) {
+        return m_wait.waitUntil(deadline, {sessionStop()}, ready);
+    }
+    // Sleeps until the deadline; false when a stop came first.
+    bool sleepFor(std::chrono::milliseconds time) {
+        return m_wait.sleepUntil(std::chrono::steady_clock::now() + time, {sessionStop()});
+    }
+    // Wakes every waiter to check its condition again.
+    void notifyWaiters() { m_wait.notify(); }
+    // Paces one key with the session's pacer: false, at once, on a stop (send nothing then).
+    bool paceKey() { return m_pacer.PaceKeys({sessionStop()}); }
+
+    // Stops every wait of every caller of this session, now and later, until resumeWaiting
+    // (the player being told to stop).
     void stopWaiting();
-    void resumeWaiting() { m_stopWaiting.store(false); }
-    bool waitingStopped() const { return m_stopWaiting.load(); }
-    // Sleeps one polling period, or less when waiting is stopped meanwhile.
-    void sleepPeriod();
+    void resumeWaiting();
+    // A stop of the current caller or of the session.
+    bool waitingStopped() const { return StopRequested({sessionStop()}); }
+    std::stop_token sessionStop() const;
+
+    // Sleeps one polling period, or less on a stop.
+    void sleepPeriod() { sleepFor(m_pollPeriod); }
     // The program's output changed the screen (called from the console's reader thread).
     void screenChanged();
     uint64_t outputGeneration() const { return m_outputGeneration.load(); }
-    // Sleeps until `until`: true when that time has come or waiting was stopped; false when
-    // waking on output and the screen changed since generation `seen`.
+    // Sleeps until `until`: true when that time has come or on a stop; false when waking on
+    // output and the screen changed since generation `seen`.
     bool sleepUntil(std::chrono::steady_clock::time_point until, uint64_t seen);
 
 private:
@@ -105,10 +132,10 @@ private:
     KeyPacer m_pacer;
     std::chrono::milliseconds m_pollPeriod;
     bool m_wakeOnOutput;
-    std::atomic<bool> m_stopWaiting{false};
     std::atomic<uint64_t> m_outputGeneration{0};
-    std::mutex m_sleepMutex;  // wakes the waiters when waiting is stopped
-    std::condition_variable m_sleepWake;
+    WaitPoint m_wait;
+    mutable std::mutex m_stopMutex;  // guards m_stop (replaced by resumeWaiting)
+    std::stop_source m_stop;
 
     mutable std::mutex m_mutex;  // guards everything below
     std::thread::id m_mainThread;

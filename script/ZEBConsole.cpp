@@ -64,14 +64,15 @@ std::string codePointUtf8(char32_t c) {
     return vbs::toUtf8(unit);
 }
 
-// The code points of a UTF-16 text, surrogate pairs joined.
+// The code points of a UTF-16 text, surrogate pairs joined, while f returns true.
 template <typename F>
 void forEachCodePoint(const std::u16string& text, F f) {
     for (size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
         if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
             c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        f(c);
+        if (!f(c))
+            return;
     }
 }
 
@@ -116,12 +117,14 @@ void ZEBConsole::PutKeys(const std::u16string& keys) {
     KeySender sender(s->console(), s->pacer());
     auto trace = s->traceListener();
     // Through the ANSI code page first: a character it cannot represent is sent as its
-    // replacement character.
+    // replacement character. A stop ends the typing at once; the rest is not sent.
     forEachCodePoint(AnsiToUtf16(Utf16ToAnsi(keys)), [&](char32_t c) {
-        sender.PaceKeys();
+        if (!s->paceKey())
+            return false;
         sender.SendChar(c);
         if (trace)
             trace->keySent("PutKeys", codePointUtf8(c));
+        return true;
     });
     s->pumpIfMainThread();
 }
@@ -133,7 +136,8 @@ void ZEBConsole::PutControl(const std::u16string& keys) {
     const std::string text = AnsiToUtf8(Utf16ToAnsi(keys));
     ControlTextReader groups(text);
     while (auto group = groups.next()) {
-        sender.PaceKeys();
+        if (!s->paceKey())
+            break;
         sender.SendKeyCombo(*group);
         if (trace)
             trace->keySent("PutControl", "<" + std::string(*group) + ">");

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -25,7 +26,10 @@ UrlOpener& opener()
 QString HelpFilePath()
 {
     const QFileInfo program(QCoreApplication::applicationFilePath());
-    return program.absolutePath() + QLatin1Char('/') + program.completeBaseName() + QStringLiteral(".html");
+    const QString beside = program.absolutePath() + QLatin1Char('/') + program.completeBaseName() + QStringLiteral(".html");
+    if (QFileInfo::exists(beside))
+        return beside;
+    return QDir::cleanPath(program.absolutePath() + QStringLiteral("/" QP_MANUAL_FROM_BINDIR "/manual.html"));
 }
 
 void SetUrlOpener(UrlOpener o) { opener() = o ? std::move(o) : UrlOpener(openWithDesktop); }

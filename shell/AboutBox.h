@@ -1,6 +1,6 @@
 #pragma once
 // AboutBox: the About box, with the link to the vendor's site and the Help button that opens
-// the manual shipped beside the program.
+// the manual shipped with the program.
 
 #include <QDialog>
 
@@ -10,7 +10,9 @@ namespace qp {
 
 inline constexpr const char* kVendorSite = "https://quorvia.example/pallant";
 
-// The manual beside the program: its own path with the extension ".html".
+// The manual: the program's own path with the extension ".html" when that file exists (a
+// program copied elsewhere may take its manual along), else manual.html in the
+// documentation folder of the installation or build tree the program lies in.
 QString HelpFilePath();
 // Opens a URL with the desktop; tests replace it to see what would be opened (an empty
 // opener restores the desktop).

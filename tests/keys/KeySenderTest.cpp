@@ -1,3 +1,4 @@
+#include "Cancellation.h"
 #include "Errors.h"
 #include "KeyPacer.h"
 #include "KeySender.h"
@@ -213,4 +214,69 @@ TEST(KeySender, ASurrogatePairIsNeverSplitByAnotherThread)
             ASSERT_LT(i + 1, log.records.size());
             EXPECT_EQ(log.records[i + 1].unicodeChar, 0xDE00) << "at " << i;
         }
+}
+
+// A stop ends paced typing at once, whichever way it reaches the sender, and nothing after it
+// is sent: 100 000 keys 50 ms apart would take 80 minutes.
+struct StopCase {
+    const char* name;
+    bool control;     // putControl instead of putKeys
+    bool stopBefore;  // the caller's stop is requested before typing starts
+};
+
+class PacedTypingStops : public ::testing::TestWithParam<StopCase> {};
+
+TEST_P(PacedTypingStops, AtOnceOnTheCallersStop)
+{
+    const StopCase& c = GetParam();
+    KeyPacer pacer(50ms);
+    RecordLog log;
+    KeySender sender(log.writer(), pacer);
+    std::stop_source caller;
+    if (c.stopBefore)
+        caller.request_stop();
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(300ms);
+        caller.request_stop();
+    });
+    const auto start = Clock::now();
+    {
+        StopScope scope(caller.get_token());
+        std::string text;
+        for (int i = 0; i < 100000; ++i)
+            text += c.control ? "<Up>" : "a";
+        c.control ? sender.putControl(text) : sender.putKeys(text);
+    }
+    const auto took = Clock::now() - start;
+    stopper.join();
+    EXPECT_LT(took, 5s);
+    std::lock_guard lock(log.mutex);
+    if (c.stopBefore) {
+        EXPECT_TRUE(log.records.empty());
+    } else {
+        EXPECT_GE(log.records.size(), 1u);
+        EXPECT_LT(log.records.size(), 100u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Typing, PacedTypingStops,
+                         ::testing::Values(StopCase{"PutKeys", false, false}, StopCase{"PutControl", true, false},
+                                           StopCase{"PutKeysAlreadyStopped", false, true},
+                                           StopCase{"PutControlAlreadyStopped", true, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(KeyPacer, AGivenStopEndsTheWaitForTheTurnAndCountsNoKeyAsSent)
+{
+    KeyPacer pacer(std::chrono::milliseconds(3600 * 1000));
+    std::stop_source stop;
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(100ms);
+        stop.request_stop();
+    });
+    const auto start = Clock::now();
+    EXPECT_FALSE(pacer.PaceKeys({stop.get_token()}));
+    EXPECT_LT(Clock::now() - start, 5s);
+    stopper.join();
+    // A stopped caller gets no more turns.
+    EXPECT_FALSE(pacer.PaceKeys({stop.get_token()}));
 }

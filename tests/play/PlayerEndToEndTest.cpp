@@ -119,6 +119,18 @@ TEST(Player, TheTimeLimitEndsAScriptThatWaits) {
     EXPECT_LT(took, 10.0);
 }
 
+TEST(Player, TheTimeLimitEndsLongTypingAtOnce) {
+    // 100 000 keys at the designed 50 ms gap would take 80 minutes.
+    const auto start = std::chrono::steady_clock::now();
+    const PlayRun r = play("--time-limit 3 " + script("long_typing.vbs") + " -- cat", false);
+    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(r.status, 1) << r.output;
+    EXPECT_TRUE(contains(r.output, "Time limit of 3 s exceeded")) << r.output;
+    EXPECT_FALSE(contains(r.output, "not reached")) << r.output;
+    EXPECT_GT(took, 2.9);
+    EXPECT_LT(took, 10.0);
+}
+
 TEST(Player, ACommandThatCannotStartFailsTheScript) {
     const PlayRun r = play(script("read_text.vbs") + " -- /nonexistent/program");
     EXPECT_EQ(r.status, 1) << r.output;

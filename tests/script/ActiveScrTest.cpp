@@ -5,6 +5,7 @@
 #include "ZEBConsApp.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <thread>
 
 using namespace qp;
@@ -147,23 +148,61 @@ TEST_F(HostTest, WithoutAConsoleObjectTheFirstUseOfConsoleFails) {
 TEST_F(HostTest, IdleAndInterruptFromAnotherThread) {
     EXPECT_TRUE(host.Idle());
     host.Interrupt();  // nothing runs: nothing happens
-    host.setLines(lines({u"Console.Pause 1", u"MsgBox \"after the pause\""}));
+    host.setLines(lines({u"Console.Pause 0", u"MsgBox \"after the pause\""}));
+    host.RunScript();
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(host.lastOutcome(), vbs::RunOutcome::Completed);
+}
+
+// The interrupt ends a console call that types or waits at once, and the statement after it
+// does not run: typing 100 000 keys 50 ms apart would take 80 minutes, the waits an hour.
+struct InterruptCase {
+    const char* name;
+    const char16_t* statement;
+};
+
+class InterruptedCalls : public HostTest, public ::testing::WithParamInterface<InterruptCase> {};
+
+TEST_P(InterruptedCalls, EndAtOnce) {
+    session->pacer().setGap(50ms);
+    std::mutex mutex;
+    std::condition_variable started;
+    bool inScript = false;
+    host.setMsgBox([&](std::u16string_view text, int, std::u16string_view) {
+        std::lock_guard lock(mutex);
+        boxes.emplace_back(text);
+        inScript = true;
+        started.notify_all();
+        return 1;
+    });
+    host.setLines(lines({u"MsgBox \"started\"", GetParam().statement, u"MsgBox \"after the call\""}));
     std::thread worker([this] { host.RunScript(); });
-    bool sawBusy = false;
-    for (int i = 0; i < 100 && !sawBusy; ++i) {
-        sawBusy = !host.Idle();
-        std::this_thread::sleep_for(5ms);
+    {
+        std::unique_lock lock(mutex);
+        ASSERT_TRUE(started.wait_for(lock, 30s, [&] { return inScript; }));
     }
-    EXPECT_TRUE(sawBusy);
+    EXPECT_FALSE(host.Idle());
     const auto start = std::chrono::steady_clock::now();
     host.Interrupt();
     worker.join();
-    // The pause was not broken into; the statement after it did not run.
-    EXPECT_GT(secondsSince(start), 0.5);
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_LT(secondsSince(start), 5.0);
+    EXPECT_EQ(boxes.size(), 1u);
     EXPECT_TRUE(host.Idle());
     EXPECT_EQ(host.lastOutcome(), vbs::RunOutcome::Interrupted);
+    // The next run is not stopped by the last one's interrupt.
+    session->pacer().setGap(0ms);
+    run({u"Console.PutKeys \"ab\"", u"Console.Pause 0"});
+    EXPECT_EQ(host.lastOutcome(), vbs::RunOutcome::Completed);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Calls, InterruptedCalls,
+    ::testing::Values(InterruptCase{"Pause", u"Console.Pause 3600"},
+                      InterruptCase{"WaitString", u"Console.WaitString 3600, 0, 0, \"never\""},
+                      InterruptCase{"CheckWindow", u"Console.CheckWindow 2, 2, 9, 9"},
+                      InterruptCase{"PutKeys", u"Console.PutKeys String(100000, \"a\")"},
+                      InterruptCase{"PutControl", u"Console.PutControl Replace(String(100000, \"x\"), \"x\", \"<Up>\")"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ScriptErrorMessage, IsLineAndPositionFromOneThenTheDescription) {
     vbs::ScriptError e;

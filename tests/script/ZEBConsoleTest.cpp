@@ -245,12 +245,48 @@ TEST_F(ConsoleObjectTest, StoppedWaitingCutsEveryWaitShort) {
         std::this_thread::sleep_for(200ms);
         session->stopWaiting();
     });
+    session->pacer().setGap(50ms);
     const auto start = std::chrono::steady_clock::now();
     obj->Pause(30);
     EXPECT_FALSE(obj->WaitString(30, 0, 0, u"never"));
     EXPECT_FALSE(obj->CheckWindow(1, 1, 2, 2));
+    obj->PutKeys(std::u16string(100000, u'a'));
+    obj->PutControl(u"<Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up>");
     EXPECT_LT(secondsSince(start), 5.0);
     stopper.join();
+    EXPECT_TRUE(console.inputLog().empty() || console.inputLog().size() < 100u);
+    session->resumeWaiting();
+    session->pacer().setGap(0ms);
+    obj->PutKeys(u"xyz");
+    ASSERT_GE(console.inputLog().size(), 3u);
+    EXPECT_EQ(console.inputLog().back().unicodeChar, u'z');
+}
+
+// Each caller (a script run, a bus client's call) has its own stop: stopping one caller's
+// typing leaves another caller's typing on the same console alone.
+TEST_F(ConsoleObjectTest, ACallersStopEndsOnlyThatCallersTyping) {
+    session->pacer().setGap(5ms);
+    std::stop_source first, second;
+    std::thread a([&] {
+        StopScope scope(first.get_token());
+        obj->PutKeys(std::u16string(100000, u'a'));
+    });
+    std::atomic<bool> secondDone{false};
+    std::thread b([&] {
+        StopScope scope(second.get_token());
+        obj->PutKeys(std::u16string(40, u'b'));
+        secondDone = true;
+    });
+    const auto start = std::chrono::steady_clock::now();
+    first.request_stop();
+    a.join();
+    EXPECT_LT(secondsSince(start), 5.0);
+    b.join();
+    EXPECT_TRUE(secondDone.load());
+    size_t bs = 0;
+    for (const KeyEventRecord& r : console.inputLog())
+        bs += r.unicodeChar == u'b';
+    EXPECT_EQ(bs, 40u);
 }
 
 TEST_F(ConsoleObjectTest, PumpRunsOnlyOnTheMainThread) {

@@ -1,0 +1,3 @@
+MsgBox "typing"
+Console.PutKeys String(100000, "a")
+MsgBox "not reached"
