@@ -16,18 +16,41 @@ namespace qp {
 // skipped), lines ended by CR LF, LF or CR. Nothing when the file cannot be read.
 std::optional<std::vector<std::u16string>> ReadScriptLines(const std::string& path);
 
+// A script of helpers played before each script (--include).
+struct IncludedScript {
+    std::string path;
+    std::vector<std::u16string> lines;
+};
+
+// The text the engine runs: an Option Explicit of any part first, then the included
+// scripts, then the script, each line in its place (a moved Option Explicit leaves an
+// empty line), so a line of the text maps back to its file and line.
+struct CombinedScript {
+    std::vector<std::u16string> lines;
+    struct Part {
+        std::string path;  // empty for the script itself
+        int first = 0;     // its first line in `lines`
+        int count = 0;
+    };
+    std::vector<Part> parts;  // the included scripts, then the script
+    // The file (empty for the script) and 0-based line of a 0-based line of the text.
+    std::pair<std::string, int> locate(int line) const;
+};
+CombinedScript CombineScript(const std::vector<IncludedScript>& includes, const std::vector<std::u16string>& lines);
+
 class ScriptPlayer {
 public:
-    // out receives what the scripts show (MsgBox texts, error boxes); trace may be null.
-    ScriptPlayer(const PlayOptions& options, std::ostream& out, TraceFile* trace)
-        : m_options(options), m_out(out), m_trace(trace) {}
+    ScriptPlayer(const PlayOptions& options, std::vector<IncludedScript> includes = {})
+        : m_options(options), m_includes(std::move(includes)) {}
 
-    CaseResult play(const std::string& path, const std::vector<std::u16string>& lines);
+    // Plays one script in a fresh console. out receives what the script shows (MsgBox
+    // texts, error boxes); trace may be null. May be called from several threads at once.
+    CaseResult play(const std::string& path, const std::vector<std::u16string>& lines, std::ostream& out,
+                    TraceFile* trace) const;
 
 private:
     const PlayOptions& m_options;
-    std::ostream& m_out;
-    TraceFile* m_trace;
+    std::vector<IncludedScript> m_includes;
 };
 
 }  // namespace qp

@@ -2,73 +2,29 @@
 // window, for test runs in CI.
 
 #include "PlayOptions.h"
-#include "Report.h"
-#include "ScriptPlayer.h"
+#include "SuiteRun.h"
 
 #include <clocale>
 #include <csignal>
-#include <fstream>
 #include <iostream>
-#include <memory>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace {
 
+// The terminal's width when standard output is one, else 0.
+int terminalWidth() {
+    if (!isatty(STDOUT_FILENO))
+        return 0;
+    winsize size{};
+    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+    return 80;
+}
+
 int run(const qp::PlayOptions& options) {
-    std::unique_ptr<std::ofstream> traceStream;
-    std::unique_ptr<qp::TraceFile> trace;
-    if (!options.traceFile.empty()) {
-        traceStream = std::make_unique<std::ofstream>(options.traceFile, std::ios::binary | std::ios::trunc);
-        if (!*traceStream) {
-            std::cerr << "pallant-play: cannot write the trace file " << options.traceFile << "\n";
-            return 2;
-        }
-        trace = std::make_unique<qp::TraceFile>(*traceStream);
-    }
-
-    // Every script is read before any runs, so a missing file stops the run at once.
-    std::vector<std::vector<std::u16string>> texts;
-    for (const std::string& path : options.scripts) {
-        auto lines = qp::ReadScriptLines(path);
-        if (!lines) {
-            std::cerr << "pallant-play: cannot read the script " << path << "\n";
-            return 2;
-        }
-        texts.push_back(std::move(*lines));
-    }
-
-    const auto started = std::chrono::steady_clock::now();
-    qp::ScriptPlayer player(options, std::cout, trace.get());
-    std::vector<qp::CaseResult> results;
-    int passed = 0, failed = 0;
-    bool notParsed = false;
-    for (size_t i = 0; i < options.scripts.size(); ++i) {
-        qp::CaseResult r = player.play(options.scripts[i], texts[i]);
-        char seconds[32];
-        std::snprintf(seconds, sizeof seconds, "%.2f", r.seconds);
-        if (r.status == qp::CaseResult::Passed) {
-            ++passed;
-            std::cout << "PASS " << r.file << " (" << seconds << " s)" << std::endl;
-        } else {
-            ++failed;
-            notParsed = notParsed || r.status == qp::CaseResult::NotParsed;
-            std::cout << "FAIL " << r.file << " (" << seconds << " s)\n" << r.details << std::flush;
-        }
-        if (trace)
-            trace->note(std::string(r.status == qp::CaseResult::Passed ? "passed" : "failed"));
-        results.push_back(std::move(r));
-    }
-    std::cout << passed << " passed, " << failed << " failed" << std::endl;
-
-    if (!options.junitFile.empty()) {
-        const double total = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        std::ofstream junit(options.junitFile, std::ios::binary | std::ios::trunc);
-        junit << qp::JUnitXml(results, total);
-        if (!junit) {
-            std::cerr << "pallant-play: cannot write the JUnit report " << options.junitFile << "\n";
-            return 2;
-        }
-    }
-    return notParsed ? 2 : failed ? 1 : 0;
+    const int width = terminalWidth();
+    return qp::RunSuite(options, std::cout, std::cerr, width > 0, width);
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ build=(
 test=(
   qt6-qpa-plugins fonts-dejavu-core xvfb xauth imagemagick xdotool xclip
   dbus libglib2.0-bin python3 python3-dbus python3-yaml libxml2-utils groff-base
-  dialog bc bash coreutils ncurses-bin expect
+  dialog bc bash coreutils ncurses-bin expect python3-junitparser asciinema
 )
 fuzz=(clang libclang-rt-14-dev)
 

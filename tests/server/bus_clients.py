@@ -158,8 +158,9 @@ def test_errors_and_introspection():
         console.RunCommand("/nonexistent/program")
         check(False, "a command that cannot start fails")
     except dbus.DBusException as e:
-        check(e.get_dbus_name() == "QuorviaPallant.Error" and "Operation aborted" in e.get_dbus_message(),
-              "a failed method is a QuorviaPallant.Error with its description")
+        check(e.get_dbus_name() == "QuorviaPallant.Error"
+              and e.get_dbus_message() == "Can't execute \"/nonexistent/program\"",
+              "a command that cannot start is the client's error, with its description, and no box")
     try:
         bus.call_blocking(service, path, CONSOLE, "CheckString", "sis", ("x", 1, "y"))
         check(False, "wrong argument types are refused")
