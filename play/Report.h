@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <mutex>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -24,6 +25,12 @@ std::string ScreenReport(const ScreenSnapshot& screen, std::string_view indent =
 // (a literal line end in an attribute becomes a blank).
 std::string XmlEscape(std::string_view utf8, bool attribute = false);
 
+// The cells a check looked at, read from the call as the trace writes it
+// (CheckString(x, y, "text"), WaitString(secs, x, y, "text"), CheckRect(l, t, r, b, ...),
+// CheckAttr(l, t, r, b, ...), CheckWindow(l, t, r, b) with its 1-based cells), 0-based;
+// none for other calls.
+std::optional<CellRect> CheckArea(std::string_view call);
+
 struct CaseResult {
     std::string file;       // the path played
     std::string name;       // the test's name (relative to the folder given); empty: file's name
@@ -33,6 +40,10 @@ struct CaseResult {
     std::string message;  // the error as the host shows it (one line per line)
     std::string details;  // message, then the screen
     std::string output;   // what the script showed with MsgBox
+    // The screen the failure is shown with (the failing check's, else the last one) and
+    // the cells the failing check looked at.
+    SnapshotPtr screen;
+    std::optional<CellRect> area;
     // The failed tries before this one, when the script was played again (--retries).
     std::vector<CaseResult> earlierTries;
     bool flaky() const { return status == Passed && !earlierTries.empty(); }

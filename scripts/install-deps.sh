@@ -22,7 +22,7 @@ build=(
   python3 python3-markdown librsvg2-bin dpkg-dev file
 )
 test=(
-  qt6-qpa-plugins fonts-dejavu-core xvfb xauth imagemagick xdotool xclip
+  qt6-qpa-plugins fonts-dejavu-core xvfb xauth imagemagick xdotool xclip openbox x11-utils
   dbus libglib2.0-bin python3 python3-dbus python3-yaml libxml2-utils groff-base
   dialog bc bash coreutils ncurses-bin expect python3-junitparser asciinema
 )

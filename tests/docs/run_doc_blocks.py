@@ -12,6 +12,8 @@ A comment on the line before a block changes that:
   <!-- doc-test: skip REASON -->  not run; the reason is printed
   <!-- doc-test: file NAME -->    the block is written to NAME instead (a later block uses it)
   <!-- doc-test: exit N -->       the block must end with status N
+  <!-- doc-test: output -->       (before a text block) what the block before printed, with
+                                  times such as "(2.31 s)" or "[ 0.206]" taken as any time
 The blocks of one document run in order in one temporary folder that holds links to the
 source tree's folders and "build" (the build tree), with the build's programs first on
 PATH, a home and XDG folders of its own, and the session bus this test runs under. Links
@@ -28,7 +30,8 @@ import markdown
 import yaml
 
 FENCE = re.compile(r"^```([A-Za-z0-9_-]*)\s*$")
-MARK = re.compile(r"^<!-- doc-test: (skip|file|exit)\b\s*(.*?)\s*-->$")
+MARK = re.compile(r"^<!-- doc-test: (skip|file|exit|output)\b\s*(.*?)\s*-->$")
+TIME = re.compile(r"\d+\.\d+")
 LINK = re.compile(r"\[[^\]]+\]\(([^)\s]+)\)")
 OPTION = re.compile(r"(?<![\w-])--[a-z][a-z-]*")
 
@@ -36,6 +39,7 @@ OPTION = re.compile(r"(?<![\w-])--[a-z][a-z-]*")
 class Block:
     def __init__(self, doc, line, lang, text, mark):
         self.doc, self.line, self.lang, self.text, self.mark = doc, line, lang, text, mark
+        self.output = None
 
     def where(self):
         return "%s:%d (%s)" % (self.doc, self.line, self.lang or "no language")
@@ -158,7 +162,19 @@ def run_block(block, work, env, play, index):
     if done.returncode != expected:
         return None, "%s: exit status %d, expected %d\n--- the block:\n%s--- its output:\n%s%s" % (
             block.where(), done.returncode, expected, block.text, done.stdout, done.stderr)
+    block.output = done.stdout + done.stderr
     return "ran, exit status %d" % done.returncode, None
+
+
+def output_problem(block, previous):
+    """The text block against what the block before it printed, times aside."""
+    if previous is None or previous.output is None:
+        return "%s: an output block with no run block before it" % block.where()
+    shown, printed = TIME.sub("T", block.text).strip(), TIME.sub("T", previous.output).strip()
+    if shown != printed:
+        return "%s: the document shows another output than %s printed\n--- shown:\n%s\n--- printed:\n%s" % (
+            block.where(), previous.where(), block.text, previous.output)
+    return None
 
 
 def main():
@@ -174,7 +190,15 @@ def main():
         work = make_workdir(source, build)
         env = environment(work, build)
         try:
+            previous = None
             for index, block in enumerate(blocks_of(path, doc)):
+                if block.mark and block.mark[0] == "output":
+                    problem = output_problem(block, previous)
+                    if problem:
+                        problems.append(problem)
+                    else:
+                        ran += 1
+                    continue
                 if block.mark and block.mark[0] == "skip":
                     if not block.mark[1]:
                         problems.append("%s: skipped without a reason" % block.where())
@@ -190,6 +214,7 @@ def main():
                 if block.lang not in ("sh", "bash", "vbs") and not (block.mark and block.mark[0] == "file"):
                     continue
                 what, problem = run_block(block, work, env, play, index)
+                previous = block
                 if problem:
                     problems.append(problem)
                 else:

@@ -65,7 +65,9 @@ for page in "$usr"/share/man/man1/*.1; do
   [ -z "$warnings" ] || fail "$page: $warnings"
 done
 # The manual pages describe every option the programs' --help lists.
-for prog in pallant-play pallant-vbs; do
+programs=(pallant-play pallant-vbs)
+if [ "$gui" = ON ]; then programs+=(pallant); fi
+for prog in "${programs[@]}"; do
   page=$(sed 's/\\-/-/g' "$usr/share/man/man1/$prog.1")
   for opt in $("$usr/bin/$prog" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
     grep -q -- "$opt" <<<"$page" || fail "$prog.1 does not describe $opt"
@@ -93,6 +95,12 @@ fi
 version=$("$usr/bin/pallant-play" --version)
 [[ "$version" =~ ^pallant-play\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "pallant-play --version: $version"
 "$usr/bin/pallant-vbs" --version | grep -qx "pallant-vbs ${version#pallant-play }" || fail "pallant-vbs --version"
+if [ "$gui" = ON ]; then
+  # The desktop program says the same version, as its About box shows it (two parts).
+  short=$(cut -d. -f1,2 <<<"${version#pallant-play }")
+  "$usr/bin/pallant" --version | grep -qx "Quorvia Pallant, Version $short" \
+    || fail "pallant --version: $("$usr/bin/pallant" --version) (the project is ${version#pallant-play })"
+fi
 cd "$root"
 out=$("$usr/bin/pallant-play" --time-limit 60 "$doc/examples/demo.vbs") || { echo "$out"; fail "the installed demo failed"; }
 echo "$out"

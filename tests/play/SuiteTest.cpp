@@ -225,12 +225,14 @@ TEST(Suite, OnATerminalOneStatusLineStandsForTheStartAndEndLines) {
     const std::string script = dir + "/outer.vbs";
     {
         std::ofstream f(script, std::ios::binary);
+        // When the run is over, DONE goes to the bottom row, where the script waits for it.
         f << "Console.RunCommand \"sh -c 'cd " << kSuite << " && " << QP_PLAY_BIN
-          << " --fast top.vbs b/login.vbs'\"\n"
-             "If Not Console.WaitString(60, 0, 8, \"1 passed, 1 failed\") Then Err.Raise 1, \"\", \"no count\"\n"
+          << " --fast top.vbs b/login.vbs; printf \"\"\\033[25;1HDONE\"\"'\"\n"
+             "If Not Console.WaitString(60, 0, 24, \"DONE\") Then Err.Raise 1, \"\", \"not done\"\n"
              "Dim screen\n"
              "Console.ReadText 0, 0, 79, 24, screen\n"
              "If InStr(screen, \"START\") > 0 Then Err.Raise 1, \"\", \"start line shown\"\n"
+             "If InStr(screen, \"/1 passed, 1 failed/\") = 0 Then Err.Raise 1, \"\", \"no count\"\n"
              "If Not Console.CheckString(0, 0, \"top\") Then Err.Raise 1, \"\", \"no output first\"\n"
              "If Not Console.CheckString(0, 1, \"PASS top.vbs (\") Then Err.Raise 1, \"\", \"no pass line\"\n"
              "If Not Console.CheckString(0, 3, \"FAIL b/login.vbs (\") Then Err.Raise 1, \"\", \"no fail line\"\n";
@@ -238,5 +240,49 @@ TEST(Suite, OnATerminalOneStatusLineStandsForTheStartAndEndLines) {
     const PlayRun r = playFast(script);
     EXPECT_EQ(r.status, 0) << r.output;
 }
+
+}  // namespace
+
+namespace {
+
+struct ReportCase {
+    const char* name;
+    std::string args;
+    std::vector<std::string> shown;  // in this order in the failure report
+};
+
+class FailureReports : public ::testing::TestWithParam<ReportCase> {};
+
+TEST_P(FailureReports, ExplainTheFailureWithoutARerun) {
+    const PlayRun r = playFast(GetParam().args);
+    EXPECT_EQ(r.status, 1) << r.output;
+    size_t at = 0;
+    for (const std::string& part : GetParam().shown) {
+        const size_t found = r.output.find(part, at);
+        EXPECT_NE(found, std::string::npos) << "missing after " << at << ": " << part << "\n" << r.output;
+        if (found != std::string::npos)
+            at = found + part.size();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scripts, FailureReports,
+    ::testing::Values(
+        ReportCase{"TheScreenTheCheckSaw",
+                   "--time-limit 20 " + kScripts + "/screen_changes_after_check.vbs",
+                   {"Line: 10 Position: ", "Not found string 'expected'\n",
+                    "Check: CheckString(0, 0, \"expected\") -> False\n", "Found there: 'first'\n",
+                    // the end screen would have a second row
+                    "Screen as the check saw it (80x25), rows numbered from 0:\n0|first\n0 passed, 1 failed"}},
+        ReportCase{"TheChainOfCallsThroughAnIncludedHelper",
+                   "--include " + sourcePath("tests/play/include/helpers.vbs") + " " + kScripts + "/uses_helpers.vbs",
+                   {"Calls, innermost first:\n",
+                    "  ExpectAt: " + sourcePath("tests/play/include/helpers.vbs") + ", Line: 12 Position: 5\n",
+                    "  global code: Line: 7 Position: 1\n", "Check: CheckString(0, 0, \"missing\") -> False\n",
+                    "Found there: 'ready'\n"}},
+        ReportCase{"TheEndScreenWhenNoCheckFailed",
+                   "--time-limit 1 " + kScripts + "/endless_loop.vbs",
+                   {"Time limit of 1 s exceeded\n", "Screen (80x25), rows numbered from 0:\n"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

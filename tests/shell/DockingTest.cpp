@@ -54,7 +54,8 @@ TEST_F(Docking, BottomPanelGrowsTheWindowAndKeepsTheConsolePage)
     EXPECT_EQ(form->bottomPanel()->height(), 1);
     EXPECT_EQ(form->height(), before.height());
     EXPECT_EQ(pageHeight(), page);
-    EXPECT_TRUE(script->isWindow());
+    EXPECT_TRUE(script->isFloating());
+    EXPECT_FALSE(script->isWindow());
     EXPECT_EQ(script->size(), QSize(458, 300));
 }
 
