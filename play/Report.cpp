@@ -81,6 +81,16 @@ std::optional<CellRect> CheckArea(std::string_view call) {
     return std::nullopt;
 }
 
+std::string ScreenRows(const ScreenSnapshot& screen) {
+    std::string text;
+    for (int row = 0; row < screen.height; ++row) {
+        std::u16string wide = ReadRectTextWide(screen, CellRect{0, row, screen.width - 1, row}, u"");
+        std::replace(wide.begin(), wide.end(), u'\0', u' ');
+        text += AnsiToUtf8(Utf16ToAnsi(wide)) + "\n";
+    }
+    return text;
+}
+
 namespace {
 
 // The length of the valid UTF-8 sequence at s[i], or 0.

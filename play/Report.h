@@ -19,6 +19,9 @@ namespace qp {
 // down to the last row that holds text or the cursor.
 std::string ScreenReport(const ScreenSnapshot& screen, std::string_view indent = "");
 
+// The screen's rows as UTF-8 text, each right-trimmed, every row of the screen.
+std::string ScreenRows(const ScreenSnapshot& screen);
+
 // Text made safe for XML 1.0: markup characters escaped, characters XML cannot carry
 // (controls other than tab and line ends, invalid UTF-8) replaced by U+FFFD. In an
 // attribute, tabs and line ends are written as character references, which parsers keep
@@ -44,6 +47,7 @@ struct CaseResult {
     // the cells the failing check looked at.
     SnapshotPtr screen;
     std::optional<CellRect> area;
+    std::string cast;  // the recording of the run (asciicast v2), when one was made
     // The failed tries before this one, when the script was played again (--retries).
     std::vector<CaseResult> earlierTries;
     bool flaky() const { return status == Passed && !earlierTries.empty(); }

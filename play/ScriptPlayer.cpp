@@ -7,6 +7,7 @@
 #include "ConsoleSession.h"
 #include "Errors.h"
 #include "HostedConsole.h"
+#include "ScreenRender.h"
 #include "ScreenText.h"
 #include "ShellCommand.h"
 #include "Text.h"
@@ -207,7 +208,12 @@ CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u1
     consoleOptions.rows = int16_t(m_options.rows);
     consoleOptions.settle = m_options.settle;
     SessionScreenListener screenListener;
-    HostedConsole console(&screenListener, consoleOptions);
+    // The recorder outlives the console, whose reader thread calls it.
+    const bool recording = !m_options.castDir.empty() || !m_options.artifactsDir.empty();
+    CastRecorder recorder(&screenListener);
+    HostedConsole console(recording ? static_cast<ConsoleListener*>(&recorder) : &screenListener, consoleOptions);
+    if (recording)
+        recorder.start(console);
     auto session = std::make_shared<ConsoleSession>(
         console, ScriptTimings{m_options.keyGap, m_options.pollPeriod, m_options.wakeOnOutput});
     screenListener.attach(session);
@@ -294,6 +300,8 @@ CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u1
         result.details += " (" + std::to_string(screen.width) + "x" + std::to_string(screen.height) +
                           "), rows numbered from 0:\n" + ScreenReport(screen);
     }
+    if (recording)
+        result.cast = recorder.stop();
     session->clearConsoleObject();
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return result;

@@ -77,6 +77,12 @@ Variant invokeMember(Context& ctx, Object& obj, int32_t id, InvokeKind kind, con
         }
         return getMember(ctx, *inst, member, args, nameForErrors);
     }
+    if (ProcRef* proc = asProcRef(&obj)) {
+        if (id != kDispIdValue || kind == InvokeKind::PropertyPut || kind == InvokeKind::PropertyPutRef)
+            raise(err::NoSuchMember, nameForErrors);
+        Ref<Object> keep(&obj);
+        return callProcedure(ctx, proc->procedure(), nullptr, args, nullptr);
+    }
     ArrayLocks locks;
     size_t n = args.size() + (extra ? 1 : 0);
     std::vector<Variant> temps(n);
@@ -133,8 +139,9 @@ Variant CallBuiltinNode::eval(Context& ctx) const
     try {
         return m_fn.fn(ctx, BuiltinArgs(values, n));
     } catch (ScriptException& e) {
-        // Errors of a built-in name it in the report: "Type mismatch: 'CLng'".
-        if (e.name.empty())
+        // Errors of a built-in name it in the report: "Type mismatch: 'CLng'"; those of a
+        // text that Execute or Eval ran are the text's own.
+        if (e.name.empty() && m_fn.fn != &builtinExecute && m_fn.fn != &builtinExecuteGlobal && m_fn.fn != &builtinEval)
             e.name = std::u16string(m_fn.name);
         throw;
     }
@@ -297,19 +304,25 @@ std::u16string MemberNode::name() const
 DynamicName* DynamicNameNode::member(Context& ctx) const
 {
     DynamicName& d = ctx.dynamicName(m_id);
-    return d.state == DynamicName::State::Member ? &d : nullptr;
+    return d.state == DynamicName::State::Member || d.state == DynamicName::State::Procedure ? &d : nullptr;
 }
 
 Variant& DynamicNameNode::variable(Context& ctx) const
 {
     if (ctx.optionExplicit)
         raise(err::Undefined, name());
-    return m_local ? ctx.frame->locals[m_slot] : ctx.globals[m_slot];
+    switch (m_storage) {
+    case Storage::Local: return ctx.frame->locals[m_slot];
+    case Storage::Extra: return ctx.frame->extra->values[size_t(m_slot)];
+    default: return ctx.globals[size_t(m_slot)];
+    }
 }
 
 Variant DynamicNameNode::eval(Context& ctx) const
 {
     if (DynamicName* d = member(ctx)) {
+        if (d->procedure)
+            return callProcedure(ctx, *d->procedure, nullptr, m_args, nullptr);
         InvokeKind kind = m_hasArgs ? InvokeKind::Method : InvokeKind::PropertyGet;
         return invokeMember(ctx, *d->object, d->dispId, kind, m_args, nullptr, name());
     }
@@ -326,6 +339,10 @@ Variant DynamicNameNode::eval(Context& ctx) const
 void DynamicNameNode::call(Context& ctx) const
 {
     if (DynamicName* d = member(ctx)) {
+        if (d->procedure) {
+            callProcedure(ctx, *d->procedure, nullptr, m_args, nullptr);
+            return;
+        }
         invokeMember(ctx, *d->object, d->dispId, InvokeKind::Method, m_args, nullptr, name());
         return;
     }
@@ -350,12 +367,22 @@ Variant* DynamicNameNode::ref(Context& ctx, ArrayLocks* locks) const
 void DynamicNameNode::assign(Context& ctx, Variant value, bool isSet) const
 {
     if (DynamicName* d = member(ctx)) {
+        if (d->procedure)
+            raise(err::IllegalAssignment, name());
         Variant v = assignedValue(std::move(value), isSet, name());
         InvokeKind kind = isSet ? InvokeKind::PropertyPutRef : InvokeKind::PropertyPut;
         invokeMember(ctx, *d->object, d->dispId, kind, m_args, &v, name());
         return;
     }
     Variant& var = variable(ctx);
+    if (m_hasArgs && var.isObject()) {
+        // x(args) = v on an object: its default member.
+        Variant holder = var;
+        Variant v = isSet ? std::move(value) : assignedValue(std::move(value), false, name());
+        invokeMember(ctx, objectIn(holder, name()), kDispIdValue, isSet ? InvokeKind::PropertyPutRef : InvokeKind::PropertyPut,
+                     m_args, &v, name());
+        return;
+    }
     Variant v = assignedValue(std::move(value), isSet, name());
     if (!m_hasArgs) {
         storeVariable(var, std::move(v));

@@ -2,6 +2,7 @@
 #include "Classes.h"
 
 #include "Convert.h"
+#include "ScriptObjects.h"
 #include "Text.h"
 
 namespace qp::vbs {
@@ -78,6 +79,25 @@ Result<Variant> ClassInstance::invoke(DispId id, InvokeKind kind, Args& args)
             return Variant();
         }
         return getMember(*ctx, *this, member, list, name);
+    } catch (const ScriptException& e) {
+        return e.info;
+    } catch (const InterruptException&) {
+        return ErrorInfo{int32_t(0x80004004u), std::u16string(kRuntimeSource), u"Operation aborted"};
+    }
+}
+
+Result<Variant> ProcRef::invoke(DispId id, InvokeKind kind, Args& args)
+{
+    Context* ctx = m_link->ctx;
+    if (!ctx)
+        return runtimeErrorInfo(err::ObjectRequired);
+    if (id != kDispIdValue || kind == InvokeKind::PropertyPut || kind == InvokeKind::PropertyPutRef)
+        return runtimeErrorInfo(err::NoSuchMember);
+    ExprList list;
+    for (size_t i = 0; i < args.size(); ++i)
+        list.push_back(std::make_unique<SlotNode>(args.slot(i)));
+    try {
+        return callProcedure(*ctx, m_proc, nullptr, list, nullptr);
     } catch (const ScriptException& e) {
         return e.info;
     } catch (const InterruptException&) {
@@ -236,6 +256,19 @@ Variant NewNode::eval(Context& ctx) const
         }
     }
     return v;
+}
+
+Variant LateNewNode::eval(Context& ctx) const
+{
+    const ClassDef* def = ctx.compiler ? findClass(*ctx.compiler, m_name) : nullptr;
+    if (!def)
+        raise(err::ClassNotDefined, m_name);
+    return NewNode(*def).eval(ctx);
+}
+
+Variant NewRegExpNode::eval(Context& ctx) const
+{
+    return Variant::fromObject(newRegExp(ctx));
 }
 
 Variant MeNode::eval(Context& ctx) const

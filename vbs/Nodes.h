@@ -51,6 +51,8 @@ using StmtPtr = std::unique_ptr<Stmt>;
 class Block {
 public:
     std::vector<StmtPtr> statements;
+    bool mainText = true;  // false for Execute and Eval texts: errors take the host's position
+                           // from the statement that ran the text
     Flow exec(Context& ctx) const;
 };
 
@@ -111,6 +113,17 @@ public:
 
 private:
     int m_slot;
+};
+
+// A variable that Execute declared or made inside the running procedure call.
+class ExtraVarNode final : public VariableNode {
+public:
+    ExtraVarNode(int index, std::u16string n) : VariableNode(std::move(n)), m_index(index) {}
+    Variant eval(Context& ctx) const override { return ctx.frame->extra->values[size_t(m_index)]; }
+    Variant* ref(Context& ctx, ArrayLocks*) const override { return &ctx.frame->extra->values[size_t(m_index)]; }
+
+private:
+    int m_index;
 };
 
 class ParamNode final : public VariableNode {
@@ -243,9 +256,12 @@ private:
 // variable (or error 500 under Option Explicit).
 class DynamicNameNode final : public Expr {
 public:
-    DynamicNameNode(std::u16string n, size_t id, bool local, int slot, ExprList args, bool hasArgs,
+    // Where the implicit variable lives: a global, a local of the procedure, or a variable
+    // that Execute made in the running call.
+    enum class Storage : uint8_t { Global, Local, Extra };
+    DynamicNameNode(std::u16string n, size_t id, Storage storage, int slot, ExprList args, bool hasArgs,
                     bool explicitCall)
-        : m_name(std::move(n)), m_id(id), m_local(local), m_slot(slot), m_args(std::move(args)),
+        : m_name(std::move(n)), m_id(id), m_storage(storage), m_slot(slot), m_args(std::move(args)),
           m_hasArgs(hasArgs), m_explicitCall(explicitCall) {}
     Variant eval(Context& ctx) const override;
     Variant* ref(Context& ctx, ArrayLocks* locks) const override;
@@ -258,7 +274,7 @@ private:
     DynamicName* member(Context& ctx) const;
     std::u16string m_name;
     size_t m_id;
-    bool m_local;
+    Storage m_storage;
     int m_slot;
     ExprList m_args;
     bool m_hasArgs;

@@ -2,6 +2,7 @@
 #include "Convert.h"
 #include "Nodes.h"
 #include "Operators.h"
+#include "ScriptObjects.h"
 
 #include <new>
 
@@ -9,9 +10,9 @@ namespace qp::vbs {
 
 namespace {
 
-void stamp(ScriptException& e, const Stmt& s)
+void stamp(ScriptException& e, const Stmt& s, bool mainText)
 {
-    if (e.line < 0) {
+    if (e.line < 0 && mainText) {
         e.line = s.line;
         e.col = s.col;
     }
@@ -32,13 +33,13 @@ Flow Block::exec(Context& ctx) const
             if (f != Flow::Normal)
                 return f;
         } catch (ScriptException& e) {
-            stamp(e, *s);
+            stamp(e, *s, mainText);
             if (!ctx.frame->resumeNext)
                 throw;
             ctx.setError(e.info);
         } catch (const std::bad_alloc&) {
             ScriptException e{{err::OutOfMemory, std::u16string(kRuntimeSource), std::u16string(errorText(err::OutOfMemory))}, {}};
-            stamp(e, *s);
+            stamp(e, *s, mainText);
             if (!ctx.frame->resumeNext)
                 throw e;
             ctx.setError(e.info);
@@ -304,14 +305,22 @@ Flow ForStmt::exec(Context& ctx) const
 Flow ForEachStmt::exec(Context& ctx) const
 {
     Variant g = group->eval(ctx);
+    Ref<Array> arr;
     if (g.isObject()) {
         if (!g.object())
             raise(err::ObjectNotSet);
-        raise(err::NoSuchMember);
-    }
-    if (!g.isArray())
+        // A collection: its members as they are when the loop begins.
+        auto* items = dynamic_cast<Enumerable*>(g.object());
+        if (!items)
+            raise(err::NoSuchMember);
+        std::vector<Variant> values = items->snapshot();
+        arr = makeRef<Array>(std::vector<size_t>{values.size()});
+        arr->elements() = std::move(values);
+    } else if (g.isArray()) {
+        arr = Ref<Array>(g.array());  // iterates the array as it was when the loop began
+    } else {
         raise(err::NotCollection);
-    Ref<Array> arr(g.array());  // iterates the array as it was when the loop began
+    }
     for (size_t i = 0; i < arr->size(); ++i) {
         element->assign(ctx, arr->elements()[i], arr->elements()[i].isObject());
         ctx.tick();
