@@ -163,7 +163,7 @@ Variant callProcedure(Context& ctx, const Procedure& p, ClassInstance* me, const
 
 namespace {
 
-const ClassMember& memberAt(ClassInstance& obj, int& member, const std::u16string& name)
+const ClassMember& memberAt(ClassInstance& obj, int& member, NameRef name)
 {
     if (member < 0)
         member = obj.def().defaultMember;
@@ -174,7 +174,7 @@ const ClassMember& memberAt(ClassInstance& obj, int& member, const std::u16strin
 
 }  // namespace
 
-Variant getMember(Context& ctx, ClassInstance& obj, int member, const ExprList& args, const std::u16string& name)
+Variant getMember(Context& ctx, ClassInstance& obj, int member, const ExprList& args, NameRef name)
 {
     const ClassMember& m = memberAt(obj, member, name);
     if (m.field >= 0) {
@@ -197,7 +197,7 @@ Variant getMember(Context& ctx, ClassInstance& obj, int member, const ExprList& 
 }
 
 void putMember(Context& ctx, ClassInstance& obj, int member, const ExprList& args, Variant value, bool isSet,
-               const std::u16string& name)
+               NameRef name)
 {
     const ClassMember& m = memberAt(obj, member, name);
     if (isSet && !value.isObject())

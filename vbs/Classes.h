@@ -93,9 +93,9 @@ Variant callProcedure(Context& ctx, const Procedure& p, ClassInstance* me, const
 
 // Reads (or calls) and writes a member of an instance. `member` is an index into its class's
 // members; -1 stands for the default member.
-Variant getMember(Context& ctx, ClassInstance& obj, int member, const ExprList& args, const std::u16string& name);
+Variant getMember(Context& ctx, ClassInstance& obj, int member, const ExprList& args, NameRef name);
 void putMember(Context& ctx, ClassInstance& obj, int member, const ExprList& args, Variant value, bool isSet,
-               const std::u16string& name);
+               NameRef name);
 // The value of an instance where a plain value is needed: its default member's.
 Variant defaultValue(ClassInstance& obj);
 
