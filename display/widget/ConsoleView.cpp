@@ -1,5 +1,6 @@
 #include "ConsoleView.h"
 
+#include "CellShapes.h"
 #include "ConsoleColors.h"
 
 #include <QFontMetrics>
@@ -259,7 +260,12 @@ void ConsoleView::paintRow(QPainter& painter, int row, bool highlight) const
                 painter.setPen(toQColor(colour));
                 painter.drawText(QPoint(end * cw, y + m_ascent),
                                  QString::fromUtf16(cluster->text.data(), qsizetype(cluster->text.size())));
-            } else if (const quint32 glyph = glyphFor(unit)) {
+                continue;
+            }
+            // Lines and blocks are drawn to fill the cell, so that frames join.
+            if (DrawCellShape(painter, unit, QRect(end * cw, y, cw, ch), toQColor(colour)))
+                continue;
+            if (const quint32 glyph = glyphFor(unit)) {
                 glyphs.append(glyph);
                 positions.append(QPointF(end * cw, y + m_ascent));
             } else {
