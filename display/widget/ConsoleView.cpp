@@ -1,5 +1,6 @@
 #include "ConsoleView.h"
 
+#include "CellShapes.h"
 #include "ConsoleColors.h"
 
 #include <QFontMetrics>
@@ -234,6 +235,9 @@ void ConsoleView::paintRow(QPainter& painter, int row, bool highlight) const
         for (; end < s.width && fore(end) == colour; ++end) {
             const char16_t unit = s.wide(end, row).ch;
             if (unit == 0 || unit == u' ')
+                continue;
+            // Lines and blocks are drawn to fill the cell, so that frames join.
+            if (DrawCellShape(painter, unit, QRect(end * cw, y, cw, ch), toQColor(colour)))
                 continue;
             if (const quint32 glyph = glyphFor(unit)) {
                 glyphs.append(glyph);
