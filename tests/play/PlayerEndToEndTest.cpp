@@ -1,6 +1,8 @@
 // pallant-play as a user runs it: scripts played against real programs in the real pty.
 
 #include <gtest/gtest.h>
+#include <iterator>
+#include <filesystem>
 
 #include <array>
 #include <cstdio>
@@ -79,7 +81,9 @@ INSTANTIATE_TEST_SUITE_P(
         PassingCase{"KillAProgramThatIgnoresSignals", "kill_ignoring.vbs", helper("qp_stubborn"), "PASS"},
         PassingCase{"IsProcessActiveAfterExit", "process_exit.vbs", "", "ended\n"},
         PassingCase{"DialogBoxFoundByCheckWindow", "dialog_box.vbs", "", "PASS"},
-        PassingCase{"OverlongParameterListsAreDropped", "overlong_parameters.vbs", "", "shown abc done\n"}),
+        PassingCase{"OverlongParameterListsAreDropped", "overlong_parameters.vbs", "", "shown abc done\n"},
+        PassingCase{"CommandLinesByTheShellsRules", "shell_quoting.vbs", "", "shown a b|c\"d|\n"},
+        PassingCase{"TwoConsolesInOneScript", "two_consoles.vbs", "", "two consoles True True\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Player, AFailingGeneratedCheckIsReportedWithLinePositionAndScreen) {
@@ -129,6 +133,24 @@ TEST(Player, TheTimeLimitEndsLongTypingAtOnce) {
     EXPECT_FALSE(contains(r.output, "not reached")) << r.output;
     EXPECT_GT(took, 2.9);
     EXPECT_LT(took, 10.0);
+}
+
+// Processes whose command line is exactly `argv` (NUL-separated).
+int processesRunning(const std::string& argv) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream in(entry.path() / "cmdline", std::ios::binary);
+        std::string cmdline((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        count += cmdline == argv;
+    }
+    return count;
+}
+
+TEST(Player, TheSecondConsoleEndsWithTheScript) {
+    const std::string sleeper("sleep\0" "9876.5\0", 13);
+    const PlayRun r = play(script("two_consoles.vbs"));
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(processesRunning(sleeper), 0);
 }
 
 TEST(Player, ACommandThatCannotStartFailsTheScript) {
