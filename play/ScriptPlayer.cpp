@@ -10,6 +10,7 @@
 #include "PlayerConsoles.h"
 #include "ScreenRender.h"
 #include "ScreenText.h"
+#include "ScriptFile.h"
 #include "ShellCommand.h"
 #include "Text.h"
 #include "ZEBConsole.h"
@@ -32,9 +33,7 @@ std::optional<std::vector<std::u16string>> ReadScriptLines(const std::string& pa
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad())
         return std::nullopt;
-    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0)
-        bytes.erase(0, 3);
-    const std::u16string text = AnsiToUtf16(bytes);
+    const std::u16string text = vbs::DecodeScriptBytes(bytes).text;
     std::vector<std::u16string> lines;
     size_t start = 0;
     for (size_t i = 0; i < text.size(); ++i) {

@@ -153,6 +153,29 @@ TEST(Player, TheSecondConsoleEndsWithTheScript) {
     EXPECT_EQ(processesRunning(sleeper), 0);
 }
 
+// Script files as Windows editors write them: UTF-16 with a byte-order mark, and 8-bit
+// Windows-1252 text.
+TEST(Player, ScriptFilesInUtf16AndWindows1252) {
+    const std::string dir = std::filesystem::temp_directory_path() / ("qp-encodings-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const std::u16string text = u"Console.RunCommand \"printf '\u65E5\u672C'\"\r\n"
+                                u"If Not Console.WaitString(5, 0, 0, \"\u65E5\u672C\") Then Err.Raise 1\r\n"
+                                u"MsgBox \"read \u00E9\"\r\n";
+    std::string le = "\xFF\xFE";
+    for (char16_t u : text) {
+        le += char(u & 0xFF);
+        le += char(u >> 8);
+    }
+    std::ofstream(dir + "/utf16.vbs", std::ios::binary) << le;
+    std::ofstream(dir + "/cp1252.vbs", std::ios::binary) << "MsgBox \"read \xE9\"\r\n";
+    for (const char* name : {"/utf16.vbs", "/cp1252.vbs"}) {
+        const PlayRun r = play(dir + name);
+        EXPECT_EQ(r.status, 0) << r.output;
+        EXPECT_TRUE(contains(r.output, "read \xC3\xA9\n")) << r.output;
+    }
+    std::filesystem::remove_all(dir);
+}
+
 TEST(Player, ACommandThatCannotStartFailsTheScript) {
     const PlayRun r = play(script("read_text.vbs") + " -- /nonexistent/program");
     EXPECT_EQ(r.status, 1) << r.output;
