@@ -208,6 +208,8 @@ HostedConsole::RunResult HostedConsole::Impl::runInConsole(const std::string& co
     notifyScreen();
     applyProfile(command);
     const LaunchSpec plan = programLaunch(command);
+    // Keys the last program never read stay with it: our queue first, then the pty's.
+    m_writer.discardPending();
     m_pty.prepareForProgram();
     // Before the launch: the program's first output may be parsed before Launch returns.
     noteActivity([](ConsoleActivity& a) {

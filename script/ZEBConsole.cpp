@@ -130,8 +130,8 @@ std::u16string hex(int64_t value) {
 }  // namespace
 
 std::u16string StringAt(const ScreenSnapshot& screen, int32_t x, int32_t y, const std::u16string& testString) {
-    const int64_t right = std::clamp<int64_t>(int64_t(x) + int64_t(testString.size()) - 1, INT32_MIN, INT32_MAX);
-    return ReadRectText(screen, CellRect{x, y, int32_t(right), y}, kCheckSeparator);
+    const int32_t right = TextEndColumn(screen, x, y, testString.size());
+    return ReadRectText(screen, CellRect{x, y, right, y}, kCheckSeparator);
 }
 
 bool StringOnScreen(const ScreenSnapshot& screen, int32_t x, int32_t y, const std::u16string& testString) {
@@ -144,7 +144,10 @@ vbs::Ref<ZEBConsole> ZEBConsole::create(const std::shared_ptr<ConsoleSession>& s
 
 void runInSessionConsole(ConsoleSession& session, const std::u16string& cmdLine) {
     try {
-        session.console().runInConsole(Utf16ToAnsi(cmdLine));
+        const std::string line = Utf16ToAnsi(cmdLine);
+        session.console().runInConsole(line);
+        if (auto trace = session.traceListener())
+            trace->programStarted(AnsiToUtf8(line));
     } catch (const CantExecuteError& e) {
         // An outside client gets the message as its call's error; nobody is there to
         // answer a box.

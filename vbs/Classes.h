@@ -22,7 +22,9 @@ struct ClassMember {
     Procedure* set = nullptr;   // Property Set
 };
 
-struct ClassDef {
+// Shared with the instances, which may outlive the program (a host keeping one): after the
+// run only the name is used.
+struct ClassDef final : RefCounted {
     std::u16string name;
     std::vector<ClassMember> members;
     std::unordered_map<std::u16string, int> byName;  // folded name -> member index
@@ -37,7 +39,7 @@ struct ClassDef {
 
 class ClassInstance final : public Object {
 public:
-    ClassInstance(const ClassDef& def, Ref<RunLink> link);
+    ClassInstance(const ClassDef& def, Ref<RunLink> link);  // def must be held by a Ref
     ~ClassInstance() override;
 
     // Public members only; the id is the member's index + 1 (0 is the default member).
@@ -55,6 +57,8 @@ protected:
     void lastReference() const noexcept override;
 
 private:
+    void finish() const noexcept;
+    Ref<const ClassDef> m_keep;
     const ClassDef& m_def;
     Ref<RunLink> m_link;
     std::vector<Variant> m_fields;
@@ -145,6 +149,27 @@ public:
 
 private:
     int m_slot;
+    std::u16string m_name;
+};
+
+// v = x for a variable of the instance, named inside its class: stores straight into it.
+class FieldAssignStmt final : public Stmt {
+public:
+    FieldAssignStmt(int slot, ExprPtr value, std::u16string n) : m_slot(slot), m_value(std::move(value)), m_name(std::move(n)) {}
+    Flow exec(Context& ctx) const override
+    {
+        Variant v = m_value->eval(ctx);
+        Variant& dst = ctx.frame->me->field(m_slot);
+        if (v.isObject() || v.isArray() || dst.isArray())
+            assignSlow(dst, std::move(v), m_name);
+        else
+            dst = std::move(v);
+        return Flow::Normal;
+    }
+
+private:
+    int m_slot;
+    ExprPtr m_value;
     std::u16string m_name;
 };
 
