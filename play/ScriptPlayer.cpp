@@ -9,6 +9,7 @@
 #include "HostedConsole.h"
 #include "ScreenRender.h"
 #include "ScreenText.h"
+#include "ScriptFile.h"
 #include "ShellCommand.h"
 #include "Text.h"
 #include "ZEBConsole.h"
@@ -23,13 +24,15 @@
 
 namespace qp {
 
-std::optional<std::vector<std::u16string>> ReadScriptLines(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+std::optional<std::vector<std::u16string>> ReadScriptLines(const std::string& path, std::string* error) {
+    std::string why;
+    std::optional<std::string> read = vbs::ReadScriptFile(path, why);
+    if (!read) {
+        if (error)
+            *error = why;
         return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return std::nullopt;
+    }
+    std::string bytes = std::move(*read);
     if (bytes.rfind("\xEF\xBB\xBF", 0) == 0)
         bytes.erase(0, 3);
     const std::u16string text = AnsiToUtf16(bytes);
@@ -243,6 +246,9 @@ CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u1
     if (started_ok) {
         const CombinedScript text = CombineScript(m_includes, lines);
         TVBScript host;
+        vbs::EngineLimits limits;
+        limits.maxMemoryBytes = m_options.memoryLimitMB << 20;
+        host.setLimits(limits);
         host.setLines(text.lines);
         host.setNamedItems({u"Console"});
         host.setOnGetNamedItem([&session](const std::u16string& name, vbs::ObjectRef& obj) {

@@ -265,18 +265,20 @@ int RunSuite(const PlayOptions& options, std::ostream& out, std::ostream& err, b
     }
     std::vector<IncludedScript> includes;
     for (const std::string& path : options.includes) {
-        auto lines = ReadScriptLines(path);
+        std::string why;
+        auto lines = ReadScriptLines(path, &why);
         if (!lines) {
-            err << "pallant-play: cannot read the included script " << path << "\n";
+            err << "pallant-play: cannot read the included script " << path << ": " << why << "\n";
             return 2;
         }
         includes.push_back({path, std::move(*lines)});
     }
     std::vector<std::vector<std::u16string>> texts;
     for (const SuiteScript& s : suite.scripts) {
-        auto lines = ReadScriptLines(s.path);
+        std::string why;
+        auto lines = ReadScriptLines(s.path, &why);
         if (!lines) {
-            err << "pallant-play: cannot read the script " << s.path << "\n";
+            err << "pallant-play: cannot read the script " << s.path << ": " << why << "\n";
             return 2;
         }
         texts.push_back(std::move(*lines));

@@ -222,6 +222,39 @@ TEST(Player, AReportOnAFullDiskKeepsThePreviousOne) {
     EXPECT_EQ(names, (std::vector<std::string>{"filler", "report.xml"}));
 }
 
+// What is not a script file is refused before anything plays: exit 2 and the reason.
+TEST(Player, FilesThatAreNotScriptsAreRefused) {
+    const std::string dir = ::testing::TempDir() + "/play-not-scripts-" + std::to_string(getpid());
+    std::filesystem::create_directories(dir);
+    ASSERT_EQ(mkfifo((dir + "/fifo.vbs").c_str(), 0600), 0);
+    std::ofstream(dir + "/big.vbs") << "MsgBox 1\n";
+    std::filesystem::resize_file(dir + "/big.vbs", (16u << 20) + 1);
+    const std::pair<std::string, std::string> cases[] = {
+        {"/dev/zero", "cannot read the script /dev/zero: it is not a regular file"},
+        {dir + "/fifo.vbs", "cannot read the script " + dir + "/fifo.vbs: it is not a regular file"},
+        {dir + "/big.vbs", "cannot read the script " + dir + "/big.vbs: it is larger than 16 MB"},
+    };
+    for (const auto& [path, shown] : cases) {
+        const PlayRun r = play(path + " " + script("read_text.vbs"));
+        EXPECT_EQ(r.status, 2) << path << "\n" << r.output;
+        EXPECT_TRUE(contains(r.output, shown)) << path << "\n" << r.output;
+        EXPECT_FALSE(contains(r.output, "PASS")) << path << "\n" << r.output;
+    }
+    std::filesystem::remove_all(dir);
+}
+
+// A script whose arrays pass the memory limit fails with "Out of memory"; the next plays.
+TEST(Player, TheMemoryLimitFailsAScriptThatBuildsHugeArrays) {
+    const std::string dir = ::testing::TempDir() + "/play-memory-" + std::to_string(getpid());
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir + "/arrays.vbs") << "Dim all(100)\nFor i = 0 To 100\n  ReDim a(10000000)\n  all(i) = a\nNext\n";
+    const PlayRun r = play("--memory-limit 300 " + dir + "/arrays.vbs " + script("read_text.vbs"));
+    EXPECT_EQ(r.status, 1) << r.output;
+    EXPECT_TRUE(contains(r.output, "Line: 3 Position: 3\nOut of memory\n")) << r.output;
+    EXPECT_TRUE(contains(r.output, "1 passed, 1 failed")) << r.output;
+    std::filesystem::remove_all(dir);
+}
+
 TEST(Player, KeysAreTracedOneByOne) {
     const std::string trace = ::testing::TempDir() + "/play-keys.txt";
     const PlayRun r = play("--trace " + trace + " " + script("bash_echo.vbs") + " -- env PS1='$ ' bash --norc --noprofile");
