@@ -96,6 +96,9 @@ QPoint PlaceOnScreen(QPoint wanted, QSize size, QRect available)
 DockableWindow::DockableWindow(const QString& caption, QWidget* parent)
     : QWidget(parent)
 {
+    // Opaque: nothing the main window keeps below its panels (the key receiver) shows
+    // through the gaps between its parts.
+    setAutoFillBackground(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

@@ -5,7 +5,6 @@
 #include "Text.h"
 
 #include <cmath>
-#include <unordered_map>
 
 namespace qp::vbs {
 
@@ -56,21 +55,20 @@ struct Key {
     double number = 0;
     std::u16string text;
     const void* object = nullptr;
+    size_t hash = 0;  // computed once (seal())
+    void seal()
+    {
+        size_t h = std::hash<std::u16string>{}(text);
+        h ^= std::hash<double>{}(number) + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2);
+        h ^= std::hash<const void*>{}(object) + kind;
+        hash = h;
+    }
     bool operator==(const Key& o) const
     {
-        return kind == o.kind && number == o.number && text == o.text && object == o.object;
+        return hash == o.hash && kind == o.kind && number == o.number && object == o.object && text == o.text;
     }
 };
 
-struct KeyHash {
-    size_t operator()(const Key& k) const noexcept
-    {
-        size_t h = std::hash<std::u16string>{}(k.text);
-        h ^= std::hash<double>{}(k.number) + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2);
-        h ^= std::hash<const void*>{}(k.object) + k.kind;
-        return h;
-    }
-};
 
 enum Member : DispId { Item = 1, Add, Exists, Remove, RemoveAll, Keys, Items, Count, KeyMember, CompareMode };
 
@@ -80,7 +78,7 @@ public:
     std::vector<Variant> snapshot() const override
     {
         std::vector<Variant> out;
-        out.reserve(m_index.size());
+        out.reserve(m_count);
         for (const Entry& e : m_entries)
             if (e.live)
                 out.push_back(e.key);
@@ -111,7 +109,7 @@ protected:
             requirePut(kind, false);
             requireArgs(args, 2, 2);
             Key k = keyOf(args[0]);
-            if (m_index.count(k))
+            if (find(k))
                 raise(err::KeyExists);
             insert(std::move(k), args[0], args[1]);
             return Variant();
@@ -119,33 +117,26 @@ protected:
         case Exists:
             requirePut(kind, false);
             requireArgs(args, 1, 1);
-            return Variant::fromBool(m_index.count(keyOf(args[0])) != 0);
+            return Variant::fromBool(find(keyOf(args[0])) != nullptr);
         case Remove: {
             requirePut(kind, false);
             requireArgs(args, 1, 1);
-            auto it = m_index.find(keyOf(args[0]));
-            if (it == m_index.end())
-                raise(err::ElementNotFound);
-            Entry& e = m_entries[it->second];
-            e.live = false;
-            e.key = Variant();
-            e.item = Variant();
-            m_index.erase(it);
-            compact();
+            erase(keyOf(args[0]));
             return Variant();
         }
         case RemoveAll:
             requirePut(kind, false);
             requireArgs(args, 0, 0);
-            m_index.clear();
             m_entries.clear();
+            m_slots.clear();
+            m_count = m_removedSlots = 0;
             return Variant();
         case Keys:
         case Items: {
             requirePut(kind, false);
             requireArgs(args, 0, 0);
             std::vector<Variant> out;
-            out.reserve(m_index.size());
+            out.reserve(m_count);
             for (const Entry& e : m_entries)
                 if (e.live)
                     out.push_back(id == Keys ? e.key : e.item);
@@ -154,28 +145,30 @@ protected:
         case Count:
             requirePut(kind, false);
             requireArgs(args, 0, 0);
-            return Variant::fromLong(int32_t(m_index.size()));
+            return Variant::fromLong(int32_t(m_count));
         case KeyMember: {
             // d.Key(old) = new renames a key, keeping its place and item.
             requirePut(kind, true);
             requireArgs(args, 2, 2);
-            auto it = m_index.find(keyOf(args[0]));
-            if (it == m_index.end())
+            int64_t slot = findSlot(keyOf(args[0]));
+            if (slot < 0)
                 raise(err::ElementNotFound);
             Key renamed = keyOf(args[1]);
-            if (m_index.count(renamed))
+            if (find(renamed))
                 raise(err::KeyExists);
-            size_t at = it->second;
-            m_index.erase(it);
+            size_t at = size_t(m_slots[size_t(slot)].entry);
+            m_slots[size_t(slot)].entry = kRemoved;
+            ++m_removedSlots;
             m_entries[at].key = args[1];
-            m_index.emplace(std::move(renamed), at);
+            m_entries[at].k = std::move(renamed);
+            place(at);
             return Variant();
         }
         case CompareMode:
             if (put) {
                 requireArgs(args, 1, 1);
                 int32_t mode = toLng(args[0]);
-                if (mode < 0 || !m_index.empty())
+                if (mode < 0 || m_count != 0)
                     raise(err::InvalidCall);
                 m_textMode = mode == 1;
                 return Variant();
@@ -189,8 +182,14 @@ protected:
 
 private:
     struct Entry {
+        Key k;
         Variant key, item;
         bool live = true;
+    };
+    static constexpr int32_t kEmpty = -1, kRemoved = -2;
+    struct Slot {
+        int32_t entry = kEmpty;  // an index into m_entries, kEmpty or kRemoved
+        uint32_t hash = 0;       // the key's hash, low bits: most probes stop here
     };
 
     Key keyOf(const Variant& v) const
@@ -211,43 +210,106 @@ private:
         case VarType::Boolean: k.kind = 5; k.number = v.boolValue() ? -1 : 0; break;
         default: k.kind = 2; k.number = toDbl(v); break;
         }
+        if (k.number == 0)
+            k.number = 0;  // -0 and 0 are one key
+        k.seal();
         return k;
+    }
+
+    // The slot of the table that holds the key's entry, or -1. The table is open addressing
+    // over entry indexes, probed linearly.
+    int64_t findSlot(const Key& k) const
+    {
+        if (m_slots.empty())
+            return -1;
+        size_t mask = m_slots.size() - 1;
+        uint32_t h = uint32_t(k.hash);
+        for (size_t i = k.hash & mask;; i = (i + 1) & mask) {
+            const Slot& slot = m_slots[i];
+            if (slot.entry == kEmpty)
+                return -1;
+            if (slot.entry >= 0 && slot.hash == h && m_entries[size_t(slot.entry)].k == k)
+                return int64_t(i);
+        }
+    }
+
+    Entry* find(const Key& k)
+    {
+        int64_t slot = findSlot(k);
+        return slot < 0 ? nullptr : &m_entries[size_t(m_slots[size_t(slot)].entry)];
+    }
+
+    void place(size_t entry)
+    {
+        size_t mask = m_slots.size() - 1;
+        size_t hash = m_entries[entry].k.hash;
+        size_t i = hash & mask;
+        while (m_slots[i].entry >= 0)
+            i = (i + 1) & mask;
+        if (m_slots[i].entry == kRemoved)
+            --m_removedSlots;
+        m_slots[i] = {int32_t(entry), uint32_t(hash)};
+    }
+
+    // Drops removed entries (keeping the order of the rest) and sizes the table for `live`.
+    void rebuild(size_t live)
+    {
+        if (m_count != m_entries.size()) {
+            std::vector<Entry> kept;
+            kept.reserve(m_count);
+            for (Entry& e : m_entries)
+                if (e.live)
+                    kept.push_back(std::move(e));
+            m_entries = std::move(kept);
+        }
+        size_t capacity = 16;
+        while (capacity < live * 2)
+            capacity *= 2;
+        m_slots.assign(capacity, Slot{});
+        m_removedSlots = 0;
+        for (size_t i = 0; i < m_entries.size(); ++i)
+            place(i);
+    }
+
+    void insert(Key k, const Variant& key, const Variant& item)
+    {
+        if ((m_entries.size() + 1 + m_removedSlots) * 10 > m_slots.size() * 6)
+            rebuild(m_count + 1);
+        m_entries.push_back({std::move(k), key, item, true});
+        ++m_count;
+        place(m_entries.size() - 1);
+    }
+
+    void erase(const Key& k)
+    {
+        int64_t slot = findSlot(k);
+        if (slot < 0)
+            raise(err::ElementNotFound);
+        Entry& e = m_entries[size_t(m_slots[size_t(slot)].entry)];
+        e.live = false;
+        e.key = Variant();
+        e.item = Variant();
+        e.k = Key();
+        m_slots[size_t(slot)].entry = kRemoved;
+        ++m_removedSlots;
+        --m_count;
+        if (m_entries.size() >= 64 && m_count * 2 < m_entries.size())
+            rebuild(m_count);
     }
 
     Variant& slotFor(const Variant& key)
     {
         Key k = keyOf(key);
-        auto it = m_index.find(k);
-        if (it != m_index.end())
-            return m_entries[it->second].item;
+        if (Entry* e = find(k))
+            return e->item;
         insert(std::move(k), key, Variant());
         return m_entries.back().item;
     }
 
-    void insert(Key k, const Variant& key, const Variant& item)
-    {
-        m_index.emplace(std::move(k), m_entries.size());
-        m_entries.push_back({key, item, true});
-    }
-
-    // Drops removed entries once they are the majority, keeping the order of the rest.
-    void compact()
-    {
-        if (m_entries.size() < 64 || m_index.size() * 2 > m_entries.size())
-            return;
-        std::vector<Entry> kept;
-        kept.reserve(m_index.size());
-        for (Entry& e : m_entries)
-            if (e.live)
-                kept.push_back(std::move(e));
-        m_entries = std::move(kept);
-        m_index.clear();
-        for (size_t i = 0; i < m_entries.size(); ++i)
-            m_index.emplace(keyOf(m_entries[i].key), i);
-    }
-
-    std::vector<Entry> m_entries;
-    std::unordered_map<Key, size_t, KeyHash> m_index;
+    std::vector<Entry> m_entries;  // in insertion order; removed ones until the next rebuild
+    std::vector<Slot> m_slots;
+    size_t m_count = 0;
+    size_t m_removedSlots = 0;
     bool m_textMode = false;
 };
 

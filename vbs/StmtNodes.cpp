@@ -64,23 +64,32 @@ Flow AppendStmt::exec(Context& ctx) const
 {
     size_t n = m_pieces.size();
     Variant inline_[4];
+    const Variant* piecesInline[4];
     std::vector<Variant> many;
+    std::vector<const Variant*> manyPieces;
     Variant* values = inline_;
+    const Variant** pieces = piecesInline;
     if (n > 4) {
         many.resize(n);
+        manyPieces.resize(n);
         values = many.data();
+        pieces = manyPieces.data();
     }
     bool plain = true;
     for (size_t i = 0; i < n; ++i) {
-        values[i] = m_pieces[i]->eval(ctx);
-        plain = plain && !values[i].isObject() && !values[i].isArray();
+        pieces[i] = m_pieces[i]->constant();  // literals are read in place
+        if (!pieces[i]) {
+            values[i] = m_pieces[i]->eval(ctx);
+            pieces[i] = &values[i];
+        }
+        plain = plain && !pieces[i]->isObject() && !pieces[i]->isArray();
     }
     Variant* dst = plain ? m_target->appendTarget(ctx) : nullptr;
     if (!dst || dst->isObject() || dst->isArray()) {
         // Reading the target or a piece's default value may run script code: the ordinary way.
         Variant r = m_target->eval(ctx);
         for (size_t i = 0; i < n; ++i)
-            r = opConcat(r, values[i], ctx.limits.maxStringLength);
+            r = opConcat(r, *pieces[i], ctx.limits.maxStringLength);
         m_target->assign(ctx, std::move(r), false);
         return Flow::Normal;
     }
@@ -89,7 +98,7 @@ Flow AppendStmt::exec(Context& ctx) const
         std::u16string& text = data->mutableText();
         size_t before = text.size();
         for (size_t i = 0; i < n; ++i)
-            appendText(text, values[i]);
+            appendText(text, *pieces[i]);
         if (text.size() > ctx.limits.maxStringLength || !data->recount()) {
             text.resize(before);
             raise(err::OutOfMemory);
@@ -98,7 +107,7 @@ Flow AppendStmt::exec(Context& ctx) const
     }
     Variant r = *dst;
     for (size_t i = 0; i < n; ++i)
-        r = opConcat(r, values[i], ctx.limits.maxStringLength);
+        r = opConcat(r, *pieces[i], ctx.limits.maxStringLength);
     storeVariable(*dst, std::move(r));
     return Flow::Normal;
 }
