@@ -12,9 +12,9 @@
 
 namespace qp {
 
-// A script file's lines: 8-bit text in the ANSI code page (a UTF-8 byte-order mark is
-// skipped), lines ended by CR LF, LF or CR. Only a regular file of at most 16 MB is read;
-// otherwise nothing, with the reason in `error` when given.
+// A script file's lines (the file decoded as DecodeScriptBytes says: UTF-8, UTF-16 with a
+// byte-order mark, or Windows-1252), lines ended by CR LF, LF or CR. Only a regular file of
+// at most 16 MB is read; otherwise nothing, with the reason in `error` when given.
 std::optional<std::vector<std::u16string>> ReadScriptLines(const std::string& path, std::string* error = nullptr);
 
 // A script of helpers played before each script (--include).

@@ -110,7 +110,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "pallant-vbs: cannot read %s: %s\n", argv[at], why.c_str());
         return 2;
     }
-    std::u16string text = qp::vbs::ansiToUtf16(*bytes);
+    std::u16string text = qp::vbs::DecodeScriptBytes(*bytes).text;
 
     ConsoleSite site;
     qp::vbs::Engine engine(site, limits);
