@@ -1,6 +1,7 @@
 #include "ScriptPlayer.h"
 
 #include "ActiveScr.h"
+#include "Cancellation.h"
 #include "Codepage.h"
 #include "ConsoleFuncs.h"
 #include "ConsoleSession.h"
@@ -106,6 +107,20 @@ void fail(CaseResult& result, CaseResult::Status status, const std::string& mess
 
 }  // namespace
 
+void ScriptPlayer::stop(const std::string& reason) {
+    {
+        std::lock_guard lock(m_stopMutex);
+        if (m_stopReason.empty())
+            m_stopReason = reason.empty() ? std::string("The player was stopped") : reason;
+    }
+    m_stop.request_stop();
+}
+
+bool ScriptPlayer::stopped() const {
+    std::lock_guard lock(m_stopMutex);
+    return !m_stopReason.empty();
+}
+
 CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u16string>& lines) {
     const auto started = std::chrono::steady_clock::now();
     CaseResult result;
@@ -155,11 +170,18 @@ CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u1
             return DefaultMsgBoxResult(buttons);
         });
         Watchdog watchdog(m_options.timeLimit, host, *session);
-        host.RunScript();
+        {
+            StopScope scope(m_stop.get_token());
+            if (!m_stop.stop_requested())
+                host.RunScript();
+        }
         watchdog.finish();
 
         const auto& errors = host.lastErrors();
-        if (!errors.empty()) {
+        if (errors.empty() && stopped() && host.lastOutcome() != vbs::RunOutcome::Completed) {
+            std::lock_guard lock(m_stopMutex);
+            fail(result, CaseResult::Failed, m_stopReason);
+        } else if (!errors.empty()) {
             const vbs::ScriptError& e = errors.front();
             std::string message = toOutputText(ScriptErrorMessage(e));
             if (e.description.empty())

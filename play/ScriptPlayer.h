@@ -5,7 +5,9 @@
 #include "PlayOptions.h"
 #include "Report.h"
 
+#include <mutex>
 #include <optional>
+#include <stop_token>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -24,7 +26,17 @@ public:
 
     CaseResult play(const std::string& path, const std::vector<std::u16string>& lines);
 
+    // Told to stop (a signal), from any thread: the running script is interrupted, its waits
+    // and typing end at once, and it fails with `reason`; scripts played later fail at once
+    // the same way. Their consoles end with every process started in them.
+    void stop(const std::string& reason);
+    bool stopped() const;
+
 private:
+    mutable std::mutex m_stopMutex;
+    std::string m_stopReason;  // empty until told to stop
+    std::stop_source m_stop;   // the caller stop of every run
+
     const PlayOptions& m_options;
     std::ostream& m_out;
     TraceFile* m_trace;

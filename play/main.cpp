@@ -5,13 +5,66 @@
 #include "Report.h"
 #include "ScriptPlayer.h"
 
+#include <atomic>
 #include <clocale>
 #include <csignal>
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <pthread.h>
+#include <cstring>
+#include <thread>
+#include <unistd.h>
 
 namespace {
+
+// The signals that tell the player to stop: a cancelled CI job (SIGTERM), Ctrl+C (SIGINT),
+// a closed terminal (SIGHUP). Blocked in every thread from the start and taken by one thread
+// of their own: the first stops the player (the running script fails as interrupted, the
+// report is still written, every process started ends); a second ends the player at once.
+sigset_t stopSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGHUP);
+    return set;
+}
+
+class SignalWatch {
+public:
+    explicit SignalWatch(qp::ScriptPlayer& player)
+        : m_thread([this, &player] {
+              const sigset_t set = stopSignals();
+              for (;;) {
+                  int sig = 0;
+                  if (sigwait(&set, &sig) != 0)
+                      continue;
+                  if (m_done.load())
+                      return;
+                  if (m_signal.exchange(sig) != 0) {
+                      // Told twice: end now, as the signal would have.
+                      std::signal(sig, SIG_DFL);
+                      pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+                      raise(sig);
+                      _exit(128 + sig);
+                  }
+                  std::cerr << "pallant-play: stopped by " << sigabbrev_np(sig) << "\n";
+                  player.stop(std::string("Interrupted: the player was stopped by SIG") + sigabbrev_np(sig));
+              }
+          }) {}
+    ~SignalWatch() {
+        m_done.store(true);
+        pthread_kill(m_thread.native_handle(), SIGTERM);
+        m_thread.join();
+    }
+    int signal() const { return m_signal.load(); }
+
+private:
+    std::atomic<bool> m_done{false};
+    std::atomic<int> m_signal{0};
+    std::thread m_thread;
+};
 
 int run(const qp::PlayOptions& options) {
     std::unique_ptr<std::ofstream> traceStream;
@@ -38,11 +91,21 @@ int run(const qp::PlayOptions& options) {
 
     const auto started = std::chrono::steady_clock::now();
     qp::ScriptPlayer player(options, std::cout, trace.get());
+    SignalWatch signals(player);
     std::vector<qp::CaseResult> results;
     int passed = 0, failed = 0;
     bool notParsed = false;
     for (size_t i = 0; i < options.scripts.size(); ++i) {
-        qp::CaseResult r = player.play(options.scripts[i], texts[i]);
+        qp::CaseResult r;
+        if (player.stopped()) {
+            // Told to stop before this script: it is reported, not run.
+            r.file = options.scripts[i];
+            r.status = qp::CaseResult::Failed;
+            r.message = "Not run: the player was stopped";
+            r.details = r.message + "\n";
+        } else {
+            r = player.play(options.scripts[i], texts[i]);
+        }
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%.2f", r.seconds);
         if (r.status == qp::CaseResult::Passed) {
@@ -68,6 +131,8 @@ int run(const qp::PlayOptions& options) {
             return 2;
         }
     }
+    if (signals.signal() != 0)
+        return 128 + signals.signal();
     return notParsed ? 2 : failed ? 1 : 0;
 }
 
@@ -77,6 +142,10 @@ int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     // A program under test that closes its terminal must not take the player with it.
     std::signal(SIGPIPE, SIG_IGN);
+    // Before any thread starts, so that every thread inherits the mask (programs under test
+    // get the default mask back before they start).
+    const sigset_t stops = stopSignals();
+    pthread_sigmask(SIG_BLOCK, &stops, nullptr);
     const auto parsed = qp::ParsePlayOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.options) {
         std::cerr << "pallant-play: " << parsed.error << "\n\n" << qp::PlayUsage();

@@ -7,7 +7,10 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <csignal>
 #include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -130,6 +133,93 @@ TEST(Player, TheTimeLimitEndsLongTypingAtOnce) {
     EXPECT_GT(took, 2.9);
     EXPECT_LT(took, 10.0);
 }
+
+bool processAlive(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line))
+        return false;
+    const size_t close = line.rfind(')');
+    return close != std::string::npos && close + 2 < line.size() && line[close + 2] != 'Z';
+}
+
+// Told to stop mid-script (a cancelled CI job), the player ends the script at once, writes
+// its report with the script failed as interrupted, leaves no process behind and exits
+// non-zero.
+struct StopSignalCase {
+    const char* name;
+    int signal;
+};
+
+class StoppedPlayer : public ::testing::TestWithParam<StopSignalCase> {};
+
+TEST_P(StoppedPlayer, WritesItsReportAndLeavesNothingBehind) {
+    const std::string dir = ::testing::TempDir();
+    const std::string name = GetParam().name;
+    const std::string scriptPath = dir + "/stopped-" + name + ".vbs", junit = dir + "/stopped-" + name + ".xml";
+    {
+        std::ofstream f(scriptPath, std::ios::binary);
+        f << "If Not Console.WaitString(10, 0, 0, \"left:\") Then Err.Raise 1, \"\", \"no pids\"\r\n"
+             "Console.ReadText 0, 0, 79, 0, row\r\n"
+             "MsgBox row\r\n"
+             "Console.Pause 3600\r\n"
+             "MsgBox \"not reached\"\r\n";
+    }
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    const std::string leaver = helper("qp_leaver");
+    const pid_t player = fork();
+    if (player == 0) {
+        dup2(out[1], 1);
+        close(out[0]);
+        close(out[1]);
+        execl(QP_PLAY_BIN, QP_PLAY_BIN, "--fast", "--junit", junit.c_str(), scriptPath.c_str(), scriptPath.c_str(),
+              "--", leaver.c_str(), "stay", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(out[1]);
+    // The script shows the pids of what the program left: read up to that line.
+    std::string shown;
+    char c;
+    while (shown.find("left:") == std::string::npos || shown.back() != '\n') {
+        if (read(out[0], &c, 1) != 1)
+            break;
+        shown += c;
+    }
+    std::vector<pid_t> pids;
+    std::istringstream line(shown.substr(shown.find("left:") + 5));
+    for (pid_t p; line >> p;)
+        pids.push_back(p);
+    ASSERT_EQ(pids.size(), 3u) << shown;
+    for (pid_t p : pids)
+        EXPECT_TRUE(processAlive(p)) << p;
+
+    const auto start = std::chrono::steady_clock::now();
+    kill(player, GetParam().signal);
+    int status = 0;
+    waitpid(player, &status, 0);
+    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::string rest;
+    while (read(out[0], &c, 1) == 1)
+        rest += c;
+    close(out[0]);
+    EXPECT_LT(took, 10.0);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 128 + GetParam().signal) << rest;
+    EXPECT_FALSE(contains(rest, "not reached")) << rest;
+    EXPECT_TRUE(contains(rest, "0 passed, 2 failed")) << rest;
+    const std::string xml = readFile(junit);
+    EXPECT_TRUE(contains(xml, "tests=\"2\" failures=\"2\"")) << xml;
+    EXPECT_TRUE(contains(xml, "Interrupted: the player was stopped by SIG")) << xml;
+    EXPECT_TRUE(contains(xml, "Not run: the player was stopped")) << xml;
+    for (pid_t p : pids)
+        EXPECT_FALSE(processAlive(p)) << p;
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, StoppedPlayer,
+                         ::testing::Values(StopSignalCase{"TERM", SIGTERM}, StopSignalCase{"INT", SIGINT},
+                                           StopSignalCase{"HUP", SIGHUP}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Player, ACommandThatCannotStartFailsTheScript) {
     const PlayRun r = play(script("read_text.vbs") + " -- /nonexistent/program");
