@@ -1,8 +1,10 @@
 #include "PlayOptions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <functional>
 #include <map>
+#include <thread>
 
 namespace qp {
 
@@ -45,6 +47,36 @@ bool parseSeconds(const std::string& text, std::chrono::milliseconds& out) {
     return true;
 }
 
+bool parseJobs(const std::string& text, PlayOptions& o) {
+    if (text == "auto") {
+        o.jobs = std::max(1, int(std::thread::hardware_concurrency()));
+        return true;
+    }
+    long long v = 0;
+    if (!parseInt(text, 1, 256, v))
+        return false;
+    o.jobs = int(v);
+    return true;
+}
+
+bool parseShard(const std::string& text, PlayOptions& o) {
+    const size_t slash = text.find('/');
+    long long index = 0, count = 0;
+    if (slash == std::string::npos || !parseInt(text.substr(slash + 1), 1, 100000, count) ||
+        !parseInt(text.substr(0, slash), 1, count, index))
+        return false;
+    o.shardIndex = int(index);
+    o.shardCount = int(count);
+    return true;
+}
+
+bool append(std::vector<std::string>& list, const std::string& value) {
+    if (value.empty())
+        return false;
+    list.push_back(value);
+    return true;
+}
+
 using Setter = std::function<bool(const std::string&, PlayOptions&)>;
 
 // The options that take a value, with what a wrong value should be.
@@ -60,6 +92,22 @@ const std::map<std::string, ValueOption>& valueOptions() {
                           "whole seconds, 0 for none"}},
         {"--junit", {[](const std::string& t, PlayOptions& o) { o.junitFile = t; return !t.empty(); }, "a file name"}},
         {"--trace", {[](const std::string& t, PlayOptions& o) { o.traceFile = t; return !t.empty(); }, "a file name"}},
+        {"--filter", {[](const std::string& t, PlayOptions& o) { return append(o.filters, t); }, "a pattern"}},
+        {"-j", {parseJobs, "a number of jobs from 1 to 256, or auto"}},
+        {"--jobs", {parseJobs, "a number of jobs from 1 to 256, or auto"}},
+        {"--shard", {parseShard, "I/N with 1 <= I <= N"}},
+        {"--retries", {[](const std::string& t, PlayOptions& o) {
+                           long long v = 0;
+                           if (!parseInt(t, 0, 100, v))
+                               return false;
+                           o.retries = int(v);
+                           return true;
+                       },
+                       "a number of retries from 0 to 100"}},
+        {"--include", {[](const std::string& t, PlayOptions& o) { return append(o.includes, t); }, "a file name"}},
+        {"--artifacts", {[](const std::string& t, PlayOptions& o) { o.artifactsDir = t; return !t.empty(); },
+                         "a folder"}},
+        {"--cast", {[](const std::string& t, PlayOptions& o) { o.castDir = t; return !t.empty(); }, "a folder"}},
         {"--key-gap", {[](const std::string& t, PlayOptions& o) { return parseMillis(t, 0, o.keyGap); },
                        "milliseconds, 0 or more"}},
         {"--settle", {[](const std::string& t, PlayOptions& o) { return parseMillis(t, 0, o.settle); },
@@ -97,6 +145,10 @@ ParsedOptions ParsePlayOptions(const std::vector<std::string>& args) {
             o.wakeOnOutput = true;
             continue;
         }
+        if (arg == "--list") {
+            o.list = true;
+            continue;
+        }
         if (arg == "--wake-on-output") {
             o.wakeOnOutput = true;
             continue;
@@ -129,15 +181,27 @@ ParsedOptions ParsePlayOptions(const std::vector<std::string>& args) {
 }
 
 std::string PlayUsage() {
-    return "Usage: pallant-play [options] SCRIPT.vbs... [-- COMMAND ARGS...]\n"
-           "Plays each script in a fresh hosted console with no window. COMMAND, when given,\n"
+    return "Usage: pallant-play [options] SCRIPT.vbs|FOLDER... [-- COMMAND ARGS...]\n"
+           "Plays each script in a fresh hosted console with no window. A FOLDER stands for\n"
+           "every *.vbs below it, in sorted order. COMMAND, when given,\n"
            "is started in the console before each script, with ARGS exactly as given; scripts\n"
            "may also start programs with Console.RunCommand, whose command line is read by\n"
            "the shell's rules.\n"
            "\n"
            "Options:\n"
            "  --size COLSxROWS     console size (default 80x25)\n"
-           "  --time-limit SECS    time limit per script, 0 for none (default 0)\n"
+           "  --time-limit SECS    time limit per script, 0 for none (default 120)\n"
+           "  --filter GLOB        play only the scripts whose path relative to the folder\n"
+           "                       given matches (* also matches /); may be repeated\n"
+           "  --list               print the scripts that would be played, play none\n"
+           "  -j, --jobs N         play N scripts at once, each in its own console; auto =\n"
+           "                       the number of processors (default 1)\n"
+           "  --shard I/N          play only the I-th of N slices of the scripts (the same\n"
+           "                       slice on every machine)\n"
+           "  --retries N          play a failed script again up to N times; one that then\n"
+           "                       passes counts as passed, and as flaky\n"
+           "  --include FILE       a script of helper Subs and Functions played before each\n"
+           "                       script, in the same engine; may be repeated\n"
            "  --junit FILE         write a JUnit XML report\n"
            "  --trace FILE         write every key sent and every check made, with the screen\n"
            "  --key-gap MS         gap between paced keys (default 50)\n"

@@ -12,14 +12,22 @@ namespace qp {
 struct PlayOptions {
     int columns = 80;
     int rows = 25;
-    std::chrono::milliseconds timeLimit{0};  // per script; 0 = none
+    std::chrono::milliseconds timeLimit{std::chrono::seconds(120)};  // per script; 0 = none
     std::string junitFile;
     std::string traceFile;
+    std::vector<std::string> filters;   // globs over the path relative to the folder given
+    bool list = false;                  // print what would run, run nothing
+    int jobs = 1;                       // scripts played at once, each in its own console
+    int shardIndex = 1, shardCount = 1; // --shard I/N: this run plays the I-th of N slices
+    int retries = 0;                    // more tries for a failed script
+    std::vector<std::string> includes;  // helper scripts played before each script
+    std::string artifactsDir;           // the failed scripts' screens, traces and recordings
+    std::string castDir;                // recordings of every script
     std::chrono::milliseconds keyGap{50};
     std::chrono::milliseconds settle{200};
     std::chrono::milliseconds pollPeriod{200};
     bool wakeOnOutput = false;
-    std::vector<std::string> scripts;
+    std::vector<std::string> scripts;  // files and folders, as given
     std::vector<std::string> command;  // after "--"; started in each script's console first
     bool help = false;
     bool version = false;

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
+#include <unistd.h>
 
 namespace qp {
 
@@ -80,30 +82,77 @@ std::string XmlEscape(std::string_view s, bool attribute) {
     return out;
 }
 
-std::string JUnitXml(const std::vector<CaseResult>& cases, double totalSeconds) {
+SuiteInfo CurrentSuiteInfo() {
+    SuiteInfo info;
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%S", &local);
+    info.timestamp = stamp;
+    char host[256] = {};
+    if (gethostname(host, sizeof host - 1) == 0)
+        info.hostname = host;
+    return info;
+}
+
+namespace {
+
+std::string seconds3(double s) {
+    char b[32];
+    std::snprintf(b, sizeof b, "%.3f", s);
+    return b;
+}
+
+// A failed try of a flaky or failing script, as Surefire writes it.
+std::string tryElement(const char* tag, const CaseResult& c) {
+    std::string xml = std::string("      <") + tag + " message=\"" + XmlEscape(c.message, true) +
+                      "\" type=\"" + (c.status == CaseResult::NotParsed ? "error" : "failure") + "\">\n" +
+                      "        <stackTrace>" + XmlEscape(c.details) + "</stackTrace>\n";
+    if (!c.output.empty())
+        xml += "        <system-out>" + XmlEscape(c.output) + "</system-out>\n";
+    return xml + "      </" + tag + ">\n";
+}
+
+}  // namespace
+
+std::string JUnitXml(const std::vector<CaseResult>& cases, double totalSeconds, const SuiteInfo& suite) {
     size_t failures = 0, errors = 0;
     for (const CaseResult& c : cases) {
         failures += c.status == CaseResult::Failed;
         errors += c.status == CaseResult::NotParsed;
     }
-    auto seconds = [](double s) {
-        char b[32];
-        std::snprintf(b, sizeof b, "%.3f", s);
-        return std::string(b);
-    };
     const std::string counts = " tests=\"" + std::to_string(cases.size()) + "\" failures=\"" +
                                std::to_string(failures) + "\" errors=\"" + std::to_string(errors) +
-                               "\" time=\"" + seconds(totalSeconds) + "\"";
+                               "\" time=\"" + seconds3(totalSeconds) + "\"";
+    std::string where;
+    if (!suite.timestamp.empty())
+        where += " timestamp=\"" + XmlEscape(suite.timestamp, true) + "\"";
+    if (!suite.hostname.empty())
+        where += " hostname=\"" + XmlEscape(suite.hostname, true) + "\"";
     std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites" + counts +
-                      ">\n  <testsuite name=\"pallant-play\"" + counts + ">\n";
+                      ">\n  <testsuite name=\"pallant-play\"" + counts + " skipped=\"0\"" + where + ">\n";
     for (const CaseResult& c : cases) {
-        std::string name = c.file.substr(c.file.find_last_of('/') + 1);
-        xml += "    <testcase name=\"" + XmlEscape(name) + "\" classname=\"pallant-play\" file=\"" +
-               XmlEscape(c.file) + "\" time=\"" + seconds(c.seconds) + "\">\n";
+        const size_t slash = c.file.find_last_of('/');
+        const std::string name = !c.name.empty() ? c.name : c.file.substr(slash + 1);
+        const std::string className = !c.className.empty() ? c.className
+                                      : slash == std::string::npos ? "."
+                                      : c.file.substr(0, std::max<size_t>(slash, 1));
+        xml += "    <testcase name=\"" + XmlEscape(name, true) + "\" classname=\"" + XmlEscape(className, true) +
+               "\" file=\"" + XmlEscape(c.file, true) + "\" time=\"" + seconds3(c.seconds) + "\">\n";
         if (c.status != CaseResult::Passed) {
-            const char* tag = c.status == CaseResult::Failed ? "failure" : "error";
-            xml += std::string("      <") + tag + " message=\"" + XmlEscape(c.message, true) + "\">" +
-                   XmlEscape(c.details) + "</" + tag + ">\n";
+            // The first failure is the failure; later tries that failed too are reruns.
+            const CaseResult& first = c.earlierTries.empty() ? c : c.earlierTries.front();
+            const char* tag = c.status == CaseResult::NotParsed ? "error" : "failure";
+            xml += std::string("      <") + tag + " message=\"" + XmlEscape(first.message, true) + "\">" +
+                   XmlEscape(first.details) + "</" + tag + ">\n";
+            for (size_t i = 1; i < c.earlierTries.size(); ++i)
+                xml += tryElement("rerunFailure", c.earlierTries[i]);
+            if (!c.earlierTries.empty())
+                xml += tryElement("rerunFailure", c);
+        } else {
+            for (const CaseResult& t : c.earlierTries)
+                xml += tryElement("flakyFailure", t);
         }
         if (!c.output.empty())
             xml += "      <system-out>" + XmlEscape(c.output) + "</system-out>\n";

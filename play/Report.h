@@ -25,15 +25,30 @@ std::string ScreenReport(const ScreenSnapshot& screen, std::string_view indent =
 std::string XmlEscape(std::string_view utf8, bool attribute = false);
 
 struct CaseResult {
-    std::string file;
+    std::string file;       // the path played
+    std::string name;       // the test's name (relative to the folder given); empty: file's name
+    std::string className;  // its folder; empty: the file's folder
     double seconds = 0;
     enum Status { Passed, Failed, NotParsed } status = Passed;
     std::string message;  // the error as the host shows it (one line per line)
     std::string details;  // message, then the screen
     std::string output;   // what the script showed with MsgBox
+    // The failed tries before this one, when the script was played again (--retries).
+    std::vector<CaseResult> earlierTries;
+    bool flaky() const { return status == Passed && !earlierTries.empty(); }
 };
 
-std::string JUnitXml(const std::vector<CaseResult>& cases, double totalSeconds);
+// Where and when a run happened, for the report's suite element.
+struct SuiteInfo {
+    std::string timestamp;  // ISO 8601, local time, whole seconds
+    std::string hostname;
+};
+SuiteInfo CurrentSuiteInfo();
+
+// The JUnit XML report. A script that passed only on a retry carries its failed tries as
+// flakyFailure elements, one that never passed its first failure and then rerunFailure
+// elements, the way Maven Surefire writes them.
+std::string JUnitXml(const std::vector<CaseResult>& cases, double totalSeconds, const SuiteInfo& suite = {});
 
 // Writes every key sent and every check made, with the screen at the moment of the check.
 class TraceFile final : public ScriptTraceListener {

@@ -1,7 +1,7 @@
 #include "ScriptPlayer.h"
 
 #include "ActiveScr.h"
-#include "Cancellation.h"
+#include "AutomationError.h"
 #include "Codepage.h"
 #include "ConsoleFuncs.h"
 #include "ConsoleSession.h"
@@ -45,6 +45,10 @@ std::optional<std::vector<std::u16string>> ReadScriptLines(const std::string& pa
 }
 
 namespace {
+
+std::u16string u16(std::string_view ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+}
 
 std::string toOutputText(std::u16string_view text) {
     std::string utf8 = AnsiToUtf8(Utf16ToAnsi(std::u16string(text)));
@@ -107,26 +111,78 @@ void fail(CaseResult& result, CaseResult::Status status, const std::string& mess
 
 }  // namespace
 
-void ScriptPlayer::stop(const std::string& reason) {
-    {
-        std::lock_guard lock(m_stopMutex);
-        if (m_stopReason.empty())
-            m_stopReason = reason.empty() ? std::string("The player was stopped") : reason;
+namespace {
+
+bool isOptionExplicit(const std::u16string& line) {
+    std::string ascii;
+    for (char16_t c : line) {
+        if (c == u'\'')
+            break;
+        if (c == u' ' || c == u'\t')
+            continue;
+        ascii += c < 0x80 ? char(std::tolower(int(c))) : '?';
     }
-    m_stop.request_stop();
+    return ascii == "optionexplicit";
 }
 
-bool ScriptPlayer::stopped() const {
-    std::lock_guard lock(m_stopMutex);
-    return !m_stopReason.empty();
+// The 0-based line of a file's first statement line (not blank, not a comment), or -1.
+int firstStatementLine(const std::vector<std::u16string>& lines) {
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const size_t at = lines[i].find_first_not_of(u" \t");
+        if (at == std::u16string::npos || lines[i][at] == u'\'')
+            continue;
+        return int(i);
+    }
+    return -1;
 }
 
-CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u16string>& lines) {
+}  // namespace
+
+CombinedScript CombineScript(const std::vector<IncludedScript>& includes, const std::vector<std::u16string>& lines) {
+    CombinedScript c;
+    std::vector<std::pair<std::string, std::vector<std::u16string>>> parts;
+    for (const IncludedScript& inc : includes)
+        parts.emplace_back(inc.path, inc.lines);
+    parts.emplace_back("", lines);
+    // Option Explicit must come before any statement: one at the head of any part moves to
+    // the head of the whole text.
+    bool explicitOption = false;
+    for (auto& [path, text] : parts) {
+        const int first = firstStatementLine(text);
+        if (first >= 0 && isOptionExplicit(text[size_t(first)]) && (parts.size() > 1)) {
+            text[size_t(first)].clear();
+            explicitOption = true;
+        }
+    }
+    if (explicitOption)
+        c.lines.push_back(u"Option Explicit");
+    for (auto& [path, text] : parts) {
+        c.parts.push_back({path, int(c.lines.size()), int(text.size())});
+        c.lines.insert(c.lines.end(), text.begin(), text.end());
+    }
+    return c;
+}
+
+std::pair<std::string, int> CombinedScript::locate(int line) const {
+    for (const Part& p : parts)
+        if (line >= p.first && line < p.first + p.count)
+            return {p.path, line - p.first};
+    if (!parts.empty() && line >= parts.back().first)
+        return {parts.back().path, line - parts.back().first};  // the end of the text
+    return {parts.empty() ? "" : parts.front().path, 0};
+}
+
+CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u16string>& lines, std::ostream& out,
+                              TraceFile* trace) const {
     const auto started = std::chrono::steady_clock::now();
     CaseResult result;
     result.file = path;
-    if (m_trace)
-        m_trace->beginScript(path);
+    if (trace)
+        trace->beginScript(path);
+    if (m_stop.stop_requested()) {
+        fail(result, CaseResult::Failed, NotRunMessage);
+        return result;
+    }
 
     ConsoleOptions consoleOptions;
     consoleOptions.columns = int16_t(m_options.columns);
@@ -138,15 +194,20 @@ CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u1
         console, ScriptTimings{m_options.keyGap, m_options.pollPeriod, m_options.wakeOnOutput});
     screenListener.attach(session);
     session->setConsoleObject(ZEBConsole::create(session));
-    session->setTraceListener(m_trace ? std::shared_ptr<ScriptTraceListener>(std::shared_ptr<void>(), m_trace)
-                                      : nullptr);
-    session->setErrorBox([this](const std::string& message) { m_out << message << std::endl; });
+    session->setTraceListener(trace ? std::shared_ptr<ScriptTraceListener>(std::shared_ptr<void>(), trace) : nullptr);
+    // What the error box showed (a program that cannot start) is the cause of the error
+    // that follows it.
+    std::string shownError;
+    session->setErrorBox([&out, &shownError](const std::string& message) {
+        out << message << std::endl;
+        shownError = message;
+    });
 
     bool started_ok = true;
     if (!m_options.command.empty()) {
         const std::string command = ShellJoin(m_options.command);
-        if (m_trace)
-            m_trace->note("start " + command);
+        if (trace)
+            trace->note("start " + command);
         try {
             console.runInConsole(command);
         } catch (const std::exception& e) {
@@ -156,36 +217,34 @@ CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u1
     }
 
     if (started_ok) {
+        const CombinedScript text = CombineScript(m_includes, lines);
         TVBScript host;
-        host.setLines(lines);
+        host.setLines(text.lines);
         host.setNamedItems({u"Console"});
         host.setOnGetNamedItem([&session](const std::u16string& name, vbs::ObjectRef& obj) {
             if (name == u"Console")
                 obj = session->consoleObject();
         });
-        host.setMsgBox([this, &result](std::u16string_view text, int buttons, std::u16string_view) {
+        host.setMsgBox([&out, &result](std::u16string_view text, int buttons, std::u16string_view) {
             const std::string shown = toOutputText(text) + "\n";
-            m_out << shown << std::flush;
+            out << shown << std::flush;
             result.output += shown;
             return DefaultMsgBoxResult(buttons);
         });
         Watchdog watchdog(m_options.timeLimit, host, *session);
-        {
-            StopScope scope(m_stop.get_token());
-            if (!m_stop.stop_requested())
-                host.RunScript();
-        }
+        host.RunScript();
         watchdog.finish();
 
         const auto& errors = host.lastErrors();
-        if (errors.empty() && stopped() && host.lastOutcome() != vbs::RunOutcome::Completed) {
-            std::lock_guard lock(m_stopMutex);
-            fail(result, CaseResult::Failed, m_stopReason);
-        } else if (!errors.empty()) {
-            const vbs::ScriptError& e = errors.front();
-            std::string message = toOutputText(ScriptErrorMessage(e));
+        if (!errors.empty()) {
+            vbs::ScriptError e = errors.front();
+            const auto [file, line] = text.locate(e.line);
+            e.line = line;
+            std::string message = (file.empty() ? "" : file + ", ") + toOutputText(ScriptErrorMessage(e));
             if (e.description.empty())
                 message += "(error " + std::to_string(e.number) + " without description)";
+            if (!shownError.empty() && e.description == u16(OperationAborted().what()))
+                message = message.substr(0, message.find('\n') + 1) + shownError;
             fail(result, e.syntax ? CaseResult::NotParsed : CaseResult::Failed, message);
         } else if (watchdog.fired()) {
             fail(result, CaseResult::Failed,

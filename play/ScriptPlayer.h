@@ -5,10 +5,9 @@
 #include "PlayOptions.h"
 #include "Report.h"
 
-#include <mutex>
 #include <optional>
-#include <stop_token>
 #include <ostream>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -18,28 +17,49 @@ namespace qp {
 // skipped), lines ended by CR LF, LF or CR. Nothing when the file cannot be read.
 std::optional<std::vector<std::u16string>> ReadScriptLines(const std::string& path);
 
+// A script of helpers played before each script (--include).
+struct IncludedScript {
+    std::string path;
+    std::vector<std::u16string> lines;
+};
+
+// The text the engine runs: an Option Explicit of any part first, then the included
+// scripts, then the script, each line in its place (a moved Option Explicit leaves an
+// empty line), so a line of the text maps back to its file and line.
+struct CombinedScript {
+    std::vector<std::u16string> lines;
+    struct Part {
+        std::string path;  // empty for the script itself
+        int first = 0;     // its first line in `lines`
+        int count = 0;
+    };
+    std::vector<Part> parts;  // the included scripts, then the script
+    // The file (empty for the script) and 0-based line of a 0-based line of the text.
+    std::pair<std::string, int> locate(int line) const;
+};
+CombinedScript CombineScript(const std::vector<IncludedScript>& includes, const std::vector<std::u16string>& lines);
+
 class ScriptPlayer {
 public:
-    // out receives what the scripts show (MsgBox texts, error boxes); trace may be null.
-    ScriptPlayer(const PlayOptions& options, std::ostream& out, TraceFile* trace)
-        : m_options(options), m_out(out), m_trace(trace) {}
+    ScriptPlayer(const PlayOptions& options, std::vector<IncludedScript> includes = {})
+        : m_options(options), m_includes(std::move(includes)) {}
 
-    CaseResult play(const std::string& path, const std::vector<std::u16string>& lines);
+    // Plays one script in a fresh console. out receives what the script shows (MsgBox
+    // texts, error boxes); trace may be null. May be called from several threads at once.
+    CaseResult play(const std::string& path, const std::vector<std::u16string>& lines, std::ostream& out,
+                    TraceFile* trace) const;
 
-    // Told to stop (a signal), from any thread: the running script is interrupted, its waits
-    // and typing end at once, and it fails with `reason`; scripts played later fail at once
-    // the same way. Their consoles end with every process started in them.
-    void stop(const std::string& reason);
-    bool stopped() const;
+    // The player being told to stop (a signal): a script playing then is interrupted at once
+    // (its typing and waits too) and fails as interrupted; a script played after it fails
+    // at once, not run. Either way its console ends with every process started in it.
+    void setStop(std::stop_token stop) { m_stop = std::move(stop); }
+    static constexpr const char* InterruptedMessage = "Interrupted: the player was told to stop";
+    static constexpr const char* NotRunMessage = "Not run: the player was told to stop";
 
 private:
-    mutable std::mutex m_stopMutex;
-    std::string m_stopReason;  // empty until told to stop
-    std::stop_source m_stop;   // the caller stop of every run
-
     const PlayOptions& m_options;
-    std::ostream& m_out;
-    TraceFile* m_trace;
+    std::vector<IncludedScript> m_includes;
+    std::stop_token m_stop;
 };
 
 }  // namespace qp

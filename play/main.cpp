@@ -2,26 +2,36 @@
 // window, for test runs in CI.
 
 #include "PlayOptions.h"
-#include "Report.h"
-#include "ScriptPlayer.h"
+#include "SuiteRun.h"
 
 #include <atomic>
 #include <clocale>
 #include <csignal>
-#include <fstream>
-#include <iostream>
-#include <memory>
-#include <pthread.h>
 #include <cstring>
+#include <iostream>
+#include <pthread.h>
+#include <stop_token>
 #include <thread>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
 
+// The terminal's width when standard output is one, else 0.
+int terminalWidth() {
+    if (!isatty(STDOUT_FILENO))
+        return 0;
+    winsize size{};
+    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+    return 80;
+}
+
 // The signals that tell the player to stop: a cancelled CI job (SIGTERM), Ctrl+C (SIGINT),
-// a closed terminal (SIGHUP). Blocked in every thread from the start and taken by one thread
-// of their own: the first stops the player (the running script fails as interrupted, the
-// report is still written, every process started ends); a second ends the player at once.
+// a closed terminal (SIGHUP). Blocked in every thread from the start and taken by a thread
+// of their own: the first stops the run (the scripts playing fail as interrupted, the rest
+// are not played, the reports are still written, every process started ends, and the exit
+// status is 128 plus the signal's number); a second ends the player at once.
 sigset_t stopSignals() {
     sigset_t set;
     sigemptyset(&set);
@@ -33,14 +43,12 @@ sigset_t stopSignals() {
 
 class SignalWatch {
 public:
-    explicit SignalWatch(qp::ScriptPlayer& player)
-        : m_thread([this, &player] {
+    SignalWatch()
+        : m_thread([this] {
               const sigset_t set = stopSignals();
               for (;;) {
                   int sig = 0;
-                  if (sigwait(&set, &sig) != 0)
-                      continue;
-                  if (m_done.load())
+                  if (sigwait(&set, &sig) != 0 || m_done.load())
                       return;
                   if (m_signal.exchange(sig) != 0) {
                       // Told twice: end now, as the signal would have.
@@ -49,91 +57,30 @@ public:
                       raise(sig);
                       _exit(128 + sig);
                   }
-                  std::cerr << "pallant-play: stopped by " << sigabbrev_np(sig) << "\n";
-                  player.stop(std::string("Interrupted: the player was stopped by SIG") + sigabbrev_np(sig));
+                  std::cerr << "pallant-play: stopped by SIG" << sigabbrev_np(sig) << std::endl;
+                  m_stop.request_stop();
               }
           }) {}
     ~SignalWatch() {
         m_done.store(true);
-        pthread_kill(m_thread.native_handle(), SIGTERM);
+        pthread_kill(m_thread.native_handle(), SIGTERM);  // blocked here: taken by the thread
         m_thread.join();
     }
+    std::stop_token token() const { return m_stop.get_token(); }
     int signal() const { return m_signal.load(); }
 
 private:
     std::atomic<bool> m_done{false};
     std::atomic<int> m_signal{0};
-    std::thread m_thread;
+    std::stop_source m_stop;
+    std::thread m_thread;  // last: starts once the rest is ready
 };
 
 int run(const qp::PlayOptions& options) {
-    std::unique_ptr<std::ofstream> traceStream;
-    std::unique_ptr<qp::TraceFile> trace;
-    if (!options.traceFile.empty()) {
-        traceStream = std::make_unique<std::ofstream>(options.traceFile, std::ios::binary | std::ios::trunc);
-        if (!*traceStream) {
-            std::cerr << "pallant-play: cannot write the trace file " << options.traceFile << "\n";
-            return 2;
-        }
-        trace = std::make_unique<qp::TraceFile>(*traceStream);
-    }
-
-    // Every script is read before any runs, so a missing file stops the run at once.
-    std::vector<std::vector<std::u16string>> texts;
-    for (const std::string& path : options.scripts) {
-        auto lines = qp::ReadScriptLines(path);
-        if (!lines) {
-            std::cerr << "pallant-play: cannot read the script " << path << "\n";
-            return 2;
-        }
-        texts.push_back(std::move(*lines));
-    }
-
-    const auto started = std::chrono::steady_clock::now();
-    qp::ScriptPlayer player(options, std::cout, trace.get());
-    SignalWatch signals(player);
-    std::vector<qp::CaseResult> results;
-    int passed = 0, failed = 0;
-    bool notParsed = false;
-    for (size_t i = 0; i < options.scripts.size(); ++i) {
-        qp::CaseResult r;
-        if (player.stopped()) {
-            // Told to stop before this script: it is reported, not run.
-            r.file = options.scripts[i];
-            r.status = qp::CaseResult::Failed;
-            r.message = "Not run: the player was stopped";
-            r.details = r.message + "\n";
-        } else {
-            r = player.play(options.scripts[i], texts[i]);
-        }
-        char seconds[32];
-        std::snprintf(seconds, sizeof seconds, "%.2f", r.seconds);
-        if (r.status == qp::CaseResult::Passed) {
-            ++passed;
-            std::cout << "PASS " << r.file << " (" << seconds << " s)" << std::endl;
-        } else {
-            ++failed;
-            notParsed = notParsed || r.status == qp::CaseResult::NotParsed;
-            std::cout << "FAIL " << r.file << " (" << seconds << " s)\n" << r.details << std::flush;
-        }
-        if (trace)
-            trace->note(std::string(r.status == qp::CaseResult::Passed ? "passed" : "failed"));
-        results.push_back(std::move(r));
-    }
-    std::cout << passed << " passed, " << failed << " failed" << std::endl;
-
-    if (!options.junitFile.empty()) {
-        const double total = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        std::ofstream junit(options.junitFile, std::ios::binary | std::ios::trunc);
-        junit << qp::JUnitXml(results, total);
-        if (!junit) {
-            std::cerr << "pallant-play: cannot write the JUnit report " << options.junitFile << "\n";
-            return 2;
-        }
-    }
-    if (signals.signal() != 0)
-        return 128 + signals.signal();
-    return notParsed ? 2 : failed ? 1 : 0;
+    const int width = terminalWidth();
+    SignalWatch signals;
+    const int status = qp::RunSuite(options, std::cout, std::cerr, width > 0, width, signals.token());
+    return signals.signal() != 0 ? 128 + signals.signal() : status;
 }
 
 }  // namespace

@@ -31,6 +31,14 @@ void ConsoleSession::pumpIfMainThread() {
     pump();
 }
 
+namespace {
+thread_local int t_outsideCalls = 0;
+}
+
+OutsideCallScope::OutsideCallScope() { ++t_outsideCalls; }
+OutsideCallScope::~OutsideCallScope() { --t_outsideCalls; }
+bool OutsideCallScope::active() { return t_outsideCalls > 0; }
+
 void ConsoleSession::setErrorBox(std::function<void(const std::string&)> box) {
     std::lock_guard lock(m_mutex);
     m_errorBox = std::move(box);

@@ -146,6 +146,18 @@ private:
     vbs::ObjectRef m_consoleObject;
 };
 
+// Marks a call an outside client makes through the automation server, for as long as it
+// runs on this thread: no person waits at the other end, so a failure goes back to the
+// caller at once instead of into a box someone would have to close.
+class OutsideCallScope {
+public:
+    OutsideCallScope();
+    ~OutsideCallScope();
+    OutsideCallScope(const OutsideCallScope&) = delete;
+    OutsideCallScope& operator=(const OutsideCallScope&) = delete;
+    static bool active();
+};
+
 // Forwards the console's screen changes to a session made after the console: pass it to
 // the console as its listener, then attach the session.
 class SessionScreenListener final : public ConsoleListener {

@@ -105,6 +105,10 @@ void runInSessionConsole(ConsoleSession& session, const std::u16string& cmdLine)
     try {
         session.console().runInConsole(Utf16ToAnsi(cmdLine));
     } catch (const CantExecuteError& e) {
+        // An outside client gets the message as its call's error; nobody is there to
+        // answer a box.
+        if (OutsideCallScope::active())
+            throw;
         session.showError(e.what());
         throw OperationAborted();
     }

@@ -19,6 +19,13 @@ std::vector<std::string> SplitScriptLines(std::string_view text)
     return lines;
 }
 
+std::string WithoutTrailingBlanks(std::string line)
+{
+    const size_t end = line.find_last_not_of(" \t");
+    line.erase(end == std::string::npos ? 0 : end + 1);
+    return line;
+}
+
 std::string JoinScriptLines(const std::vector<std::string>& lines)
 {
     std::string out;

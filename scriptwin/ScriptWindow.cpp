@@ -65,7 +65,10 @@ void ScriptWindow::LoadScript(const QString& fileName)
 
 void ScriptWindow::SaveScript(const QString& fileName)
 {
-    const std::string bytes = JoinScriptLines(m_editor->Lines());
+    std::vector<std::string> lines = m_editor->Lines();
+    for (std::string& line : lines)
+        line = WithoutTrailingBlanks(std::move(line));
+    const std::string bytes = JoinScriptLines(lines);
     // Written in full to a temporary file first: a short write (a full disk, a file size
     // limit) is an error, not a truncated script in place of the old one.
     if (!ReplaceFileContents(QFile::encodeName(fileName).toStdString(), bytes))

@@ -238,7 +238,10 @@ void AutomationServer::callMethod(size_t classIndex, const QString& path, const 
     if (classIndex == kApp)
         madeForCaller = ensureConsoleObject();
     vbs::ObjectRef object = ep.objects[path].object;  // alive through the call, whatever it releases
-    auto result = object->invoke(method->dispId, vbs::InvokeKind::Method, args);
+    auto result = [&] {
+        const OutsideCallScope outside;
+        return object->invoke(method->dispId, vbs::InvokeKind::Method, args);
+    }();
     if (!result) {
         const vbs::ErrorInfo& e = result.error();
         const QString text = e.description.empty() ? QStringLiteral("Error %1").arg(e.number)

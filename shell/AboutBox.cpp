@@ -1,7 +1,11 @@
 #include "AboutBox.h"
 
+#include "ErrorBox.h"
+#include "ProgramInfo.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -14,7 +18,7 @@
 namespace qp {
 
 namespace {
-void openWithDesktop(const QUrl& url) { QDesktopServices::openUrl(url); }
+bool openWithDesktop(const QUrl& url) { return QDesktopServices::openUrl(url); }
 UrlOpener& opener()
 {
     static UrlOpener o = openWithDesktop;
@@ -25,11 +29,25 @@ UrlOpener& opener()
 QString HelpFilePath()
 {
     const QFileInfo program(QCoreApplication::applicationFilePath());
-    return program.absolutePath() + QLatin1Char('/') + program.completeBaseName() + QStringLiteral(".html");
+    const QString beside = program.absolutePath() + QLatin1Char('/') + program.completeBaseName() + QStringLiteral(".html");
+    if (QFileInfo::exists(beside))
+        return beside;
+    return QDir::cleanPath(program.absolutePath() + QStringLiteral("/" QP_MANUAL_FROM_BINDIR "/manual.html"));
 }
 
+namespace {
+QString& manualOverride()
+{
+    static QString path;
+    return path;
+}
+}  // namespace
+
+QString ManualFile() { return manualOverride().isEmpty() ? HelpFilePath() : manualOverride(); }
+void SetManualFile(const QString& path) { manualOverride() = path; }
+
 void SetUrlOpener(UrlOpener o) { opener() = o ? std::move(o) : UrlOpener(openWithDesktop); }
-void OpenUrl(const QUrl& url) { opener()(url); }
+bool OpenUrl(const QUrl& url) { return opener()(url); }
 
 AboutBox::AboutBox(QWidget* parent)
     : QDialog(parent, Qt::Tool)
@@ -40,7 +58,7 @@ AboutBox::AboutBox(QWidget* parent)
     auto* frame = new QFrame(this);
     frame->setFrameShape(QFrame::Box);
     frame->setFrameShadow(QFrame::Raised);
-    auto* title = new QLabel(QStringLiteral("Quorvia Pallant, Version 1.1"), frame);
+    auto* title = new QLabel(QString::fromLatin1(kVersionText), frame);
     QFont big = title->font();
     big.setPointSize(big.pointSize() + 4);
     big.setBold(true);
@@ -52,7 +70,7 @@ AboutBox::AboutBox(QWidget* parent)
     link->setTextFormat(Qt::RichText);
     link->setCursor(Qt::PointingHandCursor);
     link->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
-    connect(link, &QLabel::linkActivated, this, [this] { SiteHRefClick(); });
+    connect(link, &QLabel::linkActivated, this, [this] { siteLinkClicked(); });
     auto* frameLayout = new QVBoxLayout(frame);
     frameLayout->addWidget(title, 0, Qt::AlignHCenter);
     frameLayout->addWidget(link, 0, Qt::AlignHCenter);
@@ -62,7 +80,7 @@ AboutBox::AboutBox(QWidget* parent)
     help->setDefault(true);
     auto* close = new QPushButton(QStringLiteral("Close"), this);
     close->setObjectName(QStringLiteral("close"));
-    connect(help, &QPushButton::clicked, this, &AboutBox::bHelpClick);
+    connect(help, &QPushButton::clicked, this, &AboutBox::helpClicked);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* buttons = new QHBoxLayout;
@@ -80,11 +98,20 @@ void CentreOnScreen(QWidget& window)
         window.move(screen->availableGeometry().center() - window.rect().center());
 }
 
-void AboutBox::SiteHRefClick() { OpenUrl(QUrl(QString::fromLatin1(kVendorSite))); }
-
-void AboutBox::bHelpClick()
+void AboutBox::siteLinkClicked()
 {
-    OpenUrl(QUrl::fromLocalFile(HelpFilePath()));
+    const QString site = QString::fromLatin1(kVendorSite);
+    if (!OpenUrl(QUrl(site)))
+        ShowStandardError(this, QStringLiteral("This desktop has no program to open %1").arg(site));
+}
+
+void AboutBox::helpClicked()
+{
+    const QString manual = ManualFile();
+    if (!QFileInfo::exists(manual))
+        ShowStandardError(this, QStringLiteral("The manual %1 is missing").arg(manual));
+    else if (!OpenUrl(QUrl::fromLocalFile(manual)))
+        ShowStandardError(this, QStringLiteral("This desktop has no program to open the manual %1").arg(manual));
     accept();
 }
 

@@ -4,16 +4,21 @@
 #include "Registration.h"
 #include "ServerStart.h"
 #include "MainWindow.h"
+#include "ProgramInfo.h"
 #include "ToolImages.h"
 
 #include <QApplication>
 #include <QIcon>
 
 #include <clocale>
+#include <iostream>
 
 int main(int argc, char** argv)
 {
     std::setlocale(LC_ALL, "");
+    // Usage and version need no display: answered before the toolkit starts.
+    if (const auto exitCode = qp::AnswerInfoRequest(std::vector<std::string>(argv + 1, argv + argc), std::cout))
+        return *exitCode;
     // The automation switches decide the start before any window exists: register and
     // unregister end here.
     const qp::StartMode mode = qp::StartModeOf(std::vector<std::string>(argv + 1, argv + argc));

@@ -32,7 +32,8 @@ enum class ExprKind : uint8_t {
     Unary,       // op a
     Binary,      // a op b
     Missing,     // an argument left out: f(1, , 3)
-    New,         // New name (classes are not supported: raises "Class not defined")
+    New,         // New name
+    Me,          // Me, inside a class
 };
 
 struct Expr {
@@ -69,6 +70,7 @@ enum class StmtKind : uint8_t {
     With,
     OnError,
     Procedure,   // Sub or Function definition (global level only)
+    Class,       // Class ... End Class (global level only)
     Stop,
     OptionExplicit,
 };
@@ -167,7 +169,7 @@ struct DoStmt : Stmt {
     DoStmt(StmtKind k, Pos p) : Stmt(k, p) {}  // Do or While ... Wend
 };
 
-enum class ExitKind : uint8_t { Do, For, Sub, Function };
+enum class ExitKind : uint8_t { Do, For, Sub, Function, Property };
 
 struct ExitStmt : Stmt {
     ExitKind what;
@@ -192,13 +194,27 @@ struct Param {
     bool isArray = false;  // written name()
 };
 
+enum class ProcKind : uint8_t { Sub, Function, PropertyGet, PropertyLet, PropertySet };
+
 struct ProcedureStmt : Stmt {
     std::u16string name;
     Pos namePos;
-    bool isFunction = false;
+    bool isFunction = false;  // has a result: Function or Property Get
+    ProcKind procKind = ProcKind::Sub;
+    bool isPublic = true;
+    bool isDefault = false;
     std::vector<Param> params;
     Block body;
     ProcedureStmt(Pos p) : Stmt(StmtKind::Procedure, p) {}
+};
+
+struct ClassStmt : Stmt {
+    std::u16string name;
+    Pos namePos;
+    std::vector<DimItem> fields;
+    std::vector<bool> fieldPublic;  // per field
+    std::vector<std::unique_ptr<ProcedureStmt>> members;
+    ClassStmt(Pos p) : Stmt(StmtKind::Class, p) {}
 };
 
 struct SimpleStmt : Stmt {

@@ -1,6 +1,7 @@
 // Calls of procedures, built-ins and host objects; array elements; names the script does
 // not define.
 #include "Builtins.h"
+#include "Classes.h"
 #include "Convert.h"
 #include "ErrObject.h"
 #include "Nodes.h"
@@ -24,6 +25,17 @@ Variant assignedValue(Variant value, bool isSet, const std::u16string& name)
     }
     return value.isObject() ? valueOf(value) : std::move(value);
 }
+
+Object& objectIn(const Variant& v, const std::u16string& name)
+{
+    if (!v.isObject())
+        raise(err::ObjectRequired, name);
+    if (!v.object())
+        raise(err::ObjectNotSet, name);
+    return *v.object();
+}
+
+}  // namespace
 
 // The element of the array in `var` named by the index arguments.
 Variant* arrayElement(Context& ctx, Variant& var, const ExprList& args, bool forWrite, ArrayLocks* locks)
@@ -53,20 +65,18 @@ Variant* arrayElement(Context& ctx, Variant& var, const ExprList& args, bool for
     return &arr->elements()[flat];
 }
 
-Object& objectIn(const Variant& v, const std::u16string& name)
-{
-    if (!v.isObject())
-        raise(err::ObjectRequired, name);
-    if (!v.object())
-        raise(err::ObjectNotSet, name);
-    return *v.object();
-}
-
-}  // namespace
-
 Variant invokeMember(Context& ctx, Object& obj, int32_t id, InvokeKind kind, const ExprList& args,
                      const Variant* extra, const std::u16string& nameForErrors)
 {
+    if (ClassInstance* inst = asInstance(&obj)) {
+        Ref<Object> keep(&obj);
+        int member = id == kDispIdValue ? -1 : int(id) - 1;
+        if (kind == InvokeKind::PropertyPut || kind == InvokeKind::PropertyPutRef) {
+            putMember(ctx, *inst, member, args, *extra, kind == InvokeKind::PropertyPutRef, nameForErrors);
+            return Variant();
+        }
+        return getMember(ctx, *inst, member, args, nameForErrors);
+    }
     ArrayLocks locks;
     size_t n = args.size() + (extra ? 1 : 0);
     std::vector<Variant> temps(n);
@@ -95,32 +105,8 @@ Variant invokeMember(Context& ctx, Object& obj, int32_t id, InvokeKind kind, con
 
 Variant CallProcNode::eval(Context& ctx) const
 {
-    const Procedure& p = m_proc;
-    if (m_args.size() != p.byRef.size())
-        raise(err::WrongArgs, p.name);
-    ArrayLocks locks;
-    FrameScope frame(ctx, size_t(p.localCount), p.byRef.size());
-    bindArguments(ctx, frame, locks);
-    frame.enter();
-    createArrays(p.arrays, frame.locals(), ctx.limits.maxArrayElements);
-    p.body->exec(ctx);
-    if (p.resultSlot < 0)
-        return Variant();
-    return std::move(frame.locals()[p.resultSlot]);
-}
-
-// A ByRef parameter refers to the argument's variable or array element; any other argument
-// is copied into the parameter's own slot. Arguments are evaluated in the caller's frame.
-void CallProcNode::bindArguments(Context& ctx, FrameScope& frame, ArrayLocks& locks) const
-{
-    for (size_t i = 0; i < m_args.size(); ++i) {
-        Variant* r = m_proc.byRef[i] ? m_args[i]->ref(ctx, &locks) : nullptr;
-        if (!r) {
-            storeVariable(frame.locals()[i], m_args[i]->eval(ctx));
-            r = &frame.locals()[i];
-        }
-        frame.params()[i] = r;
-    }
+    // A member procedure calling itself (or another member) keeps its Me.
+    return callProcedure(ctx, m_proc, m_proc.owner ? ctx.frame->me : nullptr, m_args, nullptr);
 }
 
 std::u16string CallProcNode::name() const
@@ -229,30 +215,75 @@ Object& MemberNode::target(Context& ctx, Variant& holder, int32_t& id) const
     return obj;
 }
 
+// The member of a script class instance; private members only through Me. The index is
+// remembered for the next instance of the same class.
+int MemberNode::classMember(ClassInstance& obj) const
+{
+    if (&obj.def() == m_class)
+        return m_classMember;
+    int m = obj.def().find(m_member);
+    if (m < 0 || (!obj.def().members[size_t(m)].isPublic && !m_viaMe))
+        raise(err::NoSuchMember, name());
+    m_class = &obj.def();
+    m_classMember = m;
+    return m;
+}
+
 Variant MemberNode::eval(Context& ctx) const
 {
-    Variant holder;
-    int32_t id;
-    Object& obj = target(ctx, holder, id);
+    Variant holder = m_object->eval(ctx);
+    Object& obj = objectIn(holder, m_object->name());
+    if (ClassInstance* inst = asInstance(&obj))
+        return getMember(ctx, *inst, classMember(*inst), m_args, name());
+    int32_t id = obj.dispId(m_member);
+    if (id == kDispIdUnknown)
+        raise(err::NoSuchMember, name());
     InvokeKind kind = (m_parens || !m_args.empty()) ? InvokeKind::Method : InvokeKind::PropertyGet;
     return invokeMember(ctx, obj, id, kind, m_args, nullptr, name());
 }
 
 void MemberNode::call(Context& ctx) const
 {
-    Variant holder;
-    int32_t id;
-    Object& obj = target(ctx, holder, id);
+    Variant holder = m_object->eval(ctx);
+    Object& obj = objectIn(holder, m_object->name());
+    if (ClassInstance* inst = asInstance(&obj)) {
+        getMember(ctx, *inst, classMember(*inst), m_args, name());
+        return;
+    }
+    int32_t id = obj.dispId(m_member);
+    if (id == kDispIdUnknown)
+        raise(err::NoSuchMember, name());
     invokeMember(ctx, obj, id, InvokeKind::Method, m_args, nullptr, name());
 }
 
 void MemberNode::assign(Context& ctx, Variant value, bool isSet) const
 {
-    Variant holder;
-    int32_t id;
-    Object& obj = target(ctx, holder, id);
+    Variant holder = m_object->eval(ctx);
+    Object& obj = objectIn(holder, m_object->name());
+    if (ClassInstance* inst = asInstance(&obj)) {
+        putMember(ctx, *inst, classMember(*inst), m_args, std::move(value), isSet, name());
+        return;
+    }
+    int32_t id = obj.dispId(m_member);
+    if (id == kDispIdUnknown)
+        raise(err::NoSuchMember, name());
     Variant v = assignedValue(std::move(value), isSet, name());
     invokeMember(ctx, obj, id, isSet ? InvokeKind::PropertyPutRef : InvokeKind::PropertyPut, m_args, &v, name());
+}
+
+// Appending in place to a public variable of an instance (obj.s = obj.s & x).
+Variant* MemberNode::appendTarget(Context& ctx) const
+{
+    if (!m_args.empty())
+        return nullptr;
+    Variant holder = m_object->eval(ctx);
+    if (!holder.isObject())
+        return nullptr;
+    ClassInstance* inst = asInstance(holder.object());
+    if (!inst)
+        return nullptr;
+    const ClassMember& m = inst->def().members[size_t(classMember(*inst))];
+    return m.field >= 0 ? &inst->field(m.field) : nullptr;
 }
 
 std::u16string MemberNode::name() const

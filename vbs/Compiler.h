@@ -20,14 +20,19 @@ public:
 private:
     struct Failure {};
     struct Symbol {
-        enum class Kind : uint8_t { Global, Local, Param, Result, Const, Proc };
+        enum class Kind : uint8_t { Global, Local, Param, Result, Const, Proc, Field, Member, Class };
         explicit Symbol(Kind k, int s = 0) : kind(k), slot(s) {}
         Kind kind;
         int slot = 0;
         Variant value;
         Procedure* proc = nullptr;
+        ClassDef* cls = nullptr;
     };
     using Table = std::unordered_map<std::u16string, Symbol>;
+    struct ClassScope {
+        ClassDef* def = nullptr;
+        Table symbols;  // fields and member procedures
+    };
     struct ProcScope {
         Procedure* proc = nullptr;
         Table symbols;
@@ -36,6 +41,8 @@ private:
 
     // Declarations (CompilerDeclarations.cpp).
     void declareProcedures(const ast::Block& statements);
+    void declareClass(const ast::ClassStmt& c);
+    void compileClass(const ast::ClassStmt& c);
     void declareGlobals(const ast::Block& block);
     void declareLocals(const ast::Block& block, ProcScope& scope);
     void declare(Table& table, const std::u16string& name, Symbol symbol, ast::Pos pos);
@@ -59,6 +66,7 @@ private:
     qp::vbs::StmtPtr compileAssign(const ast::AssignStmt& s);
     bool isVariable(const std::u16string& name) const;
     bool sideEffectFree(const ast::Expr& e) const;
+    bool appendPieces(const ast::Expr& target, const ast::Expr& value, std::vector<const ast::Expr*>& pieces) const;
 
     // Expressions (CompilerExpressions.cpp).
     ExprPtr compileExpr(const ast::Expr& e);
@@ -78,6 +86,9 @@ private:
     std::unordered_map<std::u16string, int> m_implicitGlobals;
     std::unordered_map<std::u16string, size_t> m_dynamicIds;
     ProcScope* m_scope = nullptr;  // null in global code
+    ClassScope* m_class = nullptr; // the class whose member is being compiled
+    std::unordered_map<std::u16string, ClassScope> m_classes;
+    std::unordered_map<const ast::ProcedureStmt*, Procedure*> m_memberProcs;
     std::vector<std::pair<bool, int>> m_withSlots;  // innermost last: (local, slot)
     SyntaxErrorInfo m_error;
 };

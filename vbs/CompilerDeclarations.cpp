@@ -32,6 +32,10 @@ bool Compiler::compile(const ast::Program& program, SyntaxErrorInfo& error)
         declareGlobals(program.statements);
         compileBlock(program.statements, m_out.body);
         for (const ast::StmtPtr& s : program.statements) {
+            if (s->kind == ast::StmtKind::Class) {
+                compileClass(static_cast<const ast::ClassStmt&>(*s));
+                continue;
+            }
             if (s->kind != ast::StmtKind::Procedure)
                 continue;
             auto& def = static_cast<const ast::ProcedureStmt&>(*s);
@@ -54,11 +58,14 @@ void Compiler::declare(Table& table, const std::u16string& name, Symbol symbol, 
 void Compiler::declareProcedures(const ast::Block& statements)
 {
     for (const ast::StmtPtr& s : statements) {
+        if (s->kind == ast::StmtKind::Class)
+            declareClass(static_cast<const ast::ClassStmt&>(*s));
         if (s->kind != ast::StmtKind::Procedure)
             continue;
         auto& def = static_cast<const ast::ProcedureStmt&>(*s);
         auto proc = std::make_unique<Procedure>();
         proc->name = def.name;
+        proc->displayName = def.name;
         proc->isFunction = def.isFunction;
         for (const ast::Param& p : def.params)
             proc->byRef.push_back(!p.byVal);
@@ -67,6 +74,106 @@ void Compiler::declareProcedures(const ast::Block& statements)
         declare(m_globals, def.name, std::move(sym), def.namePos);
         m_out.procedures.push_back(std::move(proc));
     }
+}
+
+// A class: its variables and member procedures, and the checks VBScript makes of them.
+void Compiler::declareClass(const ast::ClassStmt& c)
+{
+    auto def = std::make_unique<ClassDef>();
+    def->name = c.name;
+    ClassScope scope;
+    scope.def = def.get();
+    auto addMember = [&](const std::u16string& name, ast::Pos pos) -> int {
+        int index = int(def->members.size());
+        ClassMember m;
+        m.name = name;
+        def->members.push_back(std::move(m));
+        def->byName.emplace(foldName(name), index);
+        Symbol sym{Symbol::Kind::Member, index};
+        declare(scope.symbols, name, std::move(sym), pos);
+        return index;
+    };
+    for (size_t i = 0; i < c.fields.size(); ++i) {
+        const ast::DimItem& item = c.fields[i];
+        if (def->byName.count(foldName(item.name)))
+            fail(err::NameRedefined, item.pos);
+        int index = int(def->members.size());
+        ClassMember m;
+        m.name = item.name;
+        m.isPublic = c.fieldPublic[i];
+        m.field = def->fieldCount++;
+        def->members.push_back(std::move(m));
+        def->byName.emplace(foldName(item.name), index);
+        declare(scope.symbols, item.name, Symbol{Symbol::Kind::Field, def->members.back().field}, item.pos);
+        if (item.isArray)
+            def->fieldArrays.push_back({def->members.back().field, dimCounts(item)});
+    }
+    for (const auto& member : c.members) {
+        const ast::ProcedureStmt& d = *member;
+        auto proc = std::make_unique<Procedure>();
+        proc->name = d.name;
+        proc->displayName = c.name + u"." + d.name;
+        proc->owner = def.get();
+        proc->isFunction = d.isFunction;
+        for (const ast::Param& p : d.params)
+            proc->byRef.push_back(!p.byVal);
+        auto found = def->byName.find(foldName(d.name));
+        int index = found == def->byName.end() ? addMember(d.name, d.namePos) : found->second;
+        ClassMember& m = def->members[size_t(index)];
+        bool property = d.procKind == ast::ProcKind::PropertyGet || d.procKind == ast::ProcKind::PropertyLet
+            || d.procKind == ast::ProcKind::PropertySet;
+        if (found != def->byName.end()) {
+            // One name: a variable, a Sub or Function, or Property Get / Let / Set once each.
+            bool taken = m.field >= 0 || !property || (m.get && !m.let && !m.set && !m.get->isFunction)
+                || (d.procKind == ast::ProcKind::PropertyGet && m.get)
+                || (d.procKind == ast::ProcKind::PropertyLet && m.let)
+                || (d.procKind == ast::ProcKind::PropertySet && m.set);
+            // A Sub or Function sharing its name with a property.
+            for (const auto& other : c.members)
+                if (other.get() != &d && equalsNoCase(other->name, d.name)
+                    && (other->procKind == ast::ProcKind::Sub || other->procKind == ast::ProcKind::Function))
+                    taken = true;
+            if (taken)
+                fail(err::NameRedefined, d.namePos);
+        }
+        if (d.isPublic)
+            m.isPublic = true;
+        else if (found == def->byName.end())
+            m.isPublic = false;
+        Procedure* p = proc.get();
+        switch (d.procKind) {
+        case ast::ProcKind::PropertyLet: m.let = p; break;
+        case ast::ProcKind::PropertySet: m.set = p; break;
+        default: m.get = p; break;
+        }
+        // Property Let and Set take the value after the Get's arguments.
+        size_t getArgs = m.get ? m.get->byRef.size() : SIZE_MAX;
+        for (Procedure* q : {m.let, m.set})
+            if (q && getArgs != SIZE_MAX && property && q->byRef.size() != getArgs + 1)
+                fail(err::InconsistentPropertyArgs, d.namePos);
+        if (d.isDefault)
+            def->defaultMember = index;
+        if (d.procKind == ast::ProcKind::Sub && equalsNoCase(d.name, u"Class_Initialize"))
+            def->initialize = p;
+        if (d.procKind == ast::ProcKind::Sub && equalsNoCase(d.name, u"Class_Terminate"))
+            def->terminate = p;
+        m_memberProcs.emplace(&d, p);
+        m_out.procedures.push_back(std::move(proc));
+    }
+    Symbol sym{Symbol::Kind::Class};
+    sym.cls = def.get();
+    declare(m_globals, c.name, std::move(sym), c.namePos);
+    m_classes.emplace(foldName(c.name), std::move(scope));
+    m_out.classes.push_back(std::move(def));
+}
+
+void Compiler::compileClass(const ast::ClassStmt& c)
+{
+    ClassScope& scope = m_classes.at(foldName(c.name));
+    m_class = &scope;
+    for (const auto& member : c.members)
+        compileProcedure(*member, *m_memberProcs.at(member.get()));
+    m_class = nullptr;
 }
 
 std::vector<size_t> Compiler::dimCounts(const ast::DimItem& item)

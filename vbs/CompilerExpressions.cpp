@@ -1,5 +1,6 @@
 // Expressions of the syntax tree to executable expressions; name resolution.
 #include "Builtins.h"
+#include "Classes.h"
 #include "Compiler.h"
 #include "Errors.h"
 #include "Operators.h"
@@ -12,6 +13,11 @@ const Compiler::Symbol* Compiler::lookup(const std::u16string& key) const
     if (m_scope) {
         auto it = m_scope->symbols.find(key);
         if (it != m_scope->symbols.end())
+            return &it->second;
+    }
+    if (m_class) {
+        auto it = m_class->symbols.find(key);
+        if (it != m_class->symbols.end())
             return &it->second;
     }
     auto it = m_globals.find(key);
@@ -45,6 +51,9 @@ ExprPtr Compiler::compileName(const std::u16string& name, ExprList args, bool ha
                 return std::make_unique<CallProcNode>(*m_scope->proc, std::move(args));
             return std::make_unique<LocalVarNode>(s->slot, name);
         case Symbol::Kind::Proc: return std::make_unique<CallProcNode>(*s->proc, std::move(args));
+        case Symbol::Kind::Field: return indexed(std::make_unique<FieldNode>(s->slot, name));
+        case Symbol::Kind::Member: return std::make_unique<SelfMemberNode>(s->slot, name, std::move(args));
+        case Symbol::Kind::Class: return std::make_unique<FailNode>(err::TypeMismatch, name);
         }
     }
     if (key == u"err")
@@ -123,10 +132,17 @@ ExprPtr Compiler::compileExpr(const ast::Expr& e)
     case ast::ExprKind::Literal: return std::make_unique<LiteralNode>(e.value);
     case ast::ExprKind::Nothing: return std::make_unique<LiteralNode>(Variant::nothing(), false);
     case ast::ExprKind::Missing: return std::make_unique<MissingNode>();
-    case ast::ExprKind::New: return std::make_unique<FailNode>(506, e.name);
+    case ast::ExprKind::New: {
+        auto it = m_classes.find(foldName(e.name));
+        if (it != m_classes.end())
+            return std::make_unique<NewNode>(*it->second.def);
+        return std::make_unique<FailNode>(err::ClassNotDefined, e.name);
+    }
+    case ast::ExprKind::Me: return std::make_unique<MeNode>();
     case ast::ExprKind::Name: return compileName(e.name, {}, false, false);
     case ast::ExprKind::Member:
-        return std::make_unique<MemberNode>(compileExpr(*e.a), e.name, ExprList{}, false);
+        return std::make_unique<MemberNode>(compileExpr(*e.a), e.name, ExprList{}, false,
+                                            e.a->kind == ast::ExprKind::Me);
     case ast::ExprKind::WithMember:
         return std::make_unique<MemberNode>(withObject(e.pos), e.name, ExprList{}, false);
     case ast::ExprKind::Call: {
@@ -134,7 +150,8 @@ ExprPtr Compiler::compileExpr(const ast::Expr& e)
         if (target.kind == ast::ExprKind::Name)
             return compileName(target.name, compileArgs(e.args), true, false);
         if (target.kind == ast::ExprKind::Member)
-            return std::make_unique<MemberNode>(compileExpr(*target.a), target.name, compileArgs(e.args), true);
+            return std::make_unique<MemberNode>(compileExpr(*target.a), target.name, compileArgs(e.args), true,
+                                                target.a->kind == ast::ExprKind::Me);
         if (target.kind == ast::ExprKind::WithMember)
             return std::make_unique<MemberNode>(withObject(target.pos), target.name, compileArgs(e.args), true);
         return std::make_unique<IndexNode>(compileExpr(target), compileArgs(e.args));

@@ -4,6 +4,8 @@
 #include "Errors.h"
 #include "Text.h"
 
+#include <algorithm>
+
 namespace qp::vbs {
 
 
@@ -50,6 +52,7 @@ qp::vbs::StmtPtr Compiler::compileStatement(const ast::Stmt& s)
     case ast::StmtKind::Exit: {
         ast::ExitKind k = static_cast<const ast::ExitStmt&>(s).what;
         Flow f = k == ast::ExitKind::Do ? Flow::ExitDo : k == ast::ExitKind::For ? Flow::ExitFor : Flow::ExitProc;
+        // Exit Sub, Function and Property clear Err.
         return std::make_unique<qp::vbs::ExitStmt>(f);
     }
     case ast::StmtKind::OnError:
@@ -57,6 +60,7 @@ qp::vbs::StmtPtr Compiler::compileStatement(const ast::Stmt& s)
     case ast::StmtKind::Dim:
     case ast::StmtKind::Const:
     case ast::StmtKind::Procedure:
+    case ast::StmtKind::Class:
     case ast::StmtKind::Stop:
     case ast::StmtKind::OptionExplicit:
         return nullptr;  // declarations act before the code runs
@@ -67,46 +71,145 @@ qp::vbs::StmtPtr Compiler::compileStatement(const ast::Stmt& s)
 bool Compiler::isVariable(const std::u16string& name) const
 {
     const Symbol* s = lookup(foldName(name));
-    return s && (s->kind == Symbol::Kind::Global || s->kind == Symbol::Kind::Local
-                 || s->kind == Symbol::Kind::Param || s->kind == Symbol::Kind::Result);
+    if (!s) {
+        // A name the script never declares is an implicit variable unless it is a built-in,
+        // a constant, a named item or Err (or, at run time, a member of the context item,
+        // which the append statement then treats the ordinary way).
+        Variant constant;
+        std::u16string key = foldName(name);
+        if (key == u"err" || findBuiltin(name) || findConstant(name, constant))
+            return false;
+        for (const NamedItem& item : m_items)
+            if (foldName(item.name) == key)
+                return false;
+        return true;
+    }
+    return s->kind == Symbol::Kind::Global || s->kind == Symbol::Kind::Local
+        || s->kind == Symbol::Kind::Param || s->kind == Symbol::Kind::Result || s->kind == Symbol::Kind::Field;
 }
 
-// True when evaluating e cannot change a variable: no script procedure, no host member.
+namespace {
+
+// Built-ins that act on more than their arguments: they show boxes, run script text,
+// create objects or reseed the generator.
+bool effectfulBuiltin(std::u16string_view name)
+{
+    for (std::u16string_view n : {u"MsgBox", u"InputBox", u"Eval", u"Execute", u"ExecuteGlobal", u"CreateObject",
+                                  u"GetObject", u"Randomize"})
+        if (equalsNoCase(n, name))
+            return true;
+    return false;
+}
+
+bool sameExpr(const ast::Expr& a, const ast::Expr& b)
+{
+    if (a.kind != b.kind || a.parenthesized != b.parenthesized || a.args.size() != b.args.size())
+        return false;
+    switch (a.kind) {
+    case ast::ExprKind::Name:
+    case ast::ExprKind::WithMember:
+        return equalsNoCase(a.name, b.name);
+    case ast::ExprKind::Member:
+        return equalsNoCase(a.name, b.name) && sameExpr(*a.a, *b.a);
+    case ast::ExprKind::Call:
+        if (!sameExpr(*a.a, *b.a))
+            return false;
+        for (size_t i = 0; i < a.args.size(); ++i)
+            if (!sameExpr(*a.args[i], *b.args[i]))
+                return false;
+        return true;
+    case ast::ExprKind::Literal:
+        return a.value.type() == b.value.type() && a.value.type() != VarType::String
+            && a.value.type() != VarType::Double && a.value.type() != VarType::Date
+            && (a.value.type() == VarType::Integer ? a.value.integerValue() == b.value.integerValue()
+                : a.value.type() == VarType::Long  ? a.value.longValue() == b.value.longValue()
+                                                   : false);
+    case ast::ExprKind::Binary:
+        return a.op == b.op && sameExpr(*a.a, *b.a) && sameExpr(*a.b, *b.b);
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+// True when evaluating e cannot change a variable: no script procedure, no host member with
+// arguments, no built-in that runs script text.
 bool Compiler::sideEffectFree(const ast::Expr& e) const
 {
     switch (e.kind) {
     case ast::ExprKind::Literal:
     case ast::ExprKind::Nothing: return true;
     case ast::ExprKind::Name: {
-        if (isVariable(e.name))
-            return true;
         if (const Symbol* sym = lookup(foldName(e.name)))
-            return sym->kind == Symbol::Kind::Const;
-        Variant constant;
-        return findBuiltin(e.name) || findConstant(e.name, constant);
+            return sym->kind != Symbol::Kind::Proc && sym->kind != Symbol::Kind::Member;
+        return !effectfulBuiltin(e.name);
     }
     case ast::ExprKind::Unary: return sideEffectFree(*e.a);
     case ast::ExprKind::Binary: return sideEffectFree(*e.a) && sideEffectFree(*e.b);
-    case ast::ExprKind::Call:
-        if (e.a->kind != ast::ExprKind::Name || lookup(foldName(e.a->name)) || !findBuiltin(e.a->name))
+    case ast::ExprKind::Call: {
+        if (e.a->kind != ast::ExprKind::Name)
+            return false;
+        const Symbol* sym = lookup(foldName(e.a->name));
+        bool element = sym && sym->kind != Symbol::Kind::Proc && sym->kind != Symbol::Kind::Result
+            && sym->kind != Symbol::Kind::Member && sym->kind != Symbol::Kind::Class;
+        if (!element && (sym || !findBuiltin(e.a->name) || effectfulBuiltin(e.a->name)))
             return false;
         for (const ast::ExprPtr& a : e.args)
             if (!sideEffectFree(*a))
                 return false;
-        return !equalsNoCase(e.a->name, u"MsgBox") && !equalsNoCase(e.a->name, u"InputBox");
+        return true;
+    }
     default: return false;
     }
+}
+
+// The pieces of v = v & a & b ... when the statement can append in place: the target is a
+// variable or an element of one, read and written through the same side-effect-free
+// expression, and no piece can change it meanwhile.
+bool Compiler::appendPieces(const ast::Expr& target, const ast::Expr& value, std::vector<const ast::Expr*>& pieces) const
+{
+    if (target.kind == ast::ExprKind::Name) {
+        if (!isVariable(target.name))
+            return false;
+    } else if (target.kind == ast::ExprKind::Call && target.a->kind == ast::ExprKind::Name) {
+        const Symbol* sym = lookup(foldName(target.a->name));
+        if (!isVariable(target.a->name) || (sym && sym->kind == Symbol::Kind::Result))
+            return false;
+        for (const ast::ExprPtr& a : target.args)
+            if (!sideEffectFree(*a) || a->kind == ast::ExprKind::Missing)
+                return false;
+    } else if (target.kind == ast::ExprKind::Member) {
+        // obj.s = obj.s & x: the object is read once instead of twice.
+        const ast::Expr& object = *target.a;
+        if (object.kind != ast::ExprKind::Me && !(object.kind == ast::ExprKind::Name && isVariable(object.name)))
+            return false;
+    } else {
+        return false;
+    }
+    const ast::Expr* v = &value;
+    while (v->kind == ast::ExprKind::Binary && v->op == ast::Op::Concat && !v->parenthesized) {
+        if (!sideEffectFree(*v->b))
+            return false;
+        pieces.push_back(v->b.get());
+        v = v->a.get();
+    }
+    if (pieces.empty() || !sameExpr(*v, target))
+        return false;
+    std::reverse(pieces.begin(), pieces.end());
+    return true;
 }
 
 qp::vbs::StmtPtr Compiler::compileAssign(const ast::AssignStmt& s)
 {
     const ast::Expr& target = *s.target;
     const ast::Expr& value = *s.value;
-    // v = v & x: append in place when x cannot touch v meanwhile.
-    if (target.kind == ast::ExprKind::Name && value.kind == ast::ExprKind::Binary && value.op == ast::Op::Concat
-        && value.a->kind == ast::ExprKind::Name && !value.a->parenthesized && equalsNoCase(value.a->name, target.name)
-        && isVariable(target.name) && sideEffectFree(*value.b)) {
-        return std::make_unique<AppendStmt>(compileExpr(target), compileExpr(*value.b));
+    std::vector<const ast::Expr*> pieces;
+    if (appendPieces(target, value, pieces)) {
+        ExprList compiled;
+        for (const ast::Expr* p : pieces)
+            compiled.push_back(compileExpr(*p));
+        return std::make_unique<AppendStmt>(compileExpr(target), std::move(compiled));
     }
     if (target.kind == ast::ExprKind::Name) {
         if (const Symbol* sym = lookup(foldName(target.name))) {

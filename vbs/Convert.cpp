@@ -1,5 +1,6 @@
 #include "Convert.h"
 
+#include "Classes.h"
 #include "DateTime.h"
 #include "Errors.h"
 #include "Object.h"
@@ -131,6 +132,8 @@ Variant valueOf(const Variant& v)
     Object* o = v.object();
     if (!o)
         raise(err::ObjectNotSet);
+    if (ClassInstance* inst = asInstance(o))
+        return defaultValue(*inst);
     Args none;
     Result<Variant> r = o->invoke(kDispIdValue, InvokeKind::PropertyGet, none);
     if (!r)

@@ -20,7 +20,7 @@ struct Engine::Impl {
     std::unique_ptr<CompiledProgram> program;
 
     void reportSyntax(const SyntaxErrorInfo& e);
-    void reportRuntime(const ScriptException& e);
+    void reportRuntime(ScriptException e);
     void initializeGlobals(Context& ctx);
 };
 
@@ -36,9 +36,11 @@ void Engine::Impl::reportSyntax(const SyntaxErrorInfo& e)
     site.onScriptError(report);
 }
 
-void Engine::Impl::reportRuntime(const ScriptException& e)
+void Engine::Impl::reportRuntime(ScriptException e)
 {
+    leaveProcedure(e, {});
     ScriptError report;
+    report.calls = std::move(e.calls);
     report.line = e.line < 0 ? 0 : e.line;
     report.position = e.col < 0 ? 0 : e.col;
     report.number = e.info.number;
@@ -104,6 +106,8 @@ RunOutcome Engine::run()
         try {
             d.initializeGlobals(ctx);
             d.program->body.exec(ctx);
+            // The script's objects go now, in declaration order, running Class_Terminate.
+            ctx.finish(true);
         } catch (const ScriptException& e) {
             d.reportRuntime(e);
             outcome = RunOutcome::Failed;

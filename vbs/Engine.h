@@ -18,8 +18,17 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qp::vbs {
+
+// One procedure in the chain of calls at a run-time error: the statement that was running
+// in it (where the error happened for the innermost, the call for the others).
+struct CallFrame {
+    std::u16string procedure;  // "Check", "Account.Deposit" (class members), "" for global code
+    int line = 0;              // 0-based, as in ScriptError
+    int position = 0;
+};
 
 // An error as the engine reports it to the host: where it happened (0-based, as the host
 // receives it; the host adds 1 for display) and what it is.
@@ -31,6 +40,9 @@ struct ScriptError {
                                  // or the source a host object or Err.Raise gave
     std::u16string description;  // may be empty when Err.Raise gave an unknown number
     bool syntax = false;         // true for errors found while parsing
+    // Run-time errors: the chain of calls, innermost first, ending with the global code (or
+    // the Execute / Eval text that was running). Its first entry is line and position above.
+    std::vector<CallFrame> calls;
 };
 
 // What the engine asks of its host. Called on the thread that runs the script.

@@ -89,9 +89,18 @@ constexpr std::array kErrorTexts = {
     ErrorText{1046, u"Expected 'In'"},
     ErrorText{1047, u"Expected 'Class'"},
     ErrorText{1048, u"Must be defined inside a Class"},
+    ErrorText{1049, u"Expected Let or Set or Get in property declaration"},
+    ErrorText{1050, u"Expected 'Property'"},
+    ErrorText{1051, u"Number of arguments must be consistent across properties specification"},
+    ErrorText{1052, u"Cannot have multiple default property/method in a Class"},
+    ErrorText{1053, u"Class initialize or terminate do not have arguments"},
+    ErrorText{1054, u"Property Set or Let must have at least one argument"},
     ErrorText{1055, u"Unexpected 'Next'"},
+    ErrorText{1056, u"'Default' specification can only be specified on 'Property' or 'Function' or 'Sub'"},
+    ErrorText{1057, u"'Default' specification must also specify 'Public'"},
+    ErrorText{1058, u"'Default' specification can only be on Property Get"},
 };
-static_assert(kErrorTexts.size() == 77, "error table changed: check the ordering");
+static_assert(kErrorTexts.size() == 86, "error table changed: check the ordering");
 
 constexpr bool sortedByNumber()
 {
@@ -132,6 +141,12 @@ void raise(int32_t number)
 void raise(int32_t number, std::u16string name)
 {
     throw ScriptException{runtimeErrorInfo(number), std::move(name)};
+}
+
+void leaveProcedure(ScriptException& e, const std::u16string& name)
+{
+    e.calls.push_back({name, e.frameLine < 0 ? 0 : e.frameLine, e.frameCol < 0 ? 0 : e.frameCol});
+    e.frameLine = e.frameCol = -1;
 }
 
 void raise(ErrorInfo info)

@@ -21,6 +21,9 @@ public:
     // The storage behind a variable or array element (for ByRef arguments, element writes,
     // ReDim); null for a plain value. Arrays on the way are locked in `locks` when given.
     virtual Variant* ref(Context& ctx, ArrayLocks* locks) const { return nullptr; }
+    // The storage an in-place append writes (v = v & x): ref(), and also an instance's
+    // public variable, which is not passed by reference.
+    virtual Variant* appendTarget(Context& ctx) const { return ref(ctx, nullptr); }
     // Assignment: Let (isSet false) or Set.
     virtual void assign(Context& ctx, Variant value, bool isSet) const;
     // Run as a statement; the value is dropped.
@@ -180,7 +183,6 @@ public:
     std::u16string name() const override;
 
 private:
-    void bindArguments(Context& ctx, FrameScope& frame, ArrayLocks& locks) const;
     const Procedure& m_proc;
     ExprList m_args;
 };
@@ -216,19 +218,25 @@ private:
 // object.name [args]. The object comes from an expression, or from a With block's slot.
 class MemberNode final : public Expr {
 public:
-    MemberNode(ExprPtr object, std::u16string member, ExprList args, bool parens)
-        : m_object(std::move(object)), m_member(std::move(member)), m_args(std::move(args)), m_parens(parens) {}
+    MemberNode(ExprPtr object, std::u16string member, ExprList args, bool parens, bool viaMe = false)
+        : m_object(std::move(object)), m_member(std::move(member)), m_args(std::move(args)), m_parens(parens),
+          m_viaMe(viaMe) {}
     Variant eval(Context& ctx) const override;
     void assign(Context& ctx, Variant value, bool isSet) const override;
     void call(Context& ctx) const override;
+    Variant* appendTarget(Context& ctx) const override;
     std::u16string name() const override;
 
 private:
     Object& target(Context& ctx, Variant& holder, int32_t& id) const;
+    int classMember(ClassInstance& obj) const;
     ExprPtr m_object;
     std::u16string m_member;
     ExprList m_args;
     bool m_parens;
+    bool m_viaMe;
+    mutable const ClassDef* m_class = nullptr;  // the last class seen, and its member's index
+    mutable int m_classMember = -1;
 };
 
 // A name the script does not define: a member of the context item, or else an implicit
@@ -256,6 +264,10 @@ private:
     bool m_hasArgs;
     bool m_explicitCall;
 };
+
+// The element of the array in `var` named by the index arguments, made unshared first when
+// it is to be written or passed by reference.
+Variant* arrayElement(Context& ctx, Variant& var, const ExprList& args, bool forWrite, ArrayLocks* locks);
 
 // Invokes a host object's member with the script's arguments, ByRef where the argument is
 // a variable or an array element.
@@ -313,15 +325,18 @@ private:
     std::u16string m_name;
 };
 
-// v = v & x where the variable's text is its own: appended in place, so building a long
-// text piece by piece takes linear time.
+// v = v & a [& b ...] where v is a variable, an array element or a field: the pieces are
+// evaluated first, then appended in place when v's text is its own, so building a long text
+// piece by piece takes linear time. Anything else (v holds an object, a piece is an object,
+// v is a host property) takes the ordinary read, concatenate and assign.
 class AppendStmt final : public Stmt {
 public:
-    AppendStmt(ExprPtr target, ExprPtr value) : m_target(std::move(target)), m_value(std::move(value)) {}
+    AppendStmt(ExprPtr target, ExprList pieces) : m_target(std::move(target)), m_pieces(std::move(pieces)) {}
     Flow exec(Context& ctx) const override;
 
 private:
-    ExprPtr m_target, m_value;
+    ExprPtr m_target;
+    ExprList m_pieces;
 };
 
 class ReDimStmt final : public Stmt {

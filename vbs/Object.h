@@ -44,6 +44,8 @@ public:
     bool isByRef(size_t i) const noexcept { return m_slots[i].byRef; }
     // Stores an out value (e.g. ReadText's text) in argument i.
     void set(size_t i, Variant v) { *m_slots[i].value = std::move(v); }
+    // The storage of argument i (the caller's variable when by reference).
+    Variant* slot(size_t i) const noexcept { return m_slots[i].value; }
 
 private:
     std::span<ArgSlot> m_slots;

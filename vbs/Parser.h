@@ -43,6 +43,9 @@ private:
     ast::StmtPtr parseWith();
     ast::StmtPtr parseOnError();
     ast::StmtPtr parseProcedure(bool isFunction);
+    std::unique_ptr<ast::ProcedureStmt> parseMember(ast::ProcKind kind, bool isPublic, bool isDefault);
+    ast::StmtPtr parseClass();
+    void parseDimItems(ast::DimStmt& s);
     ast::StmtPtr parseSet();
     ast::StmtPtr parseCallKeyword();
     ast::StmtPtr parseCallOrAssign();
@@ -81,6 +84,7 @@ private:
     int m_maxNesting;
     int m_nesting = 0;
     Context m_context = Context::Global;
+    bool m_inClass = false;
     ast::ExitKind m_procKind = ast::ExitKind::Sub;
     int m_doDepth = 0;
     int m_forDepth = 0;

@@ -200,6 +200,12 @@ StmtPtr Parser::parseExit()
         what = ExitKind::Function;
         valid = m_context == Context::Procedure && m_procKind == ExitKind::Function;
         break;
+    case Tok::Identifier:
+        if (!equalsNoCase(tok().text, u"Property"))
+            failAt(err::InvalidExit, exitToken);
+        what = ExitKind::Property;
+        valid = m_context == Context::Procedure && m_procKind == ExitKind::Property;
+        break;
     default: failAt(err::InvalidExit, exitToken);
     }
     if (!valid)

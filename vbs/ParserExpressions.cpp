@@ -164,7 +164,8 @@ ExprPtr Parser::parseChain(ExprPtr head, size_t* lastParen)
     if (lastParen)
         *lastParen = SIZE_MAX;
     bool callable = head->kind == ExprKind::Name || head->kind == ExprKind::WithMember
-        || head->kind == ExprKind::Member || head->kind == ExprKind::Call || head->parenthesized;
+        || head->kind == ExprKind::Member || head->kind == ExprKind::Call || head->kind == ExprKind::Me
+        || head->parenthesized;
     while (callable) {
         if (at(Tok::Dot) && !tok().spaceBefore) {
             Pos p = pos();
@@ -280,7 +281,10 @@ ExprPtr Parser::parsePrimary()
         return e;
     }
     case Tok::Me:
-        fail(1037);
+        if (!m_inClass || m_context != Context::Procedure)
+            fail(err::InvalidMe);
+        ++m_pos;
+        return std::make_unique<Expr>(ExprKind::Me, p);
     default:
         fail(err::ExpectedExpression);
     }

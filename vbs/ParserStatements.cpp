@@ -125,7 +125,16 @@ StmtPtr Parser::parseStatement(bool singleLineIf)
     bool global = m_context == Context::Global && m_nesting == 1;
     switch (k) {
     case Tok::Identifier:
+        if (atWord(u"Property") && peekTok().kind != Tok::Eq && peekTok().kind != Tok::Dot
+            && peekTok().kind != Tok::LParen)
+            fail(err::OnlyInClass);
+        return parseCallOrAssign();
+    case Tok::Me:
     case Tok::Dot: return parseCallOrAssign();
+    case Tok::Class:
+        if (!global || singleLineIf)
+            fail(err::ExpectedStatement);
+        return parseClass();
     case Tok::Call: return parseCallKeyword();
     case Tok::Set: return parseSet();
     case Tok::Dim: return parseDim(k);
@@ -222,7 +231,7 @@ StmtPtr Parser::parseCallKeyword()
 {
     Pos p = pos();
     ++m_pos;
-    if (!at(Tok::Identifier) && !at(Tok::Dot))
+    if (!at(Tok::Identifier) && !at(Tok::Dot) && !at(Tok::Me))
         fail(err::ExpectedIdentifier);
     auto s = std::make_unique<CallStmt>(p);
     s->explicitCall = true;
@@ -234,7 +243,7 @@ StmtPtr Parser::parseSet()
 {
     Pos p = pos();
     ++m_pos;
-    if (!at(Tok::Identifier) && !at(Tok::Dot))
+    if (!at(Tok::Identifier) && !at(Tok::Dot) && !at(Tok::Me))
         fail(err::ExpectedIdentifier);
     auto s = std::make_unique<AssignStmt>(StmtKind::Set, p);
     s->target = parseChain(parsePrimary());

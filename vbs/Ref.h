@@ -20,13 +20,16 @@ public:
     void release() const noexcept
     {
         if (m_refs.fetch_sub(1, std::memory_order_acq_rel) == 1)
-            delete this;
+            lastReference();
     }
     // True when this holder is the only one (copy-on-write decisions).
     bool unique() const noexcept { return m_refs.load(std::memory_order_acquire) == 1; }
 
 protected:
     virtual ~RefCounted() = default;
+    // The last reference went away. Script class instances run Class_Terminate here (and may
+    // be referenced again meanwhile); everything else is deleted.
+    virtual void lastReference() const noexcept { delete this; }
 
 private:
     mutable std::atomic<int> m_refs{0};

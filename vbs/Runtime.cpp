@@ -62,8 +62,10 @@ FrameScope::~FrameScope()
     m_ctx.stack.release(m_mark, m_frame.locals, m_localCount);
 }
 
-void FrameScope::enter()
+void FrameScope::enter(const Procedure* proc, ClassInstance* me)
 {
+    m_frame.proc = proc;
+    m_frame.me = me;
     m_ctx.enterCall();
     m_caller = m_ctx.frame;
     m_ctx.frame = &m_frame;
@@ -114,9 +116,27 @@ Context::Context(Site& s, const EngineLimits& l, const std::atomic<bool>& interr
     optionExplicit = p.optionExplicit;
     for (const std::u16string& name : p.dynamicNames)
         m_dynamic.push_back(DynamicName{name});
+    link = makeRef<RunLink>();
+    link->ctx = this;
 }
 
-Context::~Context() = default;
+Context::~Context()
+{
+    finish(false);
+}
+
+void Context::finish(bool terminateObjects)
+{
+    if (!link)
+        return;
+    if (!terminateObjects)
+        link->ctx = nullptr;
+    frame = &globalFrame;
+    for (Variant& v : globals)
+        v.clear();
+    link->ctx = nullptr;
+    link = nullptr;
+}
 
 void Context::enterCall()
 {

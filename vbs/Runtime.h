@@ -16,6 +16,9 @@ namespace qp::vbs {
 
 class Block;
 class ErrObject;
+class ClassInstance;
+class Context;
+struct ClassDef;
 
 enum class Flow : uint8_t { Normal, ExitDo, ExitFor, ExitProc };
 
@@ -27,6 +30,8 @@ struct ArrayDecl {
 
 struct Procedure {
     std::u16string name;
+    std::u16string displayName;  // in the chain of calls: "Check", "Account.Deposit"
+    ClassDef* owner = nullptr;   // the class of a member procedure
     bool isFunction = false;
     std::vector<bool> byRef;  // per parameter
     int localCount = 0;       // parameters first, then the result, then the rest
@@ -41,6 +46,16 @@ struct Frame {
     Variant** params = nullptr;  // where each parameter's value lives (its own slot, or the
                                  // caller's variable for ByRef)
     bool resumeNext = false;
+    ClassInstance* me = nullptr;      // Me, in a class member's frame
+    const Procedure* proc = nullptr;  // null for global code
+};
+
+// Links class instances to the run that made them. When the run ends the link is cut: an
+// instance the host still holds then answers with an error and its Class_Terminate no longer
+// runs.
+class RunLink final : public RefCounted {
+public:
+    Context* ctx = nullptr;
 };
 
 // Storage for frames whose addresses never move while in use: ByRef parameters point into
@@ -126,6 +141,9 @@ public:
     void clearError();
     ErrObject& errObject() { return *m_err; }
     Ref<Object> errRef() const;
+    // Releases the global variables in the order they were declared, while the run can still
+    // run Class_Terminate; then cuts the instances' link to this run.
+    void finish(bool terminateObjects);
 
     Site& site;
     EngineLimits limits;
@@ -135,6 +153,7 @@ public:
     Frame globalFrame;
     FrameStack stack;
     bool optionExplicit = false;
+    Ref<RunLink> link;
     uint64_t rndSeed = 0x50000;
     float lastRnd = 0;
 
@@ -162,7 +181,7 @@ public:
 
     Variant* locals() { return m_frame.locals; }
     Variant** params() { return m_frame.params; }
-    void enter();
+    void enter(const Procedure* proc = nullptr, ClassInstance* me = nullptr);
 
 private:
     static constexpr size_t kInlineParams = 16;

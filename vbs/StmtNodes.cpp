@@ -15,6 +15,10 @@ void stamp(ScriptException& e, const Stmt& s)
         e.line = s.line;
         e.col = s.col;
     }
+    if (e.frameLine < 0) {
+        e.frameLine = s.line;
+        e.frameCol = s.col;
+    }
 }
 
 }  // namespace
@@ -57,20 +61,44 @@ Flow AssignStmt::exec(Context& ctx) const
 
 Flow AppendStmt::exec(Context& ctx) const
 {
-    Variant value = m_value->eval(ctx);
-    Variant* dst = m_target->ref(ctx, nullptr);
+    size_t n = m_pieces.size();
+    Variant inline_[4];
+    std::vector<Variant> many;
+    Variant* values = inline_;
+    if (n > 4) {
+        many.resize(n);
+        values = many.data();
+    }
+    bool plain = true;
+    for (size_t i = 0; i < n; ++i) {
+        values[i] = m_pieces[i]->eval(ctx);
+        plain = plain && !values[i].isObject() && !values[i].isArray();
+    }
+    Variant* dst = plain ? m_target->appendTarget(ctx) : nullptr;
+    if (!dst || dst->isObject() || dst->isArray()) {
+        // Reading the target or a piece's default value may run script code: the ordinary way.
+        Variant r = m_target->eval(ctx);
+        for (size_t i = 0; i < n; ++i)
+            r = opConcat(r, values[i], ctx.limits.maxStringLength);
+        m_target->assign(ctx, std::move(r), false);
+        return Flow::Normal;
+    }
     StringData* data = dst->isString() ? dst->stringData() : nullptr;
-    if (data && data->unique() && !value.isObject() && !value.isArray()) {
+    if (data && data->unique()) {
         std::u16string& text = data->mutableText();
         size_t before = text.size();
-        appendText(text, value);
+        for (size_t i = 0; i < n; ++i)
+            appendText(text, values[i]);
         if (text.size() > ctx.limits.maxStringLength) {
             text.resize(before);
             raise(err::OutOfMemory);
         }
         return Flow::Normal;
     }
-    storeVariable(*dst, opConcat(*dst, value, ctx.limits.maxStringLength));
+    Variant r = *dst;
+    for (size_t i = 0; i < n; ++i)
+        r = opConcat(r, values[i], ctx.limits.maxStringLength);
+    storeVariable(*dst, std::move(r));
     return Flow::Normal;
 }
 
@@ -335,11 +363,11 @@ Flow WithStmt::exec(Context& ctx) const
     return body.exec(ctx);
 }
 
+// Both forms clear Err, as every On Error statement does.
 Flow OnErrorStmt::exec(Context& ctx) const
 {
     ctx.frame->resumeNext = m_resumeNext;
-    if (m_resumeNext)
-        ctx.clearError();
+    ctx.clearError();
     return Flow::Normal;
 }
 

@@ -25,7 +25,7 @@ enum class VarType : uint16_t {
     Long = 3,      // 32-bit signed
     Single = 4,
     Double = 5,
-    Currency = 6,  // not produced by the engine; reserved
+    Currency = 6,  // CCur: a 64-bit count of ten-thousandths
     Date = 7,      // days since 30 December 1899, fraction = time of day
     String = 8,
     Object = 9,    // a host object, or Nothing
@@ -49,34 +49,34 @@ private:
 
 class Variant {
 public:
-    Variant() noexcept { m_u.l = 0; }  // Empty
+    Variant() noexcept { m_u.p = nullptr; }  // Empty
     // A copy is never a fixed-size array variable, whatever the original was.
     Variant(const Variant& o) noexcept : m_type(o.m_type), m_flags(0), m_u(o.m_u) { retain(); }
     Variant(Variant&& o) noexcept : m_type(o.m_type), m_flags(o.m_flags), m_u(o.m_u) { o.m_type = VarType::Empty; }
-    // Both assignments take the source's payload before releasing their own, so assigning
-    // an element of this variant's own array to it is safe.
+    // Both assignments take the source's payload and store it before releasing their own
+    // (releasing may run a Class_Terminate that reads this very variable), so assigning an
+    // element of this variant's own array to it is safe.
     Variant& operator=(const Variant& o) noexcept
     {
         o.retain();
-        VarType t = o.m_type;
-        auto u = o.m_u;
-        dispose();
-        m_type = t;
+        Variant old;
+        old.m_type = m_type;
+        old.m_u = m_u;
+        m_type = o.m_type;
         m_flags = 0;
-        m_u = u;
+        m_u = o.m_u;
         return *this;
     }
     Variant& operator=(Variant&& o) noexcept
     {
         if (this != &o) {
-            VarType t = o.m_type;
-            uint8_t f = o.m_flags;
-            auto u = o.m_u;
+            Variant old;
+            old.m_type = m_type;
+            old.m_u = m_u;
+            m_type = o.m_type;
+            m_flags = o.m_flags;
+            m_u = o.m_u;
             o.m_type = VarType::Empty;
-            dispose();
-            m_type = t;
-            m_flags = f;
-            m_u = u;
         }
         return *this;
     }
@@ -105,6 +105,8 @@ public:
     static Variant fromLong(int32_t n) noexcept { Variant v; v.m_type = VarType::Long; v.m_u.l = n; return v; }
     static Variant fromSingle(float x) noexcept { Variant v; v.m_type = VarType::Single; v.m_u.f = x; return v; }
     static Variant fromDouble(double x) noexcept { Variant v; v.m_type = VarType::Double; v.m_u.d = x; return v; }
+    // Currency: a count of ten-thousandths (12.5 is 125000).
+    static Variant fromCurrency(int64_t units) noexcept { Variant v; v.m_type = VarType::Currency; v.m_u.cy = units; return v; }
     static Variant fromDate(double serial) noexcept { Variant v; v.m_type = VarType::Date; v.m_u.d = serial; return v; }
     // An Error-subtype value; 0x80020004 (DISP_E_PARAMNOTFOUND) marks an argument left out.
     static Variant fromError(int32_t code) noexcept { Variant v; v.m_type = VarType::Error; v.m_u.l = code; return v; }
@@ -135,6 +137,7 @@ public:
     float singleValue() const noexcept { return m_u.f; }
     double doubleValue() const noexcept { return m_u.d; }
     double dateValue() const noexcept { return m_u.d; }
+    int64_t currencyValue() const noexcept { return m_u.cy; }
     int32_t errorValue() const noexcept { return m_u.l; }
     const std::u16string& string() const noexcept;           // String
     StringData* stringData() const noexcept { return static_cast<StringData*>(m_u.p); }
@@ -170,6 +173,7 @@ private:
         int32_t l;
         float f;
         double d;
+        int64_t cy;
         RefCounted* p;  // StringData (null = ""), Object (null = Nothing), Array
     } m_u;
 };

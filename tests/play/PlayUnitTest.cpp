@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <tuple>
 
 using namespace qp;
 using namespace std::chrono_literals;
@@ -41,7 +42,12 @@ INSTANTIATE_TEST_SUITE_P(
                         EXPECT_EQ(o.keyGap, 50ms);
                         EXPECT_EQ(o.settle, 200ms);
                         EXPECT_EQ(o.pollPeriod, 200ms);
-                        EXPECT_EQ(o.timeLimit, 0ms);
+                        EXPECT_EQ(o.timeLimit, 120s);
+                        EXPECT_EQ(o.jobs, 1);
+                        EXPECT_EQ(o.shardIndex, 1);
+                        EXPECT_EQ(o.shardCount, 1);
+                        EXPECT_EQ(o.retries, 0);
+                        EXPECT_FALSE(o.list);
                         EXPECT_FALSE(o.wakeOnOutput);
                         EXPECT_EQ(o.scripts, std::vector<std::string>{"a.vbs"});
                         EXPECT_TRUE(o.command.empty());
@@ -62,6 +68,28 @@ INSTANTIATE_TEST_SUITE_P(
                         EXPECT_EQ(o.scripts.size(), 2u);
                         EXPECT_EQ(o.command, (std::vector<std::string>{"bash", "--norc"}));
                     }},
+        OptionsCase{"SuiteOptions",
+                    {"--filter", "a/*", "--filter=*.vbs", "--list", "-j", "3", "--shard", "2/5", "--retries=2",
+                     "--include", "h.vbs", "--time-limit", "0", "dir"},
+                    true,
+                    [](const PlayOptions& o) {
+                        EXPECT_EQ(o.filters, (std::vector<std::string>{"a/*", "*.vbs"}));
+                        EXPECT_TRUE(o.list);
+                        EXPECT_EQ(o.jobs, 3);
+                        EXPECT_EQ(o.shardIndex, 2);
+                        EXPECT_EQ(o.shardCount, 5);
+                        EXPECT_EQ(o.retries, 2);
+                        EXPECT_EQ(o.includes, std::vector<std::string>{"h.vbs"});
+                        EXPECT_EQ(o.timeLimit, 0ms);
+                    }},
+        OptionsCase{"JobsAuto", {"--jobs", "auto", "a.vbs"}, true,
+                    [](const PlayOptions& o) { EXPECT_GE(o.jobs, 1); }},
+        OptionsCase{"ZeroJobs", {"-j", "0", "a.vbs"}, false, nullptr},
+        OptionsCase{"ShardZero", {"--shard", "0/2", "a.vbs"}, false, nullptr},
+        OptionsCase{"ShardPastTheCount", {"--shard", "3/2", "a.vbs"}, false, nullptr},
+        OptionsCase{"ShardWithoutSlash", {"--shard", "2", "a.vbs"}, false, nullptr},
+        OptionsCase{"NegativeRetries", {"--retries", "-1", "a.vbs"}, false, nullptr},
+        OptionsCase{"EmptyFilter", {"--filter", "", "a.vbs"}, false, nullptr},
         OptionsCase{"Fast", {"--fast", "a.vbs"}, true,
                     [](const PlayOptions& o) {
                         EXPECT_EQ(o.keyGap, 0ms);
@@ -127,8 +155,9 @@ TEST(JUnitXml, CountsFailuresAndErrorsAndEscapesTheirText) {
     cases[2].status = CaseResult::NotParsed;
     const std::string xml = JUnitXml(cases, 1.5);
     EXPECT_NE(xml.find("<testsuites tests=\"3\" failures=\"1\" errors=\"1\" time=\"1.500\">"), std::string::npos);
-    EXPECT_NE(xml.find("<testcase name=\"pass.vbs\" classname=\"pallant-play\" file=\"dir/pass.vbs\""),
+    EXPECT_NE(xml.find("<testcase name=\"pass.vbs\" classname=\"dir\" file=\"dir/pass.vbs\""),
               std::string::npos);
+    EXPECT_NE(xml.find("<testcase name=\"fail.vbs\" classname=\".\" file=\"fail.vbs\""), std::string::npos);
     EXPECT_NE(xml.find("<system-out>shown &lt;1&gt;\n</system-out>"), std::string::npos);
     EXPECT_NE(xml.find("<failure message=\"Line: 2 Position: 3&#10;Not found string &apos;a&amp;b&apos;\">"),
               std::string::npos);
@@ -173,5 +202,48 @@ TEST(ReadScriptLines, SplitsEveryLineEndAndSkipsTheByteOrderMark) {
     std::remove(path.c_str());
     EXPECT_FALSE(ReadScriptLines(path));
 }
+
+}  // namespace
+
+namespace {
+
+struct CombineCase {
+    const char* name;
+    std::vector<qp::IncludedScript> includes;
+    std::vector<std::u16string> script;
+    std::vector<std::u16string> combined;
+    // Lines of the combined text and the file and line they map back to.
+    std::vector<std::tuple<int, std::string, int>> located;
+};
+
+class CombineScriptTable : public ::testing::TestWithParam<CombineCase> {};
+
+TEST_P(CombineScriptTable, PutsIncludesFirstAndMapsLinesBack) {
+    const CombinedScript c = CombineScript(GetParam().includes, GetParam().script);
+    EXPECT_EQ(c.lines, GetParam().combined);
+    for (const auto& [line, file, at] : GetParam().located)
+        EXPECT_EQ(c.locate(line), std::make_pair(file, at)) << line;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, CombineScriptTable,
+    ::testing::Values(
+        CombineCase{"NoIncludes", {}, {u"Option Explicit", u"a"}, {u"Option Explicit", u"a"}, {{1, "", 1}}},
+        CombineCase{"IncludesFirst",
+                    {{"h1.vbs", {u"Sub A", u"End Sub"}}, {"h2.vbs", {u"x = 1"}}},
+                    {u"A", u"MsgBox x"},
+                    {u"Sub A", u"End Sub", u"x = 1", u"A", u"MsgBox x"},
+                    {{0, "h1.vbs", 0}, {1, "h1.vbs", 1}, {2, "h2.vbs", 0}, {3, "", 0}, {4, "", 1}, {5, "", 2}}},
+        CombineCase{"OptionExplicitMovesToTheTop",
+                    {{"h.vbs", {u"' helpers", u"  option   EXPLICIT ' strict", u"Dim y"}}},
+                    {u"Option Explicit", u"Dim z"},
+                    {u"Option Explicit", u"' helpers", u"", u"Dim y", u"", u"Dim z"},
+                    {{2, "h.vbs", 1}, {3, "h.vbs", 2}, {4, "", 0}, {5, "", 1}}},
+        CombineCase{"OptionExplicitAfterAStatementStays",
+                    {{"h.vbs", {u"Dim y"}}},
+                    {u"Dim z", u"Option Explicit"},
+                    {u"Dim y", u"Dim z", u"Option Explicit"},
+                    {{2, "", 1}}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -210,8 +210,8 @@ TEST_P(StoppedPlayer, WritesItsReportAndLeavesNothingBehind) {
     EXPECT_TRUE(contains(rest, "0 passed, 2 failed")) << rest;
     const std::string xml = readFile(junit);
     EXPECT_TRUE(contains(xml, "tests=\"2\" failures=\"2\"")) << xml;
-    EXPECT_TRUE(contains(xml, "Interrupted: the player was stopped by SIG")) << xml;
-    EXPECT_TRUE(contains(xml, "Not run: the player was stopped")) << xml;
+    EXPECT_TRUE(contains(xml, "Interrupted: the player was told to stop")) << xml;
+    EXPECT_TRUE(contains(xml, "Not run: the player was told to stop")) << xml;
     for (pid_t p : pids)
         EXPECT_FALSE(processAlive(p)) << p;
 }

@@ -1,6 +1,7 @@
 #include "ScriptTestSupport.h"
 
 #include "TypeLibrary.h"
+#include "ZEBConsApp.h"
 
 #include <atomic>
 #include <climits>
@@ -337,6 +338,25 @@ TEST_F(ConsoleObjectTest, ACommandThatCannotStartIsShownThenAborts) {
     EXPECT_EQ(r.error().description, u"Operation aborted");
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0], "Can't execute \"/nonexistent/program --flag\"");
+}
+
+TEST_F(ConsoleObjectTest, AnOutsideClientGetsTheFailureAtOnceWithoutABox) {
+    std::vector<std::string> shown;
+    session->setErrorBox([&](const std::string& m) { shown.push_back(m); });
+    {
+        const OutsideCallScope outside;
+        auto r = call(*obj, u"RunCommand", {str(u"/nonexistent/program")});
+        ASSERT_FALSE(r.ok());
+        EXPECT_EQ(r.error().description, u"Can't execute \"/nonexistent/program\"");
+        auto app = ZEBConsApp::create(session);
+        auto opened = call(*app, u"OpenConsole", {str(u"/nonexistent/other")});
+        ASSERT_FALSE(opened.ok());
+        EXPECT_EQ(opened.error().description, u"Can't execute \"/nonexistent/other\"");
+    }
+    EXPECT_TRUE(shown.empty());
+    // Out of the outside call, the box is back.
+    EXPECT_FALSE(call(*obj, u"RunCommand", {str(u"/nonexistent/program")}).ok());
+    EXPECT_EQ(shown.size(), 1u);
 }
 
 TEST_F(ConsoleObjectTest, AnObjectWhoseSessionIsGoneFailsCleanly) {

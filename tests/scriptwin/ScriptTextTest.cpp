@@ -20,6 +20,15 @@ TEST(ScriptText, AnyLineBreakEndsALine)
     EXPECT_EQ(JoinScriptLines({"a", "", "b"}), "a\r\n\r\nb\r\n");
 }
 
+TEST(ScriptText, TrailingBlanksGo)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"a = 1  ", "a = 1"}, {"x\t \t", "x"}, {"   ", ""}, {"", ""}, {"  lead", "  lead"}, {"s = \"a \" ", "s = \"a \""},
+    };
+    for (const auto& [line, saved] : cases)
+        EXPECT_EQ(WithoutTrailingBlanks(line), saved) << line;
+}
+
 TEST(ScriptText, DefaultExtension)
 {
     EXPECT_EQ(WithDefaultExtension("/tmp/x/test"), "/tmp/x/test.vbs");

@@ -158,8 +158,9 @@ def test_errors_and_introspection():
         console.RunCommand("/nonexistent/program")
         check(False, "a command that cannot start fails")
     except dbus.DBusException as e:
-        check(e.get_dbus_name() == "QuorviaPallant.Error" and "Operation aborted" in e.get_dbus_message(),
-              "a failed method is a QuorviaPallant.Error with its description")
+        check(e.get_dbus_name() == "QuorviaPallant.Error"
+              and e.get_dbus_message() == "Can't execute \"/nonexistent/program\"",
+              "a command that cannot start is the client's error, with its description, and no box")
     try:
         bus.call_blocking(service, path, CONSOLE, "CheckString", "sis", ("x", 1, "y"))
         check(False, "wrong argument types are refused")
@@ -175,9 +176,17 @@ def test_errors_and_introspection():
 
 
 def test_example_client(example):
-    out = subprocess.run([sys.executable, example, "bash --norc --noprofile", "echo from$((40+2))"],
-                         capture_output=True, text=True, timeout=60)
-    check(out.returncode == 0 and "from42" in out.stdout, "the example client drives a console")
+    # The answer is waited for, whether or not it is named, and printed below the typed line.
+    for extra in ([], ["from42"]):
+        out = subprocess.run([sys.executable, example, "bash --norc --noprofile", "echo from$((40+2))"] + extra,
+                             capture_output=True, text=True, timeout=60)
+        rows = out.stdout.split("\n")
+        typed = [i for i, row in enumerate(rows) if "echo from$((40+2))" in row]
+        check(out.returncode == 0 and typed and "from42" in rows[typed[-1] + 1],
+              "the example client drives a console and waits for its answer %s" % extra)
+    out = subprocess.run([sys.executable, example, "cat", "x", "never shown"], capture_output=True, text=True,
+                         timeout=60)
+    check(out.returncode == 1 and "no answer within" in out.stderr, "the example client says when no answer came")
 
 
 def main():

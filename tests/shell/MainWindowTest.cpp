@@ -207,10 +207,31 @@ TEST_F(MainWindowTest, RunDialogGivesTheCommandOnlyWhenConfirmed)
               "All executable files (*.com *.exe *.bat *.cmd *.lnk);;All files (*.*)");
 }
 
+// A manual of the test's own while a test runs (tests run side by side: each its own file).
+struct TestManual {
+    QTemporaryDir dir;
+    QString path = dir.filePath("pallant.html");
+    explicit TestManual(bool present)
+    {
+        if (present) {
+            QFile file(path);
+            file.open(QIODevice::WriteOnly);
+            file.write("<html></html>");
+        }
+        SetManualFile(path);
+    }
+    ~TestManual() { SetManualFile(QString()); }
+};
+
 TEST_F(MainWindowTest, AboutBoxHelpOpensTheManualBesideTheProgram)
 {
+    EXPECT_EQ(ManualFile(), HelpFilePath());
+    const TestManual manual(true);
     std::vector<QUrl> opened;
-    SetUrlOpener([&](const QUrl& url) { opened.push_back(url); });
+    SetUrlOpener([&](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    });
     QTimer::singleShot(50, [] {
         auto* about = qobject_cast<AboutBox*>(QApplication::activeModalWidget());
         ASSERT_NE(about, nullptr);
@@ -220,10 +241,34 @@ TEST_F(MainWindowTest, AboutBoxHelpOpensTheManualBesideTheProgram)
     form->action(ActionId::aAbout)->trigger();
     SetUrlOpener(nullptr);
     ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0], QUrl::fromLocalFile(HelpFilePath()));
+    EXPECT_EQ(opened[0], QUrl::fromLocalFile(manual.path));
     EXPECT_TRUE(HelpFilePath().endsWith(".html"));
-    // The desktop program's own manual is copied beside it.
-    EXPECT_TRUE(QFileInfo::exists(QCoreApplication::applicationDirPath() + "/pallant.html"));
+    // The build tree holds the manual where an installation does, relative to the programs.
+    EXPECT_TRUE(HelpFilePath().endsWith("/doc/quorvia-pallant/manual.html")) << HelpFilePath().toStdString();
+    EXPECT_TRUE(QFileInfo::exists(HelpFilePath()));
+}
+
+TEST_F(MainWindowTest, HelpSaysSoWhenTheDesktopHasNoOpenerOrNoManual)
+{
+    auto helpThroughTheAboutBox = [this] {
+        QTimer::singleShot(50, [] {
+            auto* about = qobject_cast<AboutBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(about, nullptr);
+            about->findChild<QPushButton*>("help")->click();
+        });
+        const auto box = answerNextBox("OK");
+        form->action(ActionId::aAbout)->trigger();
+        EXPECT_TRUE(box->seen);
+        return box->text;
+    };
+    {
+        const TestManual missing(false);
+        EXPECT_EQ(helpThroughTheAboutBox(), "The manual " + missing.path + " is missing.");
+    }
+    const TestManual manual(true);
+    SetUrlOpener([](const QUrl&) { return false; });
+    EXPECT_EQ(helpThroughTheAboutBox(), "This desktop has no program to open the manual " + manual.path + ".");
+    SetUrlOpener(nullptr);
 }
 
 TEST_F(MainWindowTest, RecordAndStopSwitchRecordingAndTheTabImages)

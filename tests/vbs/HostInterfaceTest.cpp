@@ -197,3 +197,64 @@ TEST(Host, InputBoxAsksTheSite)
 }
 
 }  // namespace
+
+namespace {
+
+// The chain of calls at a run-time error: each procedure with the statement running in it,
+// innermost first, ending with the global code.
+TEST(Host, RunTimeErrorCarriesTheChainOfCalls)
+{
+    RunResult r = runScript(u"Sub Inner(x)\n"
+                            u"    Dim y\n"
+                            u"    y = 1\n"
+                            u"      y = x / 0\n"
+                            u"End Sub\n"
+                            u"Function Middle()\n"
+                            u"    Middle = 1\n"
+                            u"    Inner 5\n"
+                            u"End Function\n"
+                            u"MsgBox \"start\"\n"
+                            u"  z = Middle()\n");
+    ASSERT_EQ(r.errors.size(), 1u);
+    const ScriptError& e = r.errors[0];
+    EXPECT_EQ(e.number, 11);
+    EXPECT_EQ(e.line, 3);
+    EXPECT_EQ(e.position, 6);
+    struct Want {
+        const char16_t* name;
+        int line, position;
+    };
+    const Want want[] = {{u"Inner", 3, 6}, {u"Middle", 7, 4}, {u"", 10, 2}};
+    ASSERT_EQ(e.calls.size(), std::size(want));
+    for (size_t i = 0; i < e.calls.size(); ++i) {
+        EXPECT_EQ(e.calls[i].procedure, want[i].name) << i;
+        EXPECT_EQ(e.calls[i].line, want[i].line) << i;
+        EXPECT_EQ(e.calls[i].position, want[i].position) << i;
+    }
+}
+
+TEST(Host, ErrorHandledInACallerLeavesNoChainBehind)
+{
+    // The first error is absorbed by the caller's handler; the reported one has its own chain.
+    RunResult r = runScript(u"Sub Fails()\n"
+                            u"    Err.Raise 5\n"
+                            u"End Sub\n"
+                            u"On Error Resume Next\n"
+                            u"Fails\n"
+                            u"On Error GoTo 0\n"
+                            u"Err.Raise 9\n");
+    ASSERT_EQ(r.errors.size(), 1u);
+    EXPECT_EQ(r.errors[0].number, 9);
+    ASSERT_EQ(r.errors[0].calls.size(), 1u);
+    EXPECT_EQ(r.errors[0].calls[0].procedure, u"");
+    EXPECT_EQ(r.errors[0].calls[0].line, 6);
+}
+
+TEST(Host, SyntaxErrorHasNoChain)
+{
+    RunResult r = runScript(u"If Then\n");
+    ASSERT_EQ(r.errors.size(), 1u);
+    EXPECT_TRUE(r.errors[0].calls.empty());
+}
+
+}  // namespace

@@ -95,4 +95,34 @@ TEST(Runner, MissingFileOrArguments)
     EXPECT_NE(WEXITSTATUS(raw), 0);
 }
 
+// The program's own options: what each prints, where, and the exit status.
+TEST(Runner, HelpVersionAndUnknownOptions)
+{
+    struct Row {
+        const char* args;
+        int status;
+        const char* outStarts;  // standard output begins with this
+        const char* errHas;     // standard error holds this
+    };
+    const Row rows[] = {
+        {"--help", 0, "Usage: pallant-vbs SCRIPT.vbs\n", ""},
+        {"-h", 0, "Usage: pallant-vbs SCRIPT.vbs\n", ""},
+        {"--version", 0, "pallant-vbs " QP_PROJECT_VERSION "\n", ""},
+        {"--verbose", 2, "", "pallant-vbs: unknown option"},
+        {"one.vbs two.vbs", 2, "", "pallant-vbs: give one script"},
+    };
+    const fs::path dir = fs::temp_directory_path() / ("pallant-vbs-options-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.args);
+        const std::string cmd = std::string("'") + QP_VBS_RUNNER + "' " + row.args + " > '" + (dir / "out").string()
+            + "' 2> '" + (dir / "err").string() + "'";
+        const int raw = std::system(cmd.c_str());
+        EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, row.status);
+        EXPECT_EQ(slurp(dir / "out").rfind(row.outStarts, 0), 0u) << slurp(dir / "out");
+        EXPECT_NE(slurp(dir / "err").find(row.errHas), std::string::npos) << slurp(dir / "err");
+    }
+    fs::remove_all(dir);
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 #include "TestHost.h"
 
 #include "Coerce.h"
+#include "MsgBoxButtons.h"
 #include "Text.h"
 
 #include <array>
@@ -72,6 +73,12 @@ Result<Variant> TestObject::invoke(DispId id, InvokeKind kind, Args& args)
     default:
         return ErrorInfo{438, u"VBScript runtime error", u"Object doesn't support this property or method"};
     }
+}
+
+int RecordingSite::msgBox(std::u16string_view text, int buttons, std::u16string_view)
+{
+    output.emplace_back(text);
+    return DefaultMsgBoxResult(buttons);
 }
 
 ObjectRef RecordingSite::namedItem(std::u16string_view name)

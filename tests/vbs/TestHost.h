@@ -33,11 +33,8 @@ public:
     explicit RecordingSite(ObjectRef test = {}) : m_test(std::move(test)) {}
     ObjectRef namedItem(std::u16string_view name) override;
     void onScriptError(const ScriptError& error) override { errors.push_back(error); }
-    int msgBox(std::u16string_view text, int, std::u16string_view) override
-    {
-        output.emplace_back(text);
-        return 1;
-    }
+    // Answers with the box's default button, as the headless hosts do.
+    int msgBox(std::u16string_view text, int buttons, std::u16string_view) override;
 
     std::vector<std::u16string> output;
     std::vector<ScriptError> errors;

@@ -1,0 +1,4 @@
+' Loops until the time limit ends it.
+MsgBox "looping"
+Do
+Loop

@@ -1,0 +1,2 @@
+' A script two folders down.
+MsgBox "deep"

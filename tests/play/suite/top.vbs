@@ -1,0 +1,2 @@
+' A script at the top of the folder.
+MsgBox "top"

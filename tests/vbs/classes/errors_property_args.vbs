@@ -1,0 +1,6 @@
+Class Broken
+    Property Get Value(i)
+    End Property
+    Property Let Value(v)         ' expect syntax error 1051 at 18: Number of arguments must be consistent across properties specification
+    End Property
+End Class
