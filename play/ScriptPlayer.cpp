@@ -1,6 +1,7 @@
 #include "ScriptPlayer.h"
 
 #include "ActiveScr.h"
+#include "Cancellation.h"
 #include "AutomationError.h"
 #include "Codepage.h"
 #include "ConsoleFuncs.h"
@@ -232,11 +233,17 @@ CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u1
             return DefaultMsgBoxResult(buttons);
         });
         Watchdog watchdog(m_options.timeLimit, host, *session);
-        host.RunScript();
+        {
+            // A stop of the player interrupts the run (see TVBScript::RunScript).
+            StopScope scope(m_stop);
+            host.RunScript();
+        }
         watchdog.finish();
 
         const auto& errors = host.lastErrors();
-        if (!errors.empty()) {
+        if (errors.empty() && m_stop.stop_requested() && host.lastOutcome() != vbs::RunOutcome::Completed) {
+            fail(result, CaseResult::Failed, InterruptedMessage);
+        } else if (!errors.empty()) {
             vbs::ScriptError e = errors.front();
             const auto [file, line] = text.locate(e.line);
             e.line = line;

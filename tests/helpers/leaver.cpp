@@ -4,10 +4,12 @@
 //   daemon   a grandchild in a session of its own (fork, setsid, fork), ignoring SIGHUP and
 //            SIGTERM; the program exits
 //   stay     both of the above, and the program itself ignores SIGHUP and SIGTERM and stays
-// The processes left behind wait forever: only SIGKILL ends them.
+// The processes left behind wait forever: only SIGKILL ends them. With QP_LEAVER_FILE set,
+// the line is also written to that file.
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <sys/wait.h>
@@ -78,6 +80,15 @@ int main(int argc, char** argv)
         left += " " + std::to_string(getpid());
     std::printf("%s\n", left.c_str());
     std::fflush(stdout);
+    if (const char* path = std::getenv("QP_LEAVER_FILE")) {
+        // Written whole under another name, then renamed: a reader never sees half of it.
+        const std::string temp = std::string(path) + ".part";
+        if (FILE* f = std::fopen(temp.c_str(), "w")) {
+            std::fprintf(f, "%s\n", left.c_str());
+            std::fclose(f);
+            std::rename(temp.c_str(), path);
+        }
+    }
     if (mode == "stay")
         waitForever();
     return 0;
