@@ -73,6 +73,7 @@ public:
     void writeInput(const KeyEventRecord& record);
     std::vector<KeyEventRecord> inputLog() const;
     void writeBytes(const std::string& bytes);
+    const PtyWriter& writer() const { return m_writer; }
     FontSpec displayFont() const;
     void setDisplayFont(const FontSpec& font, bool notify);
 
@@ -139,7 +140,7 @@ void HostedConsole::Impl::ingest(std::string_view chunk)
     std::lock_guard lock(m_screenMutex);
     m_emulator.write(chunk);
     if (m_emulator.hasOutput())
-        m_writer.submit(m_emulator.takeOutput());  // answers the program waits for
+        m_writer.submitAnswer(m_emulator.takeOutput());  // answers the program waits for
     m_titlePending |= m_emulator.takeTitleChanged();
 }
 
@@ -485,6 +486,11 @@ bool HostedConsole::drainOutput(std::chrono::milliseconds timeout) { return m_im
 void HostedConsole::writeInput(const KeyEventRecord& record) { m_impl->writeInput(record); }
 std::vector<KeyEventRecord> HostedConsole::inputLog() const { return m_impl->inputLog(); }
 void HostedConsole::writeBytes(const std::string& bytes) { m_impl->writeBytes(bytes); }
+HostedConsole::InputQueue HostedConsole::inputQueue() const
+{
+    const PtyWriter::QueueState q = m_impl->writer().queueState();
+    return {q.typed, q.answers, q.answersDropped};
+}
 TSpaceParams& HostedConsole::profile() { return m_impl->m_profile; }
 FontSpec HostedConsole::displayFont() const { return m_impl->displayFont(); }
 void HostedConsole::setDisplayFont(const FontSpec& font) { m_impl->setDisplayFont(font, false); }

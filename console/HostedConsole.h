@@ -111,6 +111,14 @@ public:
     std::vector<KeyEventRecord> inputLog() const;
     // Writes raw bytes to the program (paste of text the terminal takes as is).
     void writeBytes(const std::string& bytes);
+    // What waits to be written to the program: typed bytes (never dropped), answers to its
+    // queries (bounded: beyond a limit they are dropped, and counted).
+    struct InputQueue {
+        size_t typed = 0;
+        size_t answers = 0;
+        uint64_t answersDropped = 0;
+    };
+    InputQueue inputQueue() const;
 
     // --- profile and display font -------------------------------------------------------
     // The profile last applied. Read it on the thread that starts programs, not while

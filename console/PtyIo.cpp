@@ -18,6 +18,22 @@ int PtyWriter::submit(std::string_view bytes)
     return flushLocked();
 }
 
+int PtyWriter::submitAnswer(std::string_view bytes)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_error != 0)
+        return m_error;
+    if (bytes.empty())
+        return flushLocked();
+    if (m_answerBytes >= kMaxQueuedAnswers) {
+        ++m_answersDropped;
+        return flushLocked();
+    }
+    m_answers.emplace_back(bytes);
+    m_answerBytes += bytes.size();
+    return flushLocked();
+}
+
 int PtyWriter::flush()
 {
     std::lock_guard lock(m_mutex);
@@ -27,29 +43,63 @@ int PtyWriter::flush()
 bool PtyWriter::pending() const
 {
     std::lock_guard lock(m_mutex);
-    return m_head < m_queue.size();
+    return typedWaiting() > 0 || m_answerBytes > 0;
 }
 
-int PtyWriter::flushLocked()
+PtyWriter::QueueState PtyWriter::queueState() const
 {
-    while (m_error == 0 && m_head < m_queue.size()) {
-        const ssize_t n = ::write(m_fd, m_queue.data() + m_head, m_queue.size() - m_head);
+    std::lock_guard lock(m_mutex);
+    return {typedWaiting(), m_answerBytes, m_answersDropped};
+}
+
+// Writes from bytes[head] on until done or the pty is full; false when it is full or broken.
+bool PtyWriter::writeSome(const std::string& bytes, size_t& head)
+{
+    while (m_error == 0 && head < bytes.size()) {
+        const ssize_t n = ::write(m_fd, bytes.data() + head, bytes.size() - head);
         if (n > 0) {
-            m_head += size_t(n);
+            head += size_t(n);
         } else if (n < 0 && errno == EINTR) {
             continue;
         } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            break;
+            return false;
         } else {
             m_error = n < 0 ? errno : EIO;
         }
     }
+    return m_error == 0;
+}
+
+int PtyWriter::flushLocked()
+{
+    // An answer already begun goes out whole first; then the typed bytes; answers only
+    // when nothing typed waits.
+    auto writeAnswer = [&] {
+        const size_t before = m_answerHead;
+        const bool done = writeSome(m_answers.front(), m_answerHead);
+        m_answerBytes -= m_answerHead - before;
+        if (done) {
+            m_answers.pop_front();
+            m_answerHead = 0;
+        }
+        return done;
+    };
+    bool room = m_answerHead == 0 || writeAnswer();
+    if (room)
+        room = writeSome(m_queue, m_head);
+    while (room && !m_answers.empty())
+        room = writeAnswer();
     if (m_head == m_queue.size() || m_error != 0) {
         m_queue.clear();
         m_head = 0;
     } else if (m_head > 64 * 1024) {
         m_queue.erase(0, m_head);
         m_head = 0;
+    }
+    if (m_error != 0) {
+        m_answers.clear();
+        m_answerHead = 0;
+        m_answerBytes = 0;
     }
     return m_error;
 }
@@ -62,7 +112,7 @@ int PtyWriter::waitForRoom(size_t limit, std::chrono::milliseconds timeout)
             std::lock_guard lock(m_mutex);
             if (flushLocked() != 0)
                 return m_error;
-            if (m_queue.size() - m_head <= limit)
+            if (typedWaiting() <= limit)
                 return 0;
         }
         if (std::chrono::steady_clock::now() >= deadline)

@@ -1,10 +1,12 @@
 #pragma once
-// Moving bytes through the pty master: one queue for everything the terminal sends to the
-// program (keys, answers to queries), written without ever blocking, and the reader thread
-// that drains the program's output as fast as it comes.
+// Moving bytes through the pty master: the queues of what the terminal sends to the program
+// (typed keys first, then answers to queries, bounded), written without ever blocking, and
+// the reader thread that drains the program's output as fast as it comes.
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -15,24 +17,47 @@ namespace qp {
 
 class PtyWriter {
 public:
+    // Answers to queries waiting beyond this many bytes are dropped: a program that asks
+    // and never reads must not grow the console's memory (a terminal whose output is
+    // blocked stalls instead).
+    static constexpr size_t kMaxQueuedAnswers = 64 * 1024;
+
     explicit PtyWriter(int fd) : m_fd(fd) {}
-    // Queues the bytes and writes what the pty takes now. Returns 0, or the errno of a
-    // failed write; after a failure nothing more is sent and every submit fails the same way.
+    // Queues typed or pasted bytes, never dropped, and writes what the pty takes now.
+    // Returns 0, or the errno of a failed write; after a failure nothing more is sent and
+    // every submit fails the same way.
     int submit(std::string_view bytes);
+    // Queues the terminal's answers to the program's queries behind the typed bytes, or
+    // drops them when kMaxQueuedAnswers bytes of answers are waiting already. An answer is
+    // written whole: typed bytes never land inside one, nor answers inside typed bytes.
+    int submitAnswer(std::string_view bytes);
     // Writes what the pty takes now; same result as submit.
     int flush();
     bool pending() const;
-    // Waits, polling for room, until at most `limit` bytes are queued. Returns 0, the errno
-    // of a failed write, or EAGAIN when the program took nothing for `timeout`.
+    // Waits, polling for room, until at most `limit` typed bytes are queued. Returns 0, the
+    // errno of a failed write, or EAGAIN when the program took nothing for `timeout`.
     int waitForRoom(size_t limit, std::chrono::milliseconds timeout);
+
+    struct QueueState {
+        size_t typed = 0;             // typed bytes waiting
+        size_t answers = 0;           // answer bytes waiting
+        uint64_t answersDropped = 0;  // answers dropped so far
+    };
+    QueueState queueState() const;
 
 private:
     int flushLocked();
+    bool writeSome(const std::string& bytes, size_t& head);
+    size_t typedWaiting() const { return m_queue.size() - m_head; }
 
     const int m_fd;
     mutable std::mutex m_mutex;
-    std::string m_queue;
+    std::string m_queue;  // typed bytes, from m_head on
     size_t m_head = 0;
+    std::deque<std::string> m_answers;  // the first from m_answerHead on
+    size_t m_answerHead = 0;
+    size_t m_answerBytes = 0;  // bytes of answers waiting
+    uint64_t m_answersDropped = 0;
     int m_error = 0;
 };
 

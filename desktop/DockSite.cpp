@@ -65,6 +65,7 @@ DockSite* DockSite::siteAt(QPoint globalPos)
 DockPanel::DockPanel(DockAlign align, QWidget* parent)
     : QWidget(parent), m_align(align), m_tree(*this)
 {
+    setAutoFillBackground(true);
     const bool horizontal = align == DockAlign::Top || align == DockAlign::Bottom;
     m_layout = new QBoxLayout(horizontal ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom, this);
     m_layout->setContentsMargins(0, 0, 0, 0);
@@ -220,7 +221,9 @@ void DockPages::dock(DockableWindow* form)
     form->prepareDock(this);
     addTab(form, form->windowTitle());
     RefreshTabImages();
-    form->show();
+    // The page shown is the one just docked. Showing it any other way would lay it over
+    // the current page.
+    setCurrentWidget(form);
 }
 
 void DockPages::undock(DockableWindow* form)

@@ -67,6 +67,27 @@ QSize DesktopSize(const QWidget* window)
     return screen ? screen->availableGeometry().size() : QSize(1024, 768);
 }
 
+QRect DesktopArea(const QWidget* window)
+{
+    if (g_desktopOverride.isValid())
+        return QRect(QPoint(0, 0), g_desktopOverride);
+    QScreen* screen = window && window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+QRect KeepOnDesktop(QRect form, QRect area)
+{
+    if (form.right() > area.right())
+        form.moveRight(area.right());
+    if (form.bottom() > area.bottom())
+        form.moveBottom(area.bottom());
+    if (form.left() < area.left())
+        form.moveLeft(area.left());
+    if (form.top() < area.top())
+        form.moveTop(area.top());
+    return form;
+}
+
 void SetDesktopSizeOverride(QSize size) { g_desktopOverride = size; }
 
 void GrowingDockTree::InsertControl(QWidget* control)
@@ -74,7 +95,9 @@ void GrowingDockTree::InsertControl(QWidget* control)
     QWidget* form = m_site.window();
     const QSize wanted = DockPanel::undockedSize(control);
     form->setUpdatesEnabled(false);
-    applyToForm(GrowForDock(m_site.align(), form->geometry(), m_site.size(), wanted, DesktopSize(form)));
+    DockResize change = GrowForDock(m_site.align(), form->geometry(), m_site.size(), wanted, DesktopSize(form));
+    change.form = KeepOnDesktop(change.form, DesktopArea(form));
+    applyToForm(change);
     m_site.insertDocked(control);
     form->setUpdatesEnabled(true);
 }

@@ -42,6 +42,11 @@ private:
 
 // The desktop size the dock rules work with: the available area of the window's screen.
 QSize DesktopSize(const QWidget* window);
+// That area with its position on the virtual desktop.
+QRect DesktopArea(const QWidget* window);
+// The window's rectangle moved as little as needed to lie within area (its top-left kept
+// inside when it is larger): growing to the left must not push it off the screen.
+QRect KeepOnDesktop(QRect form, QRect area);
 // Tests replace the desktop's size with one of their own; an invalid size restores it.
 void SetDesktopSizeOverride(QSize size);
 

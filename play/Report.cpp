@@ -4,6 +4,8 @@
 #include "ScreenText.h"
 
 #include <algorithm>
+#include <charconv>
+#include <climits>
 #include <cstdio>
 #include <ctime>
 #include <unistd.h>
@@ -27,6 +29,64 @@ std::string ScreenReport(const ScreenSnapshot& screen, std::string_view indent) 
         char number[16];
         std::snprintf(number, sizeof number, "%*d|", digits, row);
         text += std::string(indent) + number + rows[size_t(row)] + "\n";
+    }
+    return text;
+}
+
+std::optional<CellRect> CheckArea(std::string_view call) {
+    const size_t open = call.find('(');
+    if (open == std::string_view::npos)
+        return std::nullopt;
+    const std::string_view name = call.substr(0, open);
+    std::vector<long long> numbers;
+    size_t i = open + 1;
+    while (i < call.size() && call[i] != '"' && call[i] != ')') {
+        const char* begin = call.data() + i;
+        long long v = 0;
+        auto [end, ec] = std::from_chars(begin, call.data() + call.size(), v);
+        if (ec != std::errc())
+            return std::nullopt;
+        numbers.push_back(v);
+        i = size_t(end - call.data());
+        while (i < call.size() && (call[i] == ',' || call[i] == ' '))
+            ++i;
+    }
+    // The text's length in cells: its characters, quotes doubled inside.
+    long long length = 0;
+    if (i < call.size() && call[i] == '"') {
+        for (++i; i < call.size(); ++i) {
+            if (call[i] == '"') {
+                if (i + 1 < call.size() && call[i + 1] == '"')
+                    ++i;
+                else
+                    break;
+            }
+            if ((uint8_t(call[i]) & 0xC0) != 0x80)
+                length += uint8_t(call[i]) >= 0xF0 ? 2 : 1;  // UTF-16 code units
+        }
+    }
+    auto clampInt = [](long long v) { return int32_t(std::clamp<long long>(v, INT32_MIN, INT32_MAX)); };
+    auto row = [&](long long x, long long y) {
+        return CellRect{clampInt(x), clampInt(y), clampInt(x + std::max(length, 1LL) - 1), clampInt(y)};
+    };
+    if (name == "CheckString" && numbers.size() == 2)
+        return row(numbers[0], numbers[1]);
+    if (name == "WaitString" && numbers.size() == 3)
+        return row(numbers[1], numbers[2]);
+    if ((name == "CheckRect" || name == "CheckAttr") && numbers.size() >= 4)
+        return CellRect{clampInt(numbers[0]), clampInt(numbers[1]), clampInt(numbers[2]), clampInt(numbers[3])};
+    if (name == "CheckWindow" && numbers.size() >= 4)
+        return CellRect{clampInt(numbers[0] - 1), clampInt(numbers[1] - 1), clampInt(numbers[2] - 1),
+                        clampInt(numbers[3] - 1)};
+    return std::nullopt;
+}
+
+std::string ScreenRows(const ScreenSnapshot& screen) {
+    std::string text;
+    for (int row = 0; row < screen.height; ++row) {
+        std::u16string wide = ReadRectTextWide(screen, CellRect{0, row, screen.width - 1, row}, u"");
+        std::replace(wide.begin(), wide.end(), u'\0', u' ');
+        text += AnsiToUtf8(Utf16ToAnsi(wide)) + "\n";
     }
     return text;
 }

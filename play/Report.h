@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <mutex>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -18,11 +19,20 @@ namespace qp {
 // down to the last row that holds text or the cursor.
 std::string ScreenReport(const ScreenSnapshot& screen, std::string_view indent = "");
 
+// The screen's rows as UTF-8 text, each right-trimmed, every row of the screen.
+std::string ScreenRows(const ScreenSnapshot& screen);
+
 // Text made safe for XML 1.0: markup characters escaped, characters XML cannot carry
 // (controls other than tab and line ends, invalid UTF-8) replaced by U+FFFD. In an
 // attribute, tabs and line ends are written as character references, which parsers keep
 // (a literal line end in an attribute becomes a blank).
 std::string XmlEscape(std::string_view utf8, bool attribute = false);
+
+// The cells a check looked at, read from the call as the trace writes it
+// (CheckString(x, y, "text"), WaitString(secs, x, y, "text"), CheckRect(l, t, r, b, ...),
+// CheckAttr(l, t, r, b, ...), CheckWindow(l, t, r, b) with its 1-based cells), 0-based;
+// none for other calls.
+std::optional<CellRect> CheckArea(std::string_view call);
 
 struct CaseResult {
     std::string file;       // the path played
@@ -33,6 +43,11 @@ struct CaseResult {
     std::string message;  // the error as the host shows it (one line per line)
     std::string details;  // message, then the screen
     std::string output;   // what the script showed with MsgBox
+    // The screen the failure is shown with (the failing check's, else the last one) and
+    // the cells the failing check looked at.
+    SnapshotPtr screen;
+    std::optional<CellRect> area;
+    std::string cast;  // the recording of the run (asciicast v2), when one was made
     // The failed tries before this one, when the script was played again (--retries).
     std::vector<CaseResult> earlierTries;
     bool flaky() const { return status == Passed && !earlierTries.empty(); }

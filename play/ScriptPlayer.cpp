@@ -8,9 +8,13 @@
 #include "ConsoleSession.h"
 #include "Errors.h"
 #include "HostedConsole.h"
+#include "ScreenRender.h"
+#include "ScreenText.h"
 #include "ShellCommand.h"
+#include "Text.h"
 #include "ZEBConsole.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <fstream>
 #include <iterator>
@@ -173,6 +177,25 @@ std::pair<std::string, int> CombinedScript::locate(int line) const {
     return {parts.empty() ? "" : parts.front().path, 0};
 }
 
+namespace {
+
+// The chain of calls of a run-time error, innermost first, each with its file when it is
+// not the script; nothing when the error happened in the script's own global code.
+std::string callChain(const std::vector<vbs::CallFrame>& calls, const CombinedScript& text) {
+    if (calls.size() < 2)
+        return "";
+    std::string chain = "Calls, innermost first:\n";
+    for (const vbs::CallFrame& frame : calls) {
+        const auto [file, line] = text.locate(frame.line);
+        chain += "  " + (frame.procedure.empty() ? std::string("global code") : vbs::toUtf8(frame.procedure)) +
+                 ": " + (file.empty() ? "" : file + ", ") + "Line: " + std::to_string(line + 1) +
+                 " Position: " + std::to_string(frame.position + 1) + "\n";
+    }
+    return chain;
+}
+
+}  // namespace
+
 CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u16string>& lines, std::ostream& out,
                               TraceFile* trace) const {
     const auto started = std::chrono::steady_clock::now();
@@ -190,7 +213,12 @@ CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u1
     consoleOptions.rows = int16_t(m_options.rows);
     consoleOptions.settle = m_options.settle;
     SessionScreenListener screenListener;
-    HostedConsole console(&screenListener, consoleOptions);
+    // The recorder outlives the console, whose reader thread calls it.
+    const bool recording = !m_options.castDir.empty() || !m_options.artifactsDir.empty();
+    CastRecorder recorder(&screenListener);
+    HostedConsole console(recording ? static_cast<ConsoleListener*>(&recorder) : &screenListener, consoleOptions);
+    if (recording)
+        recorder.start(console);
     auto session = std::make_shared<ConsoleSession>(
         console, ScriptTimings{m_options.keyGap, m_options.pollPeriod, m_options.wakeOnOutput});
     screenListener.attach(session);
@@ -253,6 +281,7 @@ CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u1
             if (!shownError.empty() && e.description == u16(OperationAborted().what()))
                 message = message.substr(0, message.find('\n') + 1) + shownError;
             fail(result, e.syntax ? CaseResult::NotParsed : CaseResult::Failed, message);
+            result.details += callChain(e.calls, text);
         } else if (watchdog.fired()) {
             fail(result, CaseResult::Failed,
                  "Time limit of " + std::to_string(m_options.timeLimit.count() / 1000) + " s exceeded");
@@ -261,10 +290,29 @@ CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u1
         }
     }
     if (result.status != CaseResult::Passed) {
-        const SnapshotPtr screen = console.takeSnapshot();
-        result.details += "Screen (" + std::to_string(screen->width) + "x" + std::to_string(screen->height) +
-                          "), rows numbered from 0:\n" + ScreenReport(*screen);
+        // A check that failed last is most likely what failed the script: its screen is the
+        // one to show, as the check read it, not the screen at the end.
+        const auto check = session->lastCheck();
+        if (check && !check->result && check->screen) {
+            result.screen = check->screen;
+            result.area = CheckArea(check->call);
+            result.details += "Check: " + check->call + " -> False\n";
+            if (result.area) {
+                std::u16string found = ReadRectText(*check->screen, *result.area, kCheckSeparator);
+                std::replace(found.begin(), found.end(), u'\0', u' ');
+                result.details += "Found there: '" + toOutputText(found) + "'\n";
+            }
+            result.details += "Screen as the check saw it";
+        } else {
+            result.screen = console.takeSnapshot();
+            result.details += "Screen";
+        }
+        const ScreenSnapshot& screen = *result.screen;
+        result.details += " (" + std::to_string(screen.width) + "x" + std::to_string(screen.height) +
+                          "), rows numbered from 0:\n" + ScreenReport(screen);
     }
+    if (recording)
+        result.cast = recorder.stop();
     session->clearConsoleObject();
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return result;

@@ -1,6 +1,7 @@
 #include "SuiteRun.h"
 
 #include "Report.h"
+#include "ScreenRender.h"
 #include "ScriptPlayer.h"
 #include "Suite.h"
 
@@ -8,6 +9,8 @@
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
+#include <filesystem>
+#include <set>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -99,7 +102,7 @@ private:
         for (int t = 1;; ++t) {
             std::ostringstream out, traceText;
             std::unique_ptr<TraceFile> trace;
-            if (!m_options.traceFile.empty())
+            if (!m_options.traceFile.empty() || !m_options.artifactsDir.empty())
                 trace = std::make_unique<TraceFile>(traceText);
             CaseResult r = m_player.play(script.path, m_texts[i], out, trace.get());
             r.name = script.name;
@@ -189,6 +192,43 @@ bool writeFile(const std::string& path, const std::string& text) {
     return bool(f);
 }
 
+// The name each script's artifacts and recording go by: its name without ".vbs", made
+// unique in the run by a number after it.
+std::vector<std::string> artifactKeys(const std::vector<SuiteScript>& scripts) {
+    std::vector<std::string> keys;
+    std::set<std::string> used;
+    for (const SuiteScript& s : scripts) {
+        std::string base = s.name;
+        if (base.size() > 4 && base.compare(base.size() - 4, 4, ".vbs") == 0)
+            base.resize(base.size() - 4);
+        std::string key = base;
+        for (int n = 2; !used.insert(key).second; ++n)
+            key = base + "-" + std::to_string(n);
+        keys.push_back(key);
+    }
+    return keys;
+}
+
+// What a failed script leaves for someone who did not see it fail: the report, the screen
+// as text and as a page, the trace and the recording. Empty, or what could not be written.
+std::string writeArtifacts(const std::string& folder, const CaseResult& r, const std::string& trace) {
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    std::vector<std::pair<std::string, std::string>> files = {{"report.txt", r.details}};
+    if (r.screen) {
+        files.emplace_back("screen.txt", ScreenRows(*r.screen));
+        files.emplace_back("screen.html", ScreenHtml(*r.screen, r.area, r.name.empty() ? r.file : r.name, r.message));
+    }
+    if (!trace.empty())
+        files.emplace_back("trace.txt", trace);
+    if (!r.cast.empty())
+        files.emplace_back("run.cast", r.cast);
+    for (const auto& [name, text] : files)
+        if (!writeFile(folder + "/" + name, text))
+            return folder + "/" + name;
+    return "";
+}
+
 }  // namespace
 
 int RunSuite(const PlayOptions& options, std::ostream& out, std::ostream& err, bool liveStatus, int width,
@@ -212,6 +252,16 @@ int RunSuite(const PlayOptions& options, std::ostream& out, std::ostream& err, b
             continue;
         if (const std::string why = CannotWriteFile(*path); !why.empty()) {
             err << "pallant-play: cannot write " << what << " " << *path << ": " << why << "\n";
+            return 2;
+        }
+    }
+    const std::pair<const std::string*, const char*> folders[] = {{&options.artifactsDir, "the artifacts"},
+                                                                  {&options.castDir, "the recordings"}};
+    for (const auto& [path, what] : folders) {
+        if (path->empty())
+            continue;
+        if (const std::string why = CannotWriteFolder(*path); !why.empty()) {
+            err << "pallant-play: cannot write " << what << " into " << *path << ": " << why << "\n";
             return 2;
         }
     }
@@ -252,6 +302,8 @@ int RunSuite(const PlayOptions& options, std::ostream& out, std::ostream& err, b
     StatusLine status(out, liveStatus, width, total);
     Run run(options, suite.scripts, std::move(texts), std::move(includes), stop);
     size_t done = 0;
+    const std::vector<std::string> keys = artifactKeys(suite.scripts);
+    std::vector<std::string> unwritten;
     status.draw(done, passed, failed, playing);
     run.play(
         [&](size_t i) {
@@ -270,6 +322,21 @@ int RunSuite(const PlayOptions& options, std::ostream& out, std::ostream& err, b
             failed += !ok;
             flaky += r.flaky();
             notParsed = notParsed || r.status == CaseResult::NotParsed;
+            const std::string& key = keys[p.index];
+            if (!options.castDir.empty()) {
+                const std::string path = options.castDir + "/" + key + ".cast";
+                std::error_code ec;
+                std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+                if (!writeFile(path, r.cast))
+                    unwritten.push_back(path);
+            }
+            if (!options.artifactsDir.empty() && !ok) {
+                const std::string folder = options.artifactsDir + "/" + key;
+                if (const std::string failedFile = writeArtifacts(folder, r, p.trace); !failedFile.empty())
+                    unwritten.push_back(failedFile);
+                else
+                    p.block += "Artifacts: " + folder + "/\n";
+            }
             // On a terminal a script that passed quietly leaves only the count.
             if (!liveStatus || !ok || r.flaky() || !r.output.empty()) {
                 status.clear();
@@ -285,6 +352,10 @@ int RunSuite(const PlayOptions& options, std::ostream& out, std::ostream& err, b
         << failed << " failed" << std::endl;
 
     int exitStatus = notParsed ? 2 : failed ? 1 : 0;
+    for (const std::string& path : unwritten) {
+        err << "pallant-play: cannot write " << path << "\n";
+        exitStatus = 2;
+    }
     if (trace && !*trace) {
         err << "pallant-play: cannot write the trace file " << options.traceFile << "\n";
         exitStatus = 2;

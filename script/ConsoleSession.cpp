@@ -61,6 +61,16 @@ void ConsoleSession::setTraceListener(std::shared_ptr<ScriptTraceListener> liste
     m_trace = std::move(listener);
 }
 
+void ConsoleSession::recordCheck(CheckRecord check) {
+    std::lock_guard lock(m_mutex);
+    m_lastCheck = std::move(check);
+}
+
+std::optional<ConsoleSession::CheckRecord> ConsoleSession::lastCheck() const {
+    std::lock_guard lock(m_mutex);
+    return m_lastCheck;
+}
+
 std::shared_ptr<ScriptTraceListener> ConsoleSession::traceListener() const {
     std::lock_guard lock(m_mutex);
     return m_trace;

@@ -20,6 +20,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -73,6 +74,16 @@ public:
 
     void setTraceListener(std::shared_ptr<ScriptTraceListener> listener);
     std::shared_ptr<ScriptTraceListener> traceListener() const;
+
+    // The last check a console method made: the call as a script writes it, its result and
+    // the screen exactly as the check read it (for a failure report after the script).
+    struct CheckRecord {
+        std::string call;
+        bool result = false;
+        SnapshotPtr screen;
+    };
+    void recordCheck(CheckRecord check);
+    std::optional<CheckRecord> lastCheck() const;
 
     // Runs a command line in a console of another instance and returns that console's
     // object; used when a program is already active here. Without a runner such a call
@@ -142,6 +153,7 @@ private:
     std::function<void()> m_pump;
     std::function<void(const std::string&)> m_errorBox;
     std::shared_ptr<ScriptTraceListener> m_trace;
+    std::optional<CheckRecord> m_lastCheck;
     RemoteRunner m_remoteRunner;
     vbs::ObjectRef m_consoleObject;
 };

@@ -248,9 +248,11 @@ bool ZEBConsole::CheckWindow(int32_t left, int32_t top, int32_t right, int32_t b
 }
 
 void ZEBConsole::traceCheck(const std::string& call, bool result, const ScreenSnapshot& screen) {
-    if (auto s = m_session.lock())
+    if (auto s = m_session.lock()) {
+        s->recordCheck({call, result, std::make_shared<const ScreenSnapshot>(screen)});
         if (auto trace = s->traceListener())
             trace->checkMade(call, result, screen);
+    }
 }
 
 // --- the dispatch side ---------------------------------------------------------------------

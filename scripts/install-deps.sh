@@ -17,12 +17,12 @@ set -euo pipefail
 runtime=(libvterm0 libinih1 bash coreutils ncurses-bin bc dialog)
 desktop=(libqt6widgets6 libqt6dbus6 libqscintilla2-qt6-15 qt6-qpa-plugins fonts-dejavu-core dbus)
 build=(
-  cmake ninja-build g++ pkg-config libvterm-dev libinih-dev libgtest-dev libgmock-dev
+  cmake ninja-build g++ pkg-config libvterm-dev libinih-dev libgtest-dev libgmock-dev libpcre2-dev
   qt6-base-dev qt6-base-dev-tools libqscintilla2-qt6-dev libgl-dev
   python3 python3-markdown librsvg2-bin dpkg-dev file
 )
 test=(
-  qt6-qpa-plugins fonts-dejavu-core xvfb xauth imagemagick xdotool xclip
+  qt6-qpa-plugins fonts-dejavu-core xvfb xauth imagemagick xdotool xclip openbox x11-utils
   dbus libglib2.0-bin python3 python3-dbus python3-yaml libxml2-utils groff-base
   dialog bc bash coreutils ncurses-bin expect python3-junitparser asciinema
 )

@@ -8,6 +8,7 @@
 #include "ConsoleView.h"
 
 #include <QFontDialog>
+#include <QLayout>
 #include <QScrollArea>
 
 #include <algorithm>
@@ -33,6 +34,10 @@ void MainWindow::fitWindowToConsole()
 {
     if (isMaximized() || isFullScreen())
         return;
+    // Sizes as they are after the last change (a page docked, a panel opened), not as the
+    // layout had them before it.
+    if (layout())
+        layout()->activate();
     const QPoint viewportOrigin = m_scrollBox->viewport()->mapTo(m_scrollBox, QPoint(0, 0));
     const int dx = viewportOrigin.x(), dy = viewportOrigin.y();
     const QSize desktop = DesktopSize(this);

@@ -36,6 +36,8 @@ void MainWindow::createScriptWindow()
     };
     m_scriptWindow = new ScriptWindow(tools);
     m_scriptWindow->hide();
+    // The console page keeps showing the whole screen whatever docks where.
+    connect(m_scriptWindow, &DockableWindow::dockingChanged, this, &MainWindow::fitWindowToConsole, Qt::QueuedConnection);
     if (m_console) {
         m_scriptRunner = std::make_unique<ScriptRunner>(*m_console, this);
         connect(m_scriptRunner.get(), &ScriptRunner::runFinished, this, [this] { updateActions(); });
@@ -195,15 +197,20 @@ void MainWindow::aShowScriptExecute()
         return;
     // The action's own toggle has inverted Checked already.
     const bool visible = action(ActionId::aShowScript)->isChecked();
-    showScriptWindow(m_pages, m_scriptWindow, visible);
-    if (!visible)
-        return;
-    if (m_scriptFirstShow) {
+    // Docked before it is first shown: it never appears as a window of its own first.
+    if (visible && m_scriptFirstShow) {
         m_scriptFirstShow = false;
         m_scriptWindow->dockInto(m_pages);
     }
+    showScriptWindow(m_pages, m_scriptWindow, visible);
+    if (!visible)
+        return;
     m_scriptWindow->show();
     m_scriptWindow->raise();
+    if (QWidget* frame = m_scriptWindow->floatingFrame()) {
+        frame->raise();
+        frame->activateWindow();
+    }
     const int index = m_pages->indexOf(m_scriptWindow);
     if (index >= 0 && m_pages->count() > 1)
         m_pages->setCurrentIndex(1);

@@ -16,7 +16,7 @@ constexpr Builtin kBuiltins[] = {QP_VBS_BUILTINS(QP_VBS_ROW)};
 #define QP_VBS_COUNT(name, min, max) +1
 constexpr size_t kBuiltinCount = 0 QP_VBS_BUILTINS(QP_VBS_COUNT);
 #undef QP_VBS_COUNT
-static_assert(std::size(kBuiltins) == kBuiltinCount && kBuiltinCount == 79, "one row per built-in");
+static_assert(std::size(kBuiltins) == kBuiltinCount && kBuiltinCount == 97, "one row per built-in");
 
 struct Constant {
     std::u16string_view name;

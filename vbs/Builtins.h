@@ -44,7 +44,14 @@ struct Builtin {
     X(DateAdd, 3, 3) X(DateDiff, 3, 5) X(DateSerial, 3, 3) X(TimeSerial, 3, 3) \
     X(MonthName, 1, 2) X(WeekdayName, 1, 3) \
     /* the host (BuiltinsHost.cpp) */ \
-    X(MsgBox, 1, 5) X(InputBox, 1, 7) X(CreateObject, 1, 2) X(GetObject, 0, 2)
+    X(MsgBox, 1, 5) X(InputBox, 1, 7) X(CreateObject, 1, 2) X(GetObject, 0, 2) \
+    /* script text (CompilerFragments.cpp) */ \
+    X(Execute, 1, 1) X(ExecuteGlobal, 1, 1) X(Eval, 1, 1) X(GetRef, 1, 1) \
+    /* formats, Currency, the engine (BuiltinsFormat.cpp) */ \
+    X(FormatNumber, 1, 5) X(FormatPercent, 1, 5) X(FormatCurrency, 1, 5) X(FormatDateTime, 1, 2) \
+    X(DatePart, 2, 4) X(DateValue, 1, 1) X(TimeValue, 1, 1) X(Escape, 1, 1) X(Unescape, 1, 1) \
+    X(CCur, 1, 1) X(ScriptEngine, 0, 0) X(ScriptEngineMajorVersion, 0, 0) \
+    X(ScriptEngineMinorVersion, 0, 0) X(ScriptEngineBuildVersion, 0, 0)
 
 #define QP_VBS_DECLARE(name, min, max) Variant builtin##name(Context& ctx, BuiltinArgs args);
 QP_VBS_BUILTINS(QP_VBS_DECLARE)

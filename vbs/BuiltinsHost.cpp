@@ -3,6 +3,8 @@
 #include "Builtins.h"
 #include "Convert.h"
 #include "Errors.h"
+#include "ScriptObjects.h"
+#include "Text.h"
 
 namespace qp::vbs {
 
@@ -33,15 +35,35 @@ Variant builtinInputBox(Context& ctx, BuiltinArgs args)
     return ctx.site.inputBox(prompt, title, initial);
 }
 
-// No automation classes can be created by name yet: the error names the class asked for.
-Variant builtinCreateObject(Context&, BuiltinArgs args)
+// The engine's own classes, where the host allows them; any other name fails with 429,
+// naming the class asked for.
+Variant builtinCreateObject(Context& ctx, BuiltinArgs args)
 {
-    throw ScriptException{runtimeErrorInfo(err::CantCreate), stringArg(args[0])};
+    std::u16string progId = stringArg(args[0]);
+    if (ctx.site.mayCreateObject(progId))
+        if (ObjectRef o = createScriptObject(ctx, progId))
+            return Variant::fromObject(std::move(o));
+    throw ScriptException{runtimeErrorInfo(err::CantCreate), progId};
 }
 
 Variant builtinGetObject(Context&, BuiltinArgs args)
 {
     throw ScriptException{runtimeErrorInfo(err::CantCreate), isMissing(args, 1) ? std::u16string() : stringArg(args[1])};
+}
+
+}  // namespace qp::vbs
+
+namespace qp::vbs {
+
+ObjectRef createScriptObject(Context& ctx, std::u16string_view progId)
+{
+    if (equalsNoCase(progId, u"Scripting.Dictionary"))
+        return newDictionary();
+    if (equalsNoCase(progId, u"VBScript.RegExp"))
+        return newRegExp(ctx);
+    if (equalsNoCase(progId, u"Scripting.FileSystemObject"))
+        return newFileSystem(ctx);
+    return {};
 }
 
 }  // namespace qp::vbs

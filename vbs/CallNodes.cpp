@@ -2,6 +2,7 @@
 // not define.
 #include "Builtins.h"
 #include "Classes.h"
+#include "ScriptObjects.h"
 #include "Convert.h"
 #include "ErrObject.h"
 #include "Nodes.h"
@@ -16,7 +17,7 @@ namespace {
     throw ScriptException{info, {}};
 }
 
-Variant assignedValue(Variant value, bool isSet, const std::u16string& name)
+Variant assignedValue(Variant value, bool isSet, NameRef name)
 {
     if (isSet) {
         if (!value.isObject())
@@ -26,7 +27,7 @@ Variant assignedValue(Variant value, bool isSet, const std::u16string& name)
     return value.isObject() ? valueOf(value) : std::move(value);
 }
 
-Object& objectIn(const Variant& v, const std::u16string& name)
+Object& objectIn(const Variant& v, NameRef name)
 {
     if (!v.isObject())
         raise(err::ObjectRequired, name);
@@ -66,7 +67,7 @@ Variant* arrayElement(Context& ctx, Variant& var, const ExprList& args, bool for
 }
 
 Variant invokeMember(Context& ctx, Object& obj, int32_t id, InvokeKind kind, const ExprList& args,
-                     const Variant* extra, const std::u16string& nameForErrors)
+                     const Variant* extra, NameRef nameForErrors)
 {
     if (ClassInstance* inst = asInstance(&obj)) {
         Ref<Object> keep(&obj);
@@ -77,10 +78,28 @@ Variant invokeMember(Context& ctx, Object& obj, int32_t id, InvokeKind kind, con
         }
         return getMember(ctx, *inst, member, args, nameForErrors);
     }
+    if (ProcRef* proc = asProcRef(&obj)) {
+        if (id != kDispIdValue || kind == InvokeKind::PropertyPut || kind == InvokeKind::PropertyPutRef)
+            raise(err::NoSuchMember, nameForErrors);
+        Ref<Object> keep(&obj);
+        return callProcedure(ctx, proc->procedure(), nullptr, args, nullptr);
+    }
     ArrayLocks locks;
     size_t n = args.size() + (extra ? 1 : 0);
-    std::vector<Variant> temps(n);
-    std::vector<ArgSlot> slots(n);
+    // Most calls have a few arguments: no allocation for them.
+    Variant tempsInline[4];
+    ArgSlot slotsInline[4];
+    std::vector<Variant> tempsMany;
+    std::vector<ArgSlot> slotsMany;
+    Variant* temps = tempsInline;
+    ArgSlot* slotArray = slotsInline;
+    if (n > 4) {
+        tempsMany.resize(n);
+        slotsMany.resize(n);
+        temps = tempsMany.data();
+        slotArray = slotsMany.data();
+    }
+    std::span<ArgSlot> slots(slotArray, n);
     for (size_t i = 0; i < args.size(); ++i) {
         if (Variant* r = args[i]->ref(ctx, &locks)) {
             slots[i] = {r, true};
@@ -133,8 +152,9 @@ Variant CallBuiltinNode::eval(Context& ctx) const
     try {
         return m_fn.fn(ctx, BuiltinArgs(values, n));
     } catch (ScriptException& e) {
-        // Errors of a built-in name it in the report: "Type mismatch: 'CLng'".
-        if (e.name.empty())
+        // Errors of a built-in name it in the report: "Type mismatch: 'CLng'"; those of a
+        // text that Execute or Eval ran are the text's own.
+        if (e.name.empty() && m_fn.fn != &builtinExecute && m_fn.fn != &builtinExecuteGlobal && m_fn.fn != &builtinEval)
             e.name = std::u16string(m_fn.name);
         throw;
     }
@@ -163,7 +183,7 @@ Variant IndexNode::eval(Context& ctx) const
     if (p->isArray())
         return *arrayElement(ctx, *p, m_args, false, nullptr);
     if (p->isObject())
-        return invokeMember(ctx, objectIn(*p, name()), kDispIdValue, InvokeKind::Method, m_args, nullptr, name());
+        return invokeMember(ctx, objectIn(*p, *this), kDispIdValue, InvokeKind::Method, m_args, nullptr, *this);
     raise(err::TypeMismatch, name());
 }
 
@@ -184,15 +204,15 @@ void IndexNode::assign(Context& ctx, Variant value, bool isSet) const
         p = &holder;
     }
     if (p->isArray()) {
-        Variant v = assignedValue(std::move(value), isSet, name());
+        Variant v = assignedValue(std::move(value), isSet, *this);
         Variant* e = arrayElement(ctx, *p, m_args, true, nullptr);
         storeVariable(*e, std::move(v));
         return;
     }
     if (p->isObject()) {
         InvokeKind kind = isSet ? InvokeKind::PropertyPutRef : InvokeKind::PropertyPut;
-        Variant v = isSet ? std::move(value) : assignedValue(std::move(value), false, name());
-        invokeMember(ctx, objectIn(*p, name()), kDispIdValue, kind, m_args, &v, name());
+        Variant v = isSet ? std::move(value) : assignedValue(std::move(value), false, *this);
+        invokeMember(ctx, objectIn(*p, *this), kDispIdValue, kind, m_args, &v, *this);
         return;
     }
     raise(err::TypeMismatch, name());
@@ -208,7 +228,7 @@ void IndexNode::call(Context& ctx) const
 Object& MemberNode::target(Context& ctx, Variant& holder, int32_t& id) const
 {
     holder = m_object->eval(ctx);
-    Object& obj = objectIn(holder, m_object->name());
+    Object& obj = objectIn(holder, *m_object);
     id = obj.dispId(m_member);
     if (id == kDispIdUnknown)
         raise(err::NoSuchMember, name());
@@ -229,46 +249,56 @@ int MemberNode::classMember(ClassInstance& obj) const
     return m;
 }
 
-Variant MemberNode::eval(Context& ctx) const
+// The member's id. The engine's own objects have fixed member tables, so the id found for
+// one is kept for the next object of the same kind; host objects are asked every time.
+int32_t MemberNode::memberId(Object& obj) const
 {
-    Variant holder = m_object->eval(ctx);
-    Object& obj = objectIn(holder, m_object->name());
-    if (ClassInstance* inst = asInstance(&obj))
-        return getMember(ctx, *inst, classMember(*inst), m_args, name());
+    const std::type_info& type = typeid(obj);
+    if (m_idType == &type)
+        return m_id;
     int32_t id = obj.dispId(m_member);
     if (id == kDispIdUnknown)
         raise(err::NoSuchMember, name());
+    if (dynamic_cast<BuiltinObject*>(&obj)) {
+        m_idType = &type;
+        m_id = id;
+    }
+    return id;
+}
+
+Variant MemberNode::eval(Context& ctx) const
+{
+    Variant holder = m_object->eval(ctx);
+    Object& obj = objectIn(holder, *m_object);
+    if (ClassInstance* inst = asInstance(&obj))
+        return getMember(ctx, *inst, classMember(*inst), m_args, *this);
+    int32_t id = memberId(obj);
     InvokeKind kind = (m_parens || !m_args.empty()) ? InvokeKind::Method : InvokeKind::PropertyGet;
-    return invokeMember(ctx, obj, id, kind, m_args, nullptr, name());
+    return invokeMember(ctx, obj, id, kind, m_args, nullptr, *this);
 }
 
 void MemberNode::call(Context& ctx) const
 {
     Variant holder = m_object->eval(ctx);
-    Object& obj = objectIn(holder, m_object->name());
+    Object& obj = objectIn(holder, *m_object);
     if (ClassInstance* inst = asInstance(&obj)) {
-        getMember(ctx, *inst, classMember(*inst), m_args, name());
+        getMember(ctx, *inst, classMember(*inst), m_args, *this);
         return;
     }
-    int32_t id = obj.dispId(m_member);
-    if (id == kDispIdUnknown)
-        raise(err::NoSuchMember, name());
-    invokeMember(ctx, obj, id, InvokeKind::Method, m_args, nullptr, name());
+    invokeMember(ctx, obj, memberId(obj), InvokeKind::Method, m_args, nullptr, *this);
 }
 
 void MemberNode::assign(Context& ctx, Variant value, bool isSet) const
 {
     Variant holder = m_object->eval(ctx);
-    Object& obj = objectIn(holder, m_object->name());
+    Object& obj = objectIn(holder, *m_object);
     if (ClassInstance* inst = asInstance(&obj)) {
-        putMember(ctx, *inst, classMember(*inst), m_args, std::move(value), isSet, name());
+        putMember(ctx, *inst, classMember(*inst), m_args, std::move(value), isSet, *this);
         return;
     }
-    int32_t id = obj.dispId(m_member);
-    if (id == kDispIdUnknown)
-        raise(err::NoSuchMember, name());
-    Variant v = assignedValue(std::move(value), isSet, name());
-    invokeMember(ctx, obj, id, isSet ? InvokeKind::PropertyPutRef : InvokeKind::PropertyPut, m_args, &v, name());
+    int32_t id = memberId(obj);
+    Variant v = assignedValue(std::move(value), isSet, *this);
+    invokeMember(ctx, obj, id, isSet ? InvokeKind::PropertyPutRef : InvokeKind::PropertyPut, m_args, &v, *this);
 }
 
 // Appending in place to a public variable of an instance (obj.s = obj.s & x).
@@ -297,21 +327,27 @@ std::u16string MemberNode::name() const
 DynamicName* DynamicNameNode::member(Context& ctx) const
 {
     DynamicName& d = ctx.dynamicName(m_id);
-    return d.state == DynamicName::State::Member ? &d : nullptr;
+    return d.state == DynamicName::State::Member || d.state == DynamicName::State::Procedure ? &d : nullptr;
 }
 
 Variant& DynamicNameNode::variable(Context& ctx) const
 {
     if (ctx.optionExplicit)
         raise(err::Undefined, name());
-    return m_local ? ctx.frame->locals[m_slot] : ctx.globals[m_slot];
+    switch (m_storage) {
+    case Storage::Local: return ctx.frame->locals[m_slot];
+    case Storage::Extra: return ctx.frame->extra->values[size_t(m_slot)];
+    default: return ctx.globals[size_t(m_slot)];
+    }
 }
 
 Variant DynamicNameNode::eval(Context& ctx) const
 {
     if (DynamicName* d = member(ctx)) {
+        if (d->procedure)
+            return callProcedure(ctx, *d->procedure, nullptr, m_args, nullptr);
         InvokeKind kind = m_hasArgs ? InvokeKind::Method : InvokeKind::PropertyGet;
-        return invokeMember(ctx, *d->object, d->dispId, kind, m_args, nullptr, name());
+        return invokeMember(ctx, *d->object, d->dispId, kind, m_args, nullptr, *this);
     }
     Variant& v = variable(ctx);
     if (!m_hasArgs)
@@ -319,19 +355,23 @@ Variant DynamicNameNode::eval(Context& ctx) const
     if (v.isArray())
         return *arrayElement(ctx, v, m_args, false, nullptr);
     if (v.isObject())
-        return invokeMember(ctx, objectIn(v, name()), kDispIdValue, InvokeKind::Method, m_args, nullptr, name());
+        return invokeMember(ctx, objectIn(v, *this), kDispIdValue, InvokeKind::Method, m_args, nullptr, *this);
     raise(m_explicitCall ? err::NotDefined : err::TypeMismatch, name());
 }
 
 void DynamicNameNode::call(Context& ctx) const
 {
     if (DynamicName* d = member(ctx)) {
-        invokeMember(ctx, *d->object, d->dispId, InvokeKind::Method, m_args, nullptr, name());
+        if (d->procedure) {
+            callProcedure(ctx, *d->procedure, nullptr, m_args, nullptr);
+            return;
+        }
+        invokeMember(ctx, *d->object, d->dispId, InvokeKind::Method, m_args, nullptr, *this);
         return;
     }
     Variant& v = variable(ctx);
     if (v.isObject() && v.object()) {
-        invokeMember(ctx, *v.object(), kDispIdValue, InvokeKind::Method, m_args, nullptr, name());
+        invokeMember(ctx, *v.object(), kDispIdValue, InvokeKind::Method, m_args, nullptr, *this);
         return;
     }
     raise(m_explicitCall ? err::NotDefined : err::TypeMismatch, name());
@@ -350,13 +390,23 @@ Variant* DynamicNameNode::ref(Context& ctx, ArrayLocks* locks) const
 void DynamicNameNode::assign(Context& ctx, Variant value, bool isSet) const
 {
     if (DynamicName* d = member(ctx)) {
-        Variant v = assignedValue(std::move(value), isSet, name());
+        if (d->procedure)
+            raise(err::IllegalAssignment, name());
+        Variant v = assignedValue(std::move(value), isSet, *this);
         InvokeKind kind = isSet ? InvokeKind::PropertyPutRef : InvokeKind::PropertyPut;
-        invokeMember(ctx, *d->object, d->dispId, kind, m_args, &v, name());
+        invokeMember(ctx, *d->object, d->dispId, kind, m_args, &v, *this);
         return;
     }
     Variant& var = variable(ctx);
-    Variant v = assignedValue(std::move(value), isSet, name());
+    if (m_hasArgs && var.isObject()) {
+        // x(args) = v on an object: its default member.
+        Variant holder = var;
+        Variant v = isSet ? std::move(value) : assignedValue(std::move(value), false, *this);
+        invokeMember(ctx, objectIn(holder, *this), kDispIdValue, isSet ? InvokeKind::PropertyPutRef : InvokeKind::PropertyPut,
+                     m_args, &v, *this);
+        return;
+    }
+    Variant v = assignedValue(std::move(value), isSet, *this);
     if (!m_hasArgs) {
         storeVariable(var, std::move(v));
         return;

@@ -2,6 +2,7 @@
 #include "Classes.h"
 
 #include "Convert.h"
+#include "ScriptObjects.h"
 #include "Text.h"
 
 namespace qp::vbs {
@@ -85,6 +86,25 @@ Result<Variant> ClassInstance::invoke(DispId id, InvokeKind kind, Args& args)
     }
 }
 
+Result<Variant> ProcRef::invoke(DispId id, InvokeKind kind, Args& args)
+{
+    Context* ctx = m_link->ctx;
+    if (!ctx)
+        return runtimeErrorInfo(err::ObjectRequired);
+    if (id != kDispIdValue || kind == InvokeKind::PropertyPut || kind == InvokeKind::PropertyPutRef)
+        return runtimeErrorInfo(err::NoSuchMember);
+    ExprList list;
+    for (size_t i = 0; i < args.size(); ++i)
+        list.push_back(std::make_unique<SlotNode>(args.slot(i)));
+    try {
+        return callProcedure(*ctx, m_proc, nullptr, list, nullptr);
+    } catch (const ScriptException& e) {
+        return e.info;
+    } catch (const InterruptException&) {
+        return ErrorInfo{int32_t(0x80004004u), std::u16string(kRuntimeSource), u"Operation aborted"};
+    }
+}
+
 // Class_Terminate runs once, when the last reference goes, while the run that made the
 // instance goes on. The instance is referenced again for the call; errors in it end it and
 // are dropped, as nothing in the script is there to receive them.
@@ -143,7 +163,7 @@ Variant callProcedure(Context& ctx, const Procedure& p, ClassInstance* me, const
 
 namespace {
 
-const ClassMember& memberAt(ClassInstance& obj, int& member, const std::u16string& name)
+const ClassMember& memberAt(ClassInstance& obj, int& member, NameRef name)
 {
     if (member < 0)
         member = obj.def().defaultMember;
@@ -154,7 +174,7 @@ const ClassMember& memberAt(ClassInstance& obj, int& member, const std::u16strin
 
 }  // namespace
 
-Variant getMember(Context& ctx, ClassInstance& obj, int member, const ExprList& args, const std::u16string& name)
+Variant getMember(Context& ctx, ClassInstance& obj, int member, const ExprList& args, NameRef name)
 {
     const ClassMember& m = memberAt(obj, member, name);
     if (m.field >= 0) {
@@ -177,7 +197,7 @@ Variant getMember(Context& ctx, ClassInstance& obj, int member, const ExprList& 
 }
 
 void putMember(Context& ctx, ClassInstance& obj, int member, const ExprList& args, Variant value, bool isSet,
-               const std::u16string& name)
+               NameRef name)
 {
     const ClassMember& m = memberAt(obj, member, name);
     if (isSet && !value.isObject())
@@ -236,6 +256,19 @@ Variant NewNode::eval(Context& ctx) const
         }
     }
     return v;
+}
+
+Variant LateNewNode::eval(Context& ctx) const
+{
+    const ClassDef* def = ctx.compiler ? findClass(*ctx.compiler, m_name) : nullptr;
+    if (!def)
+        raise(err::ClassNotDefined, m_name);
+    return NewNode(*def).eval(ctx);
+}
+
+Variant NewRegExpNode::eval(Context& ctx) const
+{
+    return Variant::fromObject(newRegExp(ctx));
 }
 
 Variant MeNode::eval(Context& ctx) const

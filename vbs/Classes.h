@@ -61,6 +61,24 @@ private:
     mutable bool m_terminated = false;
 };
 
+// GetRef("name"): a procedure as an object; calling the object calls the procedure.
+class ProcRef final : public Object {
+public:
+    ProcRef(const Procedure& proc, Ref<RunLink> link) : m_proc(proc), m_link(std::move(link)) {}
+    DispId dispId(std::u16string_view) override { return kDispIdUnknown; }
+    Result<Variant> invoke(DispId id, InvokeKind kind, Args& args) override;
+    const Procedure& procedure() const { return m_proc; }
+
+private:
+    const Procedure& m_proc;
+    Ref<RunLink> m_link;
+};
+
+inline ProcRef* asProcRef(Object* o) noexcept
+{
+    return o && typeid(*o) == typeid(ProcRef) ? static_cast<ProcRef*>(o) : nullptr;
+}
+
 // The instance behind an object, or null for any other object.
 inline ClassInstance* asInstance(Object* o) noexcept
 {
@@ -75,9 +93,9 @@ Variant callProcedure(Context& ctx, const Procedure& p, ClassInstance* me, const
 
 // Reads (or calls) and writes a member of an instance. `member` is an index into its class's
 // members; -1 stands for the default member.
-Variant getMember(Context& ctx, ClassInstance& obj, int member, const ExprList& args, const std::u16string& name);
+Variant getMember(Context& ctx, ClassInstance& obj, int member, const ExprList& args, NameRef name);
 void putMember(Context& ctx, ClassInstance& obj, int member, const ExprList& args, Variant value, bool isSet,
-               const std::u16string& name);
+               NameRef name);
 // The value of an instance where a plain value is needed: its default member's.
 Variant defaultValue(ClassInstance& obj);
 
@@ -89,6 +107,24 @@ public:
 
 private:
     const ClassDef& m_def;
+};
+
+// New ClassName where no class of that name was known when the text was compiled: a text
+// run later may define it; otherwise 506 Class not defined.
+class LateNewNode final : public Expr {
+public:
+    explicit LateNewNode(std::u16string n) : m_name(std::move(n)) {}
+    Variant eval(Context& ctx) const override;
+    std::u16string name() const override { return m_name; }
+
+private:
+    std::u16string m_name;
+};
+
+// New RegExp.
+class NewRegExpNode final : public Expr {
+public:
+    Variant eval(Context& ctx) const override;
 };
 
 // Me.

@@ -12,15 +12,37 @@ namespace qp::vbs {
 
 struct Builtin;
 
+// A text compiled during the run: Execute's and ExecuteGlobal's statements or Eval's
+// expression. Procedures and classes it defines join the program for good.
+struct Fragment {
+    Block body;
+    ExprPtr expression;
+    std::vector<ArrayDecl> extraArrays;  // Dim'd arrays among the call's Execute variables
+    // Constants the text declares at script level under names the script already used
+    // undeclared: those variables take the value.
+    std::vector<std::pair<int, Variant>> implicitConstants;
+};
+
 class Compiler {
 public:
+    static constexpr int kFragmentNesting = 200;
     Compiler(CompiledProgram& out, const std::vector<NamedItem>& items);
     bool compile(const ast::Program& program, SyntaxErrorInfo& error);
+
+    // Compiles a text in the scope of `proc` (its parameters, locals, the variables earlier
+    // Execute texts made in `extra`, and its class's members) or, with proc null, at
+    // script level. New script-level names go to the program; the caller then grows the
+    // run's globals (Context::programGrew).
+    bool compileFragment(std::u16string_view text, bool expression, const Procedure* proc, FrameExtra* extra,
+                         Fragment& out, SyntaxErrorInfo& error);
+    // A procedure defined at script level (GetRef), or null.
+    const Procedure* globalProcedure(std::u16string_view name) const;
+    const ClassDef* globalClass(std::u16string_view name) const;
 
 private:
     struct Failure {};
     struct Symbol {
-        enum class Kind : uint8_t { Global, Local, Param, Result, Const, Proc, Field, Member, Class };
+        enum class Kind : uint8_t { Global, Local, Param, Result, Const, Proc, Field, Member, Class, Extra };
         explicit Symbol(Kind k, int s = 0) : kind(k), slot(s) {}
         Kind kind;
         int slot = 0;
@@ -89,6 +111,13 @@ private:
     ClassScope* m_class = nullptr; // the class whose member is being compiled
     std::unordered_map<std::u16string, ClassScope> m_classes;
     std::unordered_map<const ast::ProcedureStmt*, Procedure*> m_memberProcs;
+    std::unordered_map<const Procedure*, ProcScope> m_procScopes;  // kept for Execute and Eval
+    bool m_fragment = false;        // compiling a text during the run
+    FrameExtra* m_extra = nullptr;  // new locals of a text run inside a procedure go here
+    std::vector<ArrayDecl>* m_extraArrays = nullptr;
+    std::vector<std::pair<int, Variant>>* m_implicitConstants = nullptr;
+    int extraSlot(const std::u16string& key);
+    void compileDefinitions(const ast::Block& statements);
     std::vector<std::pair<bool, int>> m_withSlots;  // innermost last: (local, slot)
     SyntaxErrorInfo m_error;
 };

@@ -31,20 +31,25 @@ bool Compiler::compile(const ast::Program& program, SyntaxErrorInfo& error)
         declareProcedures(program.statements);
         declareGlobals(program.statements);
         compileBlock(program.statements, m_out.body);
-        for (const ast::StmtPtr& s : program.statements) {
-            if (s->kind == ast::StmtKind::Class) {
-                compileClass(static_cast<const ast::ClassStmt&>(*s));
-                continue;
-            }
-            if (s->kind != ast::StmtKind::Procedure)
-                continue;
-            auto& def = static_cast<const ast::ProcedureStmt&>(*s);
-            compileProcedure(def, *m_globals.at(foldName(def.name)).proc);
-        }
+        compileDefinitions(program.statements);
         return true;
     } catch (const Failure&) {
         error = m_error;
         return false;
+    }
+}
+
+void Compiler::compileDefinitions(const ast::Block& statements)
+{
+    for (const ast::StmtPtr& s : statements) {
+        if (s->kind == ast::StmtKind::Class) {
+            compileClass(static_cast<const ast::ClassStmt&>(*s));
+            continue;
+        }
+        if (s->kind != ast::StmtKind::Procedure)
+            continue;
+        auto& def = static_cast<const ast::ProcedureStmt&>(*s);
+        compileProcedure(def, *m_globals.at(foldName(def.name)).proc);
     }
 }
 
@@ -236,10 +241,13 @@ void Compiler::declareGlobals(const ast::Block& block)
     forEachStatement(block, [this](const ast::Stmt& s) {
         if (s.kind == ast::StmtKind::Dim) {
             for (const ast::DimItem& item : static_cast<const ast::DimStmt&>(s).items) {
-                Symbol sym{Symbol::Kind::Global, m_out.globalCount++};
+                // A text run later may declare a name the script already used undeclared.
+                auto implicit = m_implicitGlobals.find(foldName(item.name));
+                int slot = implicit != m_implicitGlobals.end() ? implicit->second : m_out.globalCount++;
+                Symbol sym{Symbol::Kind::Global, slot};
                 declare(m_globals, item.name, std::move(sym), item.pos);
                 if (item.isArray)
-                    m_out.globalArrays.push_back({m_out.globalCount - 1, dimCounts(item)});
+                    m_out.globalArrays.push_back({slot, dimCounts(item)});
             }
         } else if (s.kind == ast::StmtKind::ReDim) {
             for (const ast::DimItem& item : static_cast<const ast::DimStmt&>(s).items)
@@ -249,6 +257,9 @@ void Compiler::declareGlobals(const ast::Block& block)
             for (const ast::ConstItem& item : static_cast<const ast::ConstStmt&>(s).items) {
                 Symbol sym{Symbol::Kind::Const};
                 sym.value = constantValue(*item.value);
+                auto implicit = m_implicitGlobals.find(foldName(item.name));
+                if (implicit != m_implicitGlobals.end() && m_implicitConstants)
+                    m_implicitConstants->push_back({implicit->second, sym.value});
                 declare(m_globals, item.name, std::move(sym), item.pos);
             }
         }
@@ -258,18 +269,31 @@ void Compiler::declareGlobals(const ast::Block& block)
 void Compiler::declareLocals(const ast::Block& block, ProcScope& scope)
 {
     Procedure& proc = *scope.proc;
+    // In a text that Execute runs inside a call, new variables live in the call's extras.
+    auto newLocal = [&](const std::u16string& name) {
+        if (m_extra)
+            return Symbol{Symbol::Kind::Extra, extraSlot(foldName(name))};
+        return Symbol{Symbol::Kind::Local, proc.localCount++};
+    };
     forEachStatement(block, [&](const ast::Stmt& s) {
         if (s.kind == ast::StmtKind::Dim) {
             for (const ast::DimItem& item : static_cast<const ast::DimStmt&>(s).items) {
-                declare(scope.symbols, item.name, Symbol{Symbol::Kind::Local, proc.localCount++}, item.pos);
+                if (m_extra && m_extra->names.count(foldName(item.name)))
+                    fail(err::NameRedefined, item.pos);
+                auto implicit = scope.implicit.find(foldName(item.name));
+                Symbol sym = m_extra && implicit != scope.implicit.end() ? Symbol{Symbol::Kind::Local, implicit->second}
+                                                                         : newLocal(item.name);
+                int slot = sym.slot;
+                bool extra = sym.kind == Symbol::Kind::Extra;
+                declare(scope.symbols, item.name, std::move(sym), item.pos);
                 if (item.isArray)
-                    proc.arrays.push_back({proc.localCount - 1, dimCounts(item)});
+                    (extra ? *m_extraArrays : proc.arrays).push_back({slot, dimCounts(item)});
             }
         } else if (s.kind == ast::StmtKind::ReDim) {
             for (const ast::DimItem& item : static_cast<const ast::DimStmt&>(s).items) {
                 std::u16string key = foldName(item.name);
                 if (!scope.symbols.count(key) && !m_globals.count(key))
-                    scope.symbols.emplace(key, Symbol{Symbol::Kind::Local, proc.localCount++});
+                    scope.symbols.emplace(key, newLocal(item.name));
             }
         } else if (s.kind == ast::StmtKind::Const) {
             for (const ast::ConstItem& item : static_cast<const ast::ConstStmt&>(s).items) {
@@ -293,10 +317,12 @@ void Compiler::compileProcedure(const ast::ProcedureStmt& def, Procedure& proc)
         declare(scope.symbols, def.name, Symbol{Symbol::Kind::Result, proc.resultSlot}, def.namePos);
     }
     declareLocals(def.body, scope);
+    ProcScope* outer = m_scope;
     m_scope = &scope;
     proc.body = std::make_unique<qp::vbs::Block>();
     compileBlock(def.body, *proc.body);
-    m_scope = nullptr;
+    m_scope = outer;
+    m_procScopes.emplace(&proc, std::move(scope));
 }
 
 }  // namespace qp::vbs

@@ -4,6 +4,7 @@
 #include "Compiler.h"
 #include "Errors.h"
 #include "Operators.h"
+#include "Text.h"
 
 namespace qp::vbs {
 
@@ -54,6 +55,7 @@ ExprPtr Compiler::compileName(const std::u16string& name, ExprList args, bool ha
         case Symbol::Kind::Field: return indexed(std::make_unique<FieldNode>(s->slot, name));
         case Symbol::Kind::Member: return std::make_unique<SelfMemberNode>(s->slot, name, std::move(args));
         case Symbol::Kind::Class: return std::make_unique<FailNode>(err::TypeMismatch, name);
+        case Symbol::Kind::Extra: return indexed(std::make_unique<ExtraVarNode>(s->slot, name));
         }
     }
     if (key == u"err")
@@ -68,7 +70,8 @@ ExprPtr Compiler::compileName(const std::u16string& name, ExprList args, bool ha
             return indexed(std::make_unique<NamedItemNode>(i, name));
     // Not defined by the script: a member of the context item, or an implicit variable
     // (global when global code uses it, else local to the procedure).
-    bool local = false;
+    using Storage = DynamicNameNode::Storage;
+    Storage storage = Storage::Global;
     int slot;
     auto g = m_implicitGlobals.find(key);
     if (g != m_implicitGlobals.end()) {
@@ -76,14 +79,18 @@ ExprPtr Compiler::compileName(const std::u16string& name, ExprList args, bool ha
     } else if (!m_scope) {
         slot = m_out.globalCount++;
         m_implicitGlobals.emplace(key, slot);
-    } else {
-        auto [it, inserted] = m_scope->implicit.emplace(key, 0);
-        if (inserted)
-            it->second = m_scope->proc->localCount++;
+    } else if (auto it = m_scope->implicit.find(key); it != m_scope->implicit.end()) {
         slot = it->second;
-        local = true;
+        storage = Storage::Local;
+    } else if (m_extra) {
+        slot = extraSlot(key);
+        storage = Storage::Extra;
+    } else {
+        slot = m_scope->proc->localCount++;
+        m_scope->implicit.emplace(key, slot);
+        storage = Storage::Local;
     }
-    return std::make_unique<DynamicNameNode>(name, dynamicId(name), local, slot, std::move(args), hasArgs,
+    return std::make_unique<DynamicNameNode>(name, dynamicId(name), storage, slot, std::move(args), hasArgs,
                                              explicitCall);
 }
 
@@ -92,6 +99,8 @@ ExprPtr Compiler::withObject(ast::Pos pos)
     if (m_withSlots.empty())
         return std::make_unique<FailNode>(505, u"");
     auto [local, slot] = m_withSlots.back();
+    if (local && m_extra)
+        return std::make_unique<ExtraVarNode>(slot, u"");
     if (local)
         return std::make_unique<LocalVarNode>(slot, u"");
     return std::make_unique<GlobalVarNode>(slot, u"");
@@ -136,7 +145,9 @@ ExprPtr Compiler::compileExpr(const ast::Expr& e)
         auto it = m_classes.find(foldName(e.name));
         if (it != m_classes.end())
             return std::make_unique<NewNode>(*it->second.def);
-        return std::make_unique<FailNode>(err::ClassNotDefined, e.name);
+        if (equalsNoCase(e.name, u"RegExp"))
+            return std::make_unique<NewRegExpNode>();
+        return std::make_unique<LateNewNode>(e.name);
     }
     case ast::ExprKind::Me: return std::make_unique<MeNode>();
     case ast::ExprKind::Name: return compileName(e.name, {}, false, false);

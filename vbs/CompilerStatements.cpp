@@ -11,6 +11,7 @@ namespace qp::vbs {
 
 void Compiler::compileBlock(const ast::Block& in, qp::vbs::Block& out)
 {
+    out.mainText = !m_fragment;
     for (const ast::StmtPtr& s : in) {
         qp::vbs::StmtPtr node = compileStatement(*s);
         if (!node)
@@ -24,6 +25,10 @@ void Compiler::compileBlock(const ast::Block& in, qp::vbs::Block& out)
 int Compiler::newSlot(bool& local)
 {
     local = m_scope != nullptr;
+    if (local && m_extra) {
+        m_extra->values.emplace_back();  // a hidden variable: no name
+        return int(m_extra->values.size() - 1);
+    }
     return local ? m_scope->proc->localCount++ : m_out.globalCount++;
 }
 
@@ -84,8 +89,8 @@ bool Compiler::isVariable(const std::u16string& name) const
                 return false;
         return true;
     }
-    return s->kind == Symbol::Kind::Global || s->kind == Symbol::Kind::Local
-        || s->kind == Symbol::Kind::Param || s->kind == Symbol::Kind::Result || s->kind == Symbol::Kind::Field;
+    return s->kind == Symbol::Kind::Global || s->kind == Symbol::Kind::Local || s->kind == Symbol::Kind::Param
+        || s->kind == Symbol::Kind::Result || s->kind == Symbol::Kind::Field || s->kind == Symbol::Kind::Extra;
 }
 
 namespace {
@@ -293,8 +298,9 @@ qp::vbs::StmtPtr Compiler::compileWith(const ast::WithStmt& s)
     node->object = compileExpr(*s.object);
     bool local;
     int slot = newSlot(local);
-    node->slot = local ? ExprPtr(std::make_unique<LocalVarNode>(slot, u""))
-                       : ExprPtr(std::make_unique<GlobalVarNode>(slot, u""));
+    node->slot = local && m_extra ? ExprPtr(std::make_unique<ExtraVarNode>(slot, u""))
+        : local                   ? ExprPtr(std::make_unique<LocalVarNode>(slot, u""))
+                                  : ExprPtr(std::make_unique<GlobalVarNode>(slot, u""));
     m_withSlots.push_back({local, slot});
     compileBlock(s.body, node->body);
     m_withSlots.pop_back();

@@ -155,6 +155,7 @@ std::u16string toStr(const Variant& v)
     case VarType::Long: return asciiToUtf16(std::to_string(v.longValue()));
     case VarType::Single: return formatSingle(v.singleValue());
     case VarType::Double: return formatDouble(v.doubleValue());
+    case VarType::Currency: return formatDouble(double(v.currencyValue()) / 10000.0);
     case VarType::Date: return formatDate(v.dateValue());
     case VarType::Object: return toStr(valueOf(v));
     default: raise(err::TypeMismatch);
@@ -188,6 +189,7 @@ double toDbl(const Variant& v)
     case VarType::Long: return v.longValue();
     case VarType::Single: return v.singleValue();
     case VarType::Double: return v.doubleValue();
+    case VarType::Currency: return double(v.currencyValue()) / 10000.0;
     case VarType::Date: return v.dateValue();
     case VarType::String: {
         double d;
@@ -226,6 +228,16 @@ int16_t toInt(const Variant& v)
     if (n < -32768 || n > 32767)
         raise(err::Overflow);
     return int16_t(n);
+}
+
+int64_t toCurrencyUnits(const Variant& v)
+{
+    if (v.type() == VarType::Currency)
+        return v.currencyValue();
+    double units = std::nearbyint(toDbl(v) * 10000.0);
+    if (!(units >= -9223372036854775807.0 && units <= 9223372036854775807.0))
+        raise(err::Overflow);
+    return int64_t(units);
 }
 
 uint8_t toByte(const Variant& v)

@@ -26,6 +26,7 @@ std::u16string toStr(const Variant& v);        // CStr
 double toDbl(const Variant& v);                // CDbl
 int32_t toLng(const Variant& v);               // CLng
 int16_t toInt(const Variant& v);               // CInt
+int64_t toCurrencyUnits(const Variant& v);     // CCur, in ten-thousandths (6 Overflow)
 uint8_t toByte(const Variant& v);              // CByte
 float toSng(const Variant& v);                 // CSng
 bool toBoolean(const Variant& v);              // CBool

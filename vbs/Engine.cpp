@@ -18,6 +18,7 @@ struct Engine::Impl {
     std::atomic<bool> interrupted{false};
     std::vector<NamedItem> items;
     std::unique_ptr<CompiledProgram> program;
+    std::unique_ptr<Compiler> compiler;  // kept for the texts Execute and Eval compile
 
     void reportSyntax(const SyntaxErrorInfo& e);
     void reportRuntime(ScriptException e);
@@ -54,7 +55,7 @@ void Engine::Impl::reportRuntime(ScriptException e)
 
 void Engine::Impl::initializeGlobals(Context& ctx)
 {
-    createArrays(program->globalArrays, ctx.globals.data(), limits.maxArrayElements);
+    createArrays(program->globalArrays, ctx.globals, limits.maxArrayElements);
 }
 
 Engine::Engine(Site& site, EngineLimits limits) : m_impl(std::make_unique<Impl>(site, limits)) {}
@@ -80,16 +81,16 @@ bool Engine::parse(std::u16string_view text)
     ast::Program tree;
     SyntaxErrorInfo error;
     auto program = std::make_unique<CompiledProgram>();
+    auto compiler = std::make_unique<Compiler>(*program, d.items);
     bool ok = parseText(text, d.limits.maxNesting, tree, error);
-    if (ok) {
-        Compiler compiler(*program, d.items);
-        ok = compiler.compile(tree, error);
-    }
+    if (ok)
+        ok = compiler->compile(tree, error);
     if (!ok) {
         d.reportSyntax(error);
         return false;
     }
     d.program = std::move(program);
+    d.compiler = std::move(compiler);
     d.state.store(EngineState::Started);
     return true;
 }
@@ -103,6 +104,7 @@ RunOutcome Engine::run()
     RunOutcome outcome = RunOutcome::Completed;
     {
         Context ctx(d.site, d.limits, d.interrupted, *d.program, d.items);
+        ctx.compiler = d.compiler.get();
         try {
             d.initializeGlobals(ctx);
             d.program->body.exec(ctx);
@@ -132,6 +134,7 @@ void Engine::close()
 {
     if (!m_impl || m_impl->state.load() == EngineState::Closed)
         return;
+    m_impl->compiler.reset();
     m_impl->program.reset();
     m_impl->items.clear();
     m_impl->state.store(EngineState::Closed);

@@ -64,6 +64,11 @@ public:
         return 1;
     }
 
+    // Whether CreateObject may make the engine's own class of that name (Scripting.Dictionary,
+    // VBScript.RegExp, Scripting.FileSystemObject); a refused name fails with 429 like an
+    // unknown one. A host that must not let scripts touch files refuses the last.
+    virtual bool mayCreateObject(std::u16string_view progId) { return true; }
+
     // InputBox(prompt, title, default): the text entered, or Empty when cancelled.
     virtual Variant inputBox(std::u16string_view prompt, std::u16string_view title,
                              std::u16string_view defaultText)

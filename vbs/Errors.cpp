@@ -26,6 +26,18 @@ constexpr std::array kErrorTexts = {
     ErrorText{35, u"Sub or Function not defined"},
     ErrorText{48, u"Error in loading DLL"},
     ErrorText{51, u"Internal error"},
+    ErrorText{52, u"Bad file name or number"},
+    ErrorText{53, u"File not found"},
+    ErrorText{54, u"Bad file mode"},
+    ErrorText{55, u"File already open"},
+    ErrorText{57, u"Device I/O error"},
+    ErrorText{58, u"File already exists"},
+    ErrorText{61, u"Disk full"},
+    ErrorText{62, u"Input past end of file"},
+    ErrorText{67, u"Too many files"},
+    ErrorText{70, u"Permission denied"},
+    ErrorText{75, u"Path/File access error"},
+    ErrorText{76, u"Path not found"},
     ErrorText{91, u"Object variable not set"},
     ErrorText{92, u"For loop not initialized"},
     ErrorText{94, u"Invalid use of Null"},
@@ -40,6 +52,7 @@ constexpr std::array kErrorTexts = {
     ErrorText{449, u"Argument not optional"},
     ErrorText{450, u"Wrong number of arguments or invalid property assignment"},
     ErrorText{451, u"Object not a collection"},
+    ErrorText{457, u"This key is already associated with an element of this collection"},
     ErrorText{458, u"Variable uses an Automation type not supported in VBScript"},
     ErrorText{500, u"Variable is undefined"},
     ErrorText{501, u"Illegal assignment"},
@@ -99,8 +112,14 @@ constexpr std::array kErrorTexts = {
     ErrorText{1056, u"'Default' specification can only be specified on 'Property' or 'Function' or 'Sub'"},
     ErrorText{1057, u"'Default' specification must also specify 'Public'"},
     ErrorText{1058, u"'Default' specification can only be on Property Get"},
+    ErrorText{5017, u"Syntax error in regular expression"},
+    ErrorText{5018, u"Unexpected quantifier"},
+    ErrorText{5019, u"Expected ']' in regular expression"},
+    ErrorText{5020, u"Expected ')' in regular expression"},
+    ErrorText{5021, u"Invalid range in character set"},
+    ErrorText{32811, u"Element not found"},
 };
-static_assert(kErrorTexts.size() == 86, "error table changed: check the ordering");
+static_assert(kErrorTexts.size() == 105, "error table changed: check the ordering");
 
 constexpr bool sortedByNumber()
 {

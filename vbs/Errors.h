@@ -21,7 +21,10 @@ constexpr int32_t InvalidCall = 5, Overflow = 6, OutOfMemory = 7, SubscriptRange
                   NotDefined = 35, ObjectNotSet = 91, ForNotInitialized = 92, InvalidNull = 94,
                   ObjectRequired = 424, CantCreate = 429, NoSuchMember = 438, WrongArgs = 450,
                   NotCollection = 451, Undefined = 500, IllegalAssignment = 501,
-                  InvalidReference = 505, ClassNotDefined = 506;
+                  InvalidReference = 505, ClassNotDefined = 506, FileNotFound = 53, BadFileMode = 54,
+                  FileExists = 58, DiskFull = 61, PastEndOfFile = 62, PermissionDenied = 70,
+                  PathFileAccess = 75, PathNotFound = 76, KeyExists = 457, RegExpSyntax = 5017,
+                  ElementNotFound = 32811;
 // Syntax errors.
 constexpr int32_t Syntax = 1002, ExpectedColon = 1003, ExpectedLParen = 1005,
                   ExpectedRParen = 1006, ExpectedIdentifier = 1010, ExpectedEquals = 1011,

@@ -6,6 +6,7 @@
 #include "Runtime.h"
 
 #include <memory>
+#include <typeinfo>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,8 @@ public:
     virtual void assign(Context& ctx, Variant value, bool isSet) const;
     // Run as a statement; the value is dropped.
     virtual void call(Context& ctx) const { eval(ctx); }
+    // The value itself when the expression is a constant (read without copying).
+    virtual const Variant* constant() const { return nullptr; }
     // The name used in error reports ("x", "Console.Foo"); empty when there is none.
     virtual std::u16string name() const { return {}; }
 
@@ -35,6 +38,20 @@ public:
 };
 using ExprPtr = std::unique_ptr<Expr>;
 using ExprList = std::vector<ExprPtr>;
+
+// The name an error report gives (an expression's name(), or a text), made only when an
+// error needs it: building it on every call would cost more than the call.
+class NameRef {
+public:
+    NameRef(const Expr& e) : m_expr(&e) {}
+    NameRef(const std::u16string& text) : m_text(&text) {}
+    std::u16string str() const { return m_expr ? m_expr->name() : *m_text; }
+    operator std::u16string() const { return str(); }
+
+private:
+    const Expr* m_expr = nullptr;
+    const std::u16string* m_text = nullptr;
+};
 
 class Stmt {
 public:
@@ -51,6 +68,8 @@ using StmtPtr = std::unique_ptr<Stmt>;
 class Block {
 public:
     std::vector<StmtPtr> statements;
+    bool mainText = true;  // false for Execute and Eval texts: errors take the host's position
+                           // from the statement that ran the text
     Flow exec(Context& ctx) const;
 };
 
@@ -60,6 +79,7 @@ class LiteralNode : public Expr {
 public:
     explicit LiteralNode(Variant v, bool isLiteral = true) : m_value(std::move(v)) { literal = isLiteral; }
     Variant eval(Context&) const override { return m_value; }
+    const Variant* constant() const override { return &m_value; }
     const Variant& value() const { return m_value; }
 
 private:
@@ -111,6 +131,17 @@ public:
 
 private:
     int m_slot;
+};
+
+// A variable that Execute declared or made inside the running procedure call.
+class ExtraVarNode final : public VariableNode {
+public:
+    ExtraVarNode(int index, std::u16string n) : VariableNode(std::move(n)), m_index(index) {}
+    Variant eval(Context& ctx) const override { return ctx.frame->extra->values[size_t(m_index)]; }
+    Variant* ref(Context& ctx, ArrayLocks*) const override { return &ctx.frame->extra->values[size_t(m_index)]; }
+
+private:
+    int m_index;
 };
 
 class ParamNode final : public VariableNode {
@@ -230,6 +261,7 @@ public:
 private:
     Object& target(Context& ctx, Variant& holder, int32_t& id) const;
     int classMember(ClassInstance& obj) const;
+    int32_t memberId(Object& obj) const;
     ExprPtr m_object;
     std::u16string m_member;
     ExprList m_args;
@@ -237,15 +269,20 @@ private:
     bool m_viaMe;
     mutable const ClassDef* m_class = nullptr;  // the last class seen, and its member's index
     mutable int m_classMember = -1;
+    mutable const std::type_info* m_idType = nullptr;  // the engine's own objects: kind and id
+    mutable int32_t m_id = -1;
 };
 
 // A name the script does not define: a member of the context item, or else an implicit
 // variable (or error 500 under Option Explicit).
 class DynamicNameNode final : public Expr {
 public:
-    DynamicNameNode(std::u16string n, size_t id, bool local, int slot, ExprList args, bool hasArgs,
+    // Where the implicit variable lives: a global, a local of the procedure, or a variable
+    // that Execute made in the running call.
+    enum class Storage : uint8_t { Global, Local, Extra };
+    DynamicNameNode(std::u16string n, size_t id, Storage storage, int slot, ExprList args, bool hasArgs,
                     bool explicitCall)
-        : m_name(std::move(n)), m_id(id), m_local(local), m_slot(slot), m_args(std::move(args)),
+        : m_name(std::move(n)), m_id(id), m_storage(storage), m_slot(slot), m_args(std::move(args)),
           m_hasArgs(hasArgs), m_explicitCall(explicitCall) {}
     Variant eval(Context& ctx) const override;
     Variant* ref(Context& ctx, ArrayLocks* locks) const override;
@@ -258,7 +295,7 @@ private:
     DynamicName* member(Context& ctx) const;
     std::u16string m_name;
     size_t m_id;
-    bool m_local;
+    Storage m_storage;
     int m_slot;
     ExprList m_args;
     bool m_hasArgs;
@@ -272,7 +309,7 @@ Variant* arrayElement(Context& ctx, Variant& var, const ExprList& args, bool for
 // Invokes a host object's member with the script's arguments, ByRef where the argument is
 // a variable or an array element.
 Variant invokeMember(Context& ctx, Object& obj, int32_t id, InvokeKind kind, const ExprList& args,
-                     const Variant* extra, const std::u16string& nameForErrors);
+                     const Variant* extra, NameRef nameForErrors);
 
 // ---- statements (StmtNodes.cpp)
 

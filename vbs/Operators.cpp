@@ -18,6 +18,7 @@ struct Num {
     Rank rank = RInteger;
     bool empty = false;
     bool date = false;
+    bool currency = false;
     int64_t i = 0;   // valid for ranks up to RLong
     double d = 0;    // always valid
 };
@@ -34,6 +35,7 @@ Num numOf(const Variant& v)
     case VarType::Single: n.rank = RSingle; n.d = v.singleValue(); return n;
     case VarType::Double: n.rank = RDouble; n.d = v.doubleValue(); return n;
     case VarType::Date: n.rank = RDouble; n.date = true; n.d = v.dateValue(); return n;
+    case VarType::Currency: n.rank = RDouble; n.currency = true; n.d = double(v.currencyValue()) / 10000.0; return n;
     case VarType::String:
         if (!parseNumeric(v.string(), n.d))
             raise(err::TypeMismatch);
@@ -85,6 +87,14 @@ Variant arithmetic(const Variant& a, const Variant& b, IntOp intOp, RealOp realO
     Num x = numOf(a), y = numOf(b);
     Rank rank = resultRank(x, y);
     bool date = dateResult && (x.date || y.date);
+    // Currency with an integer or Currency stays Currency; with Single or Double it is Double.
+    auto real = [](const Num& n) { return n.rank >= RSingle && !n.currency && !n.empty; };
+    if ((x.currency || y.currency) && !real(x) && !real(y) && !date) {
+        double units = std::nearbyint(realOp(x.d, y.d) * 10000.0);
+        if (!(units >= -9223372036854775807.0 && units <= 9223372036854775807.0))
+            raise(err::Overflow);
+        return Variant::fromCurrency(int64_t(units));
+    }
     if (rank <= RLong && !date)
         return fitInteger(intOp(x.i, y.i), rank);
     if (rank == RSingle && !date) {
@@ -252,6 +262,7 @@ Variant opNeg(const Variant& a)
     case VarType::Long: return fitInteger(-int64_t(a.longValue()), RLong);
     case VarType::Single: return Variant::fromSingle(-a.singleValue());
     case VarType::Double: return Variant::fromDouble(-a.doubleValue());
+    case VarType::Currency: return Variant::fromCurrency(-a.currencyValue());
     case VarType::Date: return Variant::fromDate(-a.dateValue());
     case VarType::String: return Variant::fromDouble(-toDbl(a));
     case VarType::Object: return opNeg(valueOf(a));

@@ -17,6 +17,7 @@ public:
     Parser(const std::vector<Token>& tokens, int maxNesting);
 
     bool parseProgram(ast::Program& program);
+    bool parseWholeExpression(ast::ExprPtr& expr);
     const SyntaxErrorInfo& error() const { return m_error; }
 
     static constexpr int kMaxExpressionDepth = 1000;
@@ -97,5 +98,7 @@ private:
 
 // Runs the lexer and the parser over a whole text.
 bool parseText(std::u16string_view text, int maxNesting, ast::Program& program, SyntaxErrorInfo& error);
+// The same for a text that is one expression (Eval).
+bool parseExpressionText(std::u16string_view text, int maxNesting, ast::ExprPtr& expr, SyntaxErrorInfo& error);
 
 }  // namespace qp::vbs

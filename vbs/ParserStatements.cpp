@@ -25,6 +25,38 @@ bool parseText(std::u16string_view text, int maxNesting, Program& program, Synta
     return true;
 }
 
+bool parseExpressionText(std::u16string_view text, int maxNesting, ExprPtr& expr, SyntaxErrorInfo& error)
+{
+    std::vector<Token> tokens;
+    Lexer lexer(text);
+    if (!lexer.tokenize(tokens)) {
+        error = lexer.error();
+        return false;
+    }
+    Parser parser(tokens, maxNesting);
+    if (!parser.parseWholeExpression(expr)) {
+        error = parser.error();
+        return false;
+    }
+    return true;
+}
+
+bool Parser::parseWholeExpression(ExprPtr& expr)
+{
+    try {
+        while (at(Tok::Newline))
+            ++m_pos;
+        expr = parseExpression();
+        while (at(Tok::Newline))
+            ++m_pos;
+        if (!at(Tok::Eof))
+            fail(err::ExpectedEndOfStatement);
+        return true;
+    } catch (const Failure&) {
+        return false;
+    }
+}
+
 bool Parser::parseProgram(Program& program)
 {
     m_program = &program;

@@ -79,6 +79,15 @@ void createArrays(const std::vector<ArrayDecl>& arrays, Variant* slots, size_t m
     }
 }
 
+void createArrays(const std::vector<ArrayDecl>& arrays, std::deque<Variant>& slots, size_t maxElements, size_t first)
+{
+    for (size_t i = first; i < arrays.size(); ++i) {
+        const ArrayDecl& a = arrays[i];
+        slots[size_t(a.slot)] = makeDimArray(a.counts, maxElements);
+        slots[size_t(a.slot)].setFixedArray(!a.counts.empty());
+    }
+}
+
 // ---- context
 
 namespace {
@@ -165,8 +174,32 @@ DynamicName& Context::dynamicName(size_t index)
     return d;
 }
 
+void Context::programGrew()
+{
+    if (globals.size() < size_t(program.globalCount))
+        globals.resize(size_t(program.globalCount));
+    for (size_t i = m_dynamic.size(); i < program.dynamicNames.size(); ++i)
+        m_dynamic.push_back(DynamicName{program.dynamicNames[i]});
+    // A name the script used before a text defined a procedure of that name now calls it.
+    for (DynamicName& d : m_dynamic) {
+        if (d.state == DynamicName::State::Member)
+            continue;
+        if (const Procedure* p = findProcedure(*compiler, d.name)) {
+            d.state = DynamicName::State::Procedure;
+            d.procedure = p;
+        }
+    }
+}
+
 void Context::resolveDynamic(DynamicName& d)
 {
+    if (compiler) {
+        if (const Procedure* p = findProcedure(*compiler, d.name)) {
+            d.state = DynamicName::State::Procedure;
+            d.procedure = p;
+            return;
+        }
+    }
     // The context item (the first named item) first, then items with global members.
     for (size_t i = 0; i < m_items.size(); ++i) {
         if (i != 0 && !m_items[i].globalMembers)

@@ -8,6 +8,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
+#include <unordered_map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +19,7 @@ namespace qp::vbs {
 class Block;
 class ErrObject;
 class ClassInstance;
+class Compiler;
 class Context;
 struct ClassDef;
 
@@ -40,6 +43,12 @@ struct Procedure {
     std::unique_ptr<Block> body;
 };
 
+// Variables that Execute creates inside a procedure call; they last as long as the call.
+struct FrameExtra {
+    std::unordered_map<std::u16string, size_t> names;  // folded name -> index
+    std::deque<Variant> values;
+};
+
 // One activation of a procedure (or the global code, which has no locals).
 struct Frame {
     Variant* locals = nullptr;
@@ -48,6 +57,7 @@ struct Frame {
     bool resumeNext = false;
     ClassInstance* me = nullptr;      // Me, in a class member's frame
     const Procedure* proc = nullptr;  // null for global code
+    std::unique_ptr<FrameExtra> extra;
 };
 
 // Links class instances to the run that made them. When the run ends the link is cut: an
@@ -111,9 +121,10 @@ struct NamedItem {
 struct DynamicName {
     explicit DynamicName(std::u16string n) : name(std::move(n)) {}
     std::u16string name;
-    enum class State : uint8_t { Unknown, Member, Variable } state = State::Unknown;
+    enum class State : uint8_t { Unknown, Member, Variable, Procedure } state = State::Unknown;
     Ref<Object> object;
     int32_t dispId = -1;
+    const Procedure* procedure = nullptr;  // defined later by ExecuteGlobal
 };
 
 struct CompiledProgram;
@@ -135,6 +146,8 @@ public:
 
     Object* namedItem(size_t index);
     DynamicName& dynamicName(size_t index);
+    // Takes in the names and globals that a text compiled during the run added.
+    void programGrew();
     void resolveDynamic(DynamicName& d);
 
     void setError(const ErrorInfo& info);
@@ -148,7 +161,8 @@ public:
     Site& site;
     EngineLimits limits;
     CompiledProgram& program;
-    std::vector<Variant> globals;
+    std::deque<Variant> globals;  // grows with ExecuteGlobal; elements never move
+    Compiler* compiler = nullptr;  // compiles Execute, ExecuteGlobal and Eval texts
     Frame* frame = nullptr;
     Frame globalFrame;
     FrameStack stack;
@@ -165,7 +179,7 @@ private:
     const char* m_stackBase;
     size_t m_stackLimit;
     std::vector<NamedItem>& m_items;
-    std::vector<DynamicName> m_dynamic;
+    std::deque<DynamicName> m_dynamic;
     Ref<ErrObject> m_err;
 };
 
@@ -194,8 +208,15 @@ private:
     std::vector<Variant*> m_many;
 };
 
+// A procedure the script defines at script level (Compiler::globalProcedure).
+const Procedure* findProcedure(const Compiler& compiler, std::u16string_view name);
+// A class the script defines (New of a class a later text defined).
+const ClassDef* findClass(const Compiler& compiler, std::u16string_view name);
+
 // Creates the arrays that Dim statements declare with sizes, or as dynamic arrays.
 void createArrays(const std::vector<ArrayDecl>& arrays, Variant* slots, size_t maxElements);
+void createArrays(const std::vector<ArrayDecl>& arrays, std::deque<Variant>& slots, size_t maxElements,
+                  size_t first = 0);
 
 // Stores a value into a variable, refusing to replace an array that is locked.
 void storeVariable(Variant& dst, Variant value);

@@ -2,6 +2,7 @@
 #include "Convert.h"
 #include "Nodes.h"
 #include "Operators.h"
+#include "ScriptObjects.h"
 
 #include <new>
 
@@ -9,9 +10,9 @@ namespace qp::vbs {
 
 namespace {
 
-void stamp(ScriptException& e, const Stmt& s)
+void stamp(ScriptException& e, const Stmt& s, bool mainText)
 {
-    if (e.line < 0) {
+    if (e.line < 0 && mainText) {
         e.line = s.line;
         e.col = s.col;
     }
@@ -32,13 +33,13 @@ Flow Block::exec(Context& ctx) const
             if (f != Flow::Normal)
                 return f;
         } catch (ScriptException& e) {
-            stamp(e, *s);
+            stamp(e, *s, mainText);
             if (!ctx.frame->resumeNext)
                 throw;
             ctx.setError(e.info);
         } catch (const std::bad_alloc&) {
             ScriptException e{{err::OutOfMemory, std::u16string(kRuntimeSource), std::u16string(errorText(err::OutOfMemory))}, {}};
-            stamp(e, *s);
+            stamp(e, *s, mainText);
             if (!ctx.frame->resumeNext)
                 throw e;
             ctx.setError(e.info);
@@ -63,23 +64,32 @@ Flow AppendStmt::exec(Context& ctx) const
 {
     size_t n = m_pieces.size();
     Variant inline_[4];
+    const Variant* piecesInline[4];
     std::vector<Variant> many;
+    std::vector<const Variant*> manyPieces;
     Variant* values = inline_;
+    const Variant** pieces = piecesInline;
     if (n > 4) {
         many.resize(n);
+        manyPieces.resize(n);
         values = many.data();
+        pieces = manyPieces.data();
     }
     bool plain = true;
     for (size_t i = 0; i < n; ++i) {
-        values[i] = m_pieces[i]->eval(ctx);
-        plain = plain && !values[i].isObject() && !values[i].isArray();
+        pieces[i] = m_pieces[i]->constant();  // literals are read in place
+        if (!pieces[i]) {
+            values[i] = m_pieces[i]->eval(ctx);
+            pieces[i] = &values[i];
+        }
+        plain = plain && !pieces[i]->isObject() && !pieces[i]->isArray();
     }
     Variant* dst = plain ? m_target->appendTarget(ctx) : nullptr;
     if (!dst || dst->isObject() || dst->isArray()) {
         // Reading the target or a piece's default value may run script code: the ordinary way.
         Variant r = m_target->eval(ctx);
         for (size_t i = 0; i < n; ++i)
-            r = opConcat(r, values[i], ctx.limits.maxStringLength);
+            r = opConcat(r, *pieces[i], ctx.limits.maxStringLength);
         m_target->assign(ctx, std::move(r), false);
         return Flow::Normal;
     }
@@ -88,7 +98,7 @@ Flow AppendStmt::exec(Context& ctx) const
         std::u16string& text = data->mutableText();
         size_t before = text.size();
         for (size_t i = 0; i < n; ++i)
-            appendText(text, values[i]);
+            appendText(text, *pieces[i]);
         if (text.size() > ctx.limits.maxStringLength) {
             text.resize(before);
             raise(err::OutOfMemory);
@@ -97,7 +107,7 @@ Flow AppendStmt::exec(Context& ctx) const
     }
     Variant r = *dst;
     for (size_t i = 0; i < n; ++i)
-        r = opConcat(r, values[i], ctx.limits.maxStringLength);
+        r = opConcat(r, *pieces[i], ctx.limits.maxStringLength);
     storeVariable(*dst, std::move(r));
     return Flow::Normal;
 }
@@ -304,14 +314,22 @@ Flow ForStmt::exec(Context& ctx) const
 Flow ForEachStmt::exec(Context& ctx) const
 {
     Variant g = group->eval(ctx);
+    Ref<Array> arr;
     if (g.isObject()) {
         if (!g.object())
             raise(err::ObjectNotSet);
-        raise(err::NoSuchMember);
-    }
-    if (!g.isArray())
+        // A collection: its members as they are when the loop begins.
+        auto* items = dynamic_cast<Enumerable*>(g.object());
+        if (!items)
+            raise(err::NoSuchMember);
+        std::vector<Variant> values = items->snapshot();
+        arr = makeRef<Array>(std::vector<size_t>{values.size()});
+        arr->elements() = std::move(values);
+    } else if (g.isArray()) {
+        arr = Ref<Array>(g.array());  // iterates the array as it was when the loop began
+    } else {
         raise(err::NotCollection);
-    Ref<Array> arr(g.array());  // iterates the array as it was when the loop began
+    }
     for (size_t i = 0; i < arr->size(); ++i) {
         element->assign(ctx, arr->elements()[i], arr->elements()[i].isObject());
         ctx.tick();

@@ -51,6 +51,11 @@ public:
         check(e.line >= 0 && e.position >= 0);
         check(size_t(e.line) <= m_text.size() && size_t(e.position) <= m_text.size());
     }
+    // Fuzzed scripts never reach the file system.
+    bool mayCreateObject(std::u16string_view progId) override
+    {
+        return !equalsNoCase(progId, u"Scripting.FileSystemObject");
+    }
     int errors = 0;
 
 private:

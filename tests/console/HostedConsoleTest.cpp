@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 using namespace qp;
 using namespace qp::test;
 using namespace std::chrono_literals;
@@ -137,6 +139,39 @@ TEST(HostedConsole, OverlongParameterListsFromAProgramAreDropped)
     EXPECT_EQ(s->wide(2, 0).attr, 0x07);  // the colour in the cancelled list did not apply
     EXPECT_EQ(s->wide(4, 0).attr, 0x02);
     ASSERT_TRUE(waitForExit(console));
+}
+
+// A program in raw mode that asks for status 400 000 times and never reads: about 3 MB of
+// answers. The console keeps a bounded queue of them and typed keys still go first.
+TEST(HostedConsole, AProgramThatAsksAndNeverReadsCannotGrowTheAnswerQueue)
+{
+    HostedConsole console(nullptr, fastOptions());
+    console.runInConsole(helper("qp_askflood") + " 400000");
+    ASSERT_TRUE(screenContains(*waitForText(console, "flooded", std::chrono::seconds(60)), "flooded"));
+    ASSERT_TRUE(console.drainOutput(std::chrono::seconds(10)));
+    const HostedConsole::InputQueue q = console.inputQueue();
+    EXPECT_LE(q.answers, 128u * 1024u);
+    EXPECT_GT(q.answersDropped, 0u);
+    console.writeBytes("typed");  // queued, not refused
+    EXPECT_LE(console.inputQueue().typed, 5u);
+}
+
+TEST(HostedConsole, TypedKeysGoAheadOfAnswersTheProgramHasNotRead)
+{
+    HostedConsole console(nullptr, fastOptions());
+    console.runInConsole(helper("qp_askflood") + " 400000 read");
+    ASSERT_TRUE(screenContains(*waitForText(console, "flooded", std::chrono::seconds(60)), "flooded"));
+    ASSERT_TRUE(console.drainOutput(std::chrono::seconds(10)));
+    console.writeBytes("KEYS");
+    ASSERT_EQ(kill(console.programPid(), SIGUSR1), 0);  // now it reads
+    const SnapshotPtr s = waitForText(console, " bytes");
+    const std::string text = SnapshotText(*s);
+    const size_t at = text.find("keys after ");
+    ASSERT_NE(at, std::string::npos) << text;
+    const long before = std::stol(text.substr(at + 11));
+    // What the pty itself holds, and at most one answer the writer had begun; not the
+    // megabytes of answers asked for.
+    EXPECT_LT(before, 192 * 1024) << text;
 }
 
 TEST(HostedConsole, TitleShowsInCaptionWhileRunningAndDropsAfterExit)

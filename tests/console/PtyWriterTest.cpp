@@ -66,3 +66,45 @@ TEST(PtyWriter, AFailedWriteReportsItsErrorAndStopsEverything)
     EXPECT_FALSE(broken.pending());
     EXPECT_EQ(broken.submit(""), EBADF);
 }
+
+// A program that asks and never reads: answers wait behind typed bytes, in a bounded queue;
+// what does not fit is dropped, typed bytes never are, and nothing lands inside an answer.
+TEST(PtyWriter, AnswersAreBoundedAndWaitBehindTypedBytes)
+{
+    Pipe p;
+    fcntl(p.fds[1], F_SETPIPE_SZ, 4096);
+    PtyWriter writer(p.fds[1]);
+    auto answer = [](int i) {
+        std::string a = "<answer " + std::to_string(i);
+        return a + std::string(100 - a.size() - 1, '.') + ">";
+    };
+    int submitted = 0;
+    while (writer.queueState().answersDropped < 10)
+        EXPECT_EQ(writer.submitAnswer(answer(submitted++)), 0);
+    PtyWriter::QueueState q = writer.queueState();
+    EXPECT_LE(q.answers, PtyWriter::kMaxQueuedAnswers + 100);
+    EXPECT_EQ(q.typed, 0u);
+    const std::string typed = "KEYS" + std::string(200 * 1024, 'k');
+    EXPECT_EQ(writer.submit(typed), 0);
+    EXPECT_GT(writer.queueState().typed, typed.size() - 4096);  // kept, whatever the pipe took
+    EXPECT_EQ(writer.queueState().answersDropped, 10u);
+
+    std::string received;
+    while (writer.pending()) {
+        received += p.drain();
+        EXPECT_EQ(writer.flush(), 0);
+    }
+    received += p.drain();
+    const size_t keysAt = received.find("KEYS");
+    ASSERT_NE(keysAt, std::string::npos);
+    EXPECT_LE(keysAt, 4096u + 100u);  // only what the pipe held, and the answer it had begun
+    EXPECT_EQ(keysAt % 100, 0u);       // not inside an answer
+    std::string answers = received.substr(0, keysAt) + received.substr(keysAt + typed.size());
+    EXPECT_EQ(received.substr(keysAt, typed.size()), typed);
+    std::string expected;
+    for (int i = 0; i < submitted - 10; ++i)
+        expected += answer(i);
+    EXPECT_EQ(answers, expected);  // the first ones, whole and in order; the last ten dropped
+    q = writer.queueState();
+    EXPECT_EQ(q.typed + q.answers, 0u);
+}

@@ -12,12 +12,15 @@ A comment on the line before a block changes that:
   <!-- doc-test: skip REASON -->  not run; the reason is printed
   <!-- doc-test: file NAME -->    the block is written to NAME instead (a later block uses it)
   <!-- doc-test: exit N -->       the block must end with status N
-  <!-- doc-test: output -->       (before a text block) what the block before printed, with
-                                  times such as "(2.31 s)" or "[ 0.206]" taken as any time
+  <!-- doc-test: output -->       (before a text block) what the block before printed on
+                                  standard output, times such as "(2.31 s)" or "[ 0.206]"
+                                  taken as any time
 The blocks of one document run in order in one temporary folder that holds links to the
 source tree's folders and "build" (the build tree), with the build's programs first on
-PATH, a home and XDG folders of its own, and the session bus this test runs under. Links
-between documents must lead to a file and, with "#part", to a heading of it.
+PATH and a home and XDG folders of its own. Each block gets a session bus of its own,
+started in that environment, so the bus reads only registrations the blocks write (never
+the user's or the machine's). Links between documents must lead to a file and, with
+"#part", to a heading of it.
 """
 import os
 import re
@@ -122,7 +125,7 @@ def make_workdir(source, build):
             continue
         os.symlink(os.path.join(source, name), os.path.join(work, name))
     os.symlink(build, os.path.join(work, "build"))
-    for d in ("home", "data", "config", "cache", "runtime"):
+    for d in ("home", "data", "datadirs", "config", "cache", "runtime"):
         os.makedirs(os.path.join(work, ".env", d), mode=0o700)
     return work
 
@@ -132,10 +135,12 @@ def environment(work, build):
     env["PATH"] = os.path.join(build, "bin") + os.pathsep + "/usr/bin:/bin"
     env["HOME"] = os.path.join(work, ".env", "home")
     env["XDG_DATA_HOME"] = os.path.join(work, ".env", "data")
+    env["XDG_DATA_DIRS"] = os.path.join(work, ".env", "datadirs")
     env["XDG_CONFIG_HOME"] = os.path.join(work, ".env", "config")
     env["XDG_CACHE_HOME"] = os.path.join(work, ".env", "cache")
     env["XDG_RUNTIME_DIR"] = os.path.join(work, ".env", "runtime")
     env["QT_QPA_PLATFORM"] = "offscreen"
+    env.pop("DBUS_SESSION_BUS_ADDRESS", None)
     env.pop("DISPLAY", None)
     env.pop("WAYLAND_DISPLAY", None)
     return env
@@ -149,7 +154,7 @@ def run_block(block, work, env, play, index):
         return "written to " + arg, None
     expected = int(arg) if kind == "exit" else 0
     if block.lang in ("sh", "bash"):
-        command = ["bash", "-euo", "pipefail", "-c", block.text]
+        command = ["dbus-run-session", "--", "bash", "-euo", "pipefail", "-c", block.text]
     else:
         script = os.path.join(work, ".block%d.vbs" % index)
         with open(script, "w", encoding="utf-8") as f:
@@ -162,7 +167,7 @@ def run_block(block, work, env, play, index):
     if done.returncode != expected:
         return None, "%s: exit status %d, expected %d\n--- the block:\n%s--- its output:\n%s%s" % (
             block.where(), done.returncode, expected, block.text, done.stdout, done.stderr)
-    block.output = done.stdout + done.stderr
+    block.output = done.stdout
     return "ran, exit status %d" % done.returncode, None
 
 

@@ -1,5 +1,6 @@
 #include "PlayOptions.h"
 #include "Report.h"
+#include "ScreenRender.h"
 #include "ScriptPlayer.h"
 
 #include <gtest/gtest.h>
@@ -245,5 +246,56 @@ INSTANTIATE_TEST_SUITE_P(
                     {u"Dim y", u"Dim z", u"Option Explicit"},
                     {{2, "", 1}}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+namespace {
+
+struct AreaCase {
+    const char* name;
+    std::string call;
+    std::optional<qp::CellRect> area;
+};
+
+class CheckAreaTable : public ::testing::TestWithParam<AreaCase> {};
+
+TEST_P(CheckAreaTable, ReadsTheCellsACheckLookedAt) {
+    EXPECT_EQ(CheckArea(GetParam().call), GetParam().area);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Calls, CheckAreaTable,
+    ::testing::Values(
+        AreaCase{"CheckString", "CheckString(3, 4, \"abc\")", qp::CellRect{3, 4, 5, 4}},
+        AreaCase{"QuotesCountOnce", "CheckString(0, 0, \"a\"\"b\")", qp::CellRect{0, 0, 2, 0}},
+        AreaCase{"Utf8CountsCharacters", "CheckString(0, 1, \"\xE2\x94\x8C\xE2\x94\x80\")", qp::CellRect{0, 1, 1, 1}},
+        AreaCase{"WaitString", "WaitString(5, 1, 2, \"xy\")", qp::CellRect{1, 2, 2, 2}},
+        AreaCase{"CheckRect", "CheckRect(1, 2, 3, 4, \"a/b\")", qp::CellRect{1, 2, 3, 4}},
+        AreaCase{"CheckWindowIsOneBased", "CheckWindow(1, 1, 80, 25) found (0, 0, 0, 0)", qp::CellRect{0, 0, 79, 24}},
+        AreaCase{"EmptyTextIsOneCell", "CheckString(2, 2, \"\")", qp::CellRect{2, 2, 2, 2}},
+        AreaCase{"Unknown", "ReadText(0, 0, 1, 1)", std::nullopt},
+        AreaCase{"NoParenthesis", "CheckString", std::nullopt},
+        AreaCase{"Garbage", "CheckString(x, 1, \"a\")", std::nullopt},
+        AreaCase{"HugeNumbersClamp", "CheckString(99999999999, 0, \"ab\")",
+                 qp::CellRect{INT32_MAX, 0, INT32_MAX, 0}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(JsonEscape, KeepsTextAndEscapesWhatJsonCannotCarry) {
+    EXPECT_EQ(JsonEscape("a\"b\\c\n\r\t\x1b[0m"), "a\\\"b\\\\c\\n\\r\\t\\u001b[0m");
+    EXPECT_EQ(JsonEscape("\xE2\x94\x8C ok"), "\xE2\x94\x8C ok");
+    EXPECT_EQ(JsonEscape("\xC3(\xFF"), "\xEF\xBF\xBD(\xEF\xBF\xBD");
+}
+
+TEST(ScreenAnsi, RedrawsRowsWithColoursAndPutsTheCursorBack) {
+    ScreenSnapshot s;
+    s.width = 3;
+    s.height = 2;
+    s.wideCells.assign(3 * 2 + 1, ScreenCell{u' ', 0x07});
+    s.wideCells[0] = ScreenCell{u'a', 0x1C};  // bright red on blue, in the console's bit order
+    s.wideCells[4].ch = 0;                     // never written: a blank
+    s.cursorX = 2;
+    s.cursorY = 1;
+    EXPECT_EQ(ScreenAnsi(s), "\x1b[0m\x1b[H\x1b[2J\x1b[0;91;44ma\x1b[0;37;40m  \r\n   \x1b[0m\x1b[2;3H\x1b[?25h");
+}
 
 }  // namespace

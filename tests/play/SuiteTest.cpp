@@ -124,7 +124,9 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"MissingScript", "@TMP@/missing.vbs", "cannot read the script @TMP@/missing.vbs"},
         RefusalCase{"FolderWithoutScripts", "@TMP@", "no *.vbs script in the folder"},
         RefusalCase{"FilterMatchingNothing", "--filter 'nothing*'", "no script matches the filters"},
-        RefusalCase{"MissingInclude", "--include @TMP@/helpers.vbs", "cannot read the included script"}),
+        RefusalCase{"MissingInclude", "--include @TMP@/helpers.vbs", "cannot read the included script"},
+        RefusalCase{"ArtifactsUnderAFile", "--artifacts /dev/null/artifacts", "cannot write the artifacts"},
+        RefusalCase{"RecordingsUnderAFile", "--cast /dev/null/casts", "cannot write the recordings"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Suite, TheTimeLimitEndsAnEndlessLoop) {
@@ -225,18 +227,127 @@ TEST(Suite, OnATerminalOneStatusLineStandsForTheStartAndEndLines) {
     const std::string script = dir + "/outer.vbs";
     {
         std::ofstream f(script, std::ios::binary);
+        // When the run is over, DONE goes to the bottom row, where the script waits for it.
         f << "Console.RunCommand \"sh -c 'cd " << kSuite << " && " << QP_PLAY_BIN
-          << " --fast top.vbs b/login.vbs'\"\n"
-             "If Not Console.WaitString(60, 0, 8, \"1 passed, 1 failed\") Then Err.Raise 1, \"\", \"no count\"\n"
+          << " --fast top.vbs b/login.vbs; printf \"\"\\033[25;1HDONE\"\"'\"\n"
+             "If Not Console.WaitString(60, 0, 24, \"DONE\") Then Err.Raise 1, \"\", \"not done\"\n"
              "Dim screen\n"
              "Console.ReadText 0, 0, 79, 24, screen\n"
              "If InStr(screen, \"START\") > 0 Then Err.Raise 1, \"\", \"start line shown\"\n"
+             "If InStr(screen, \"/1 passed, 1 failed/\") = 0 Then Err.Raise 1, \"\", \"no count\"\n"
              "If Not Console.CheckString(0, 0, \"top\") Then Err.Raise 1, \"\", \"no output first\"\n"
              "If Not Console.CheckString(0, 1, \"PASS top.vbs (\") Then Err.Raise 1, \"\", \"no pass line\"\n"
              "If Not Console.CheckString(0, 3, \"FAIL b/login.vbs (\") Then Err.Raise 1, \"\", \"no fail line\"\n";
     }
     const PlayRun r = playFast(script);
     EXPECT_EQ(r.status, 0) << r.output;
+}
+
+}  // namespace
+
+namespace {
+
+struct ReportCase {
+    const char* name;
+    std::string args;
+    std::vector<std::string> shown;  // in this order in the failure report
+};
+
+class FailureReports : public ::testing::TestWithParam<ReportCase> {};
+
+TEST_P(FailureReports, ExplainTheFailureWithoutARerun) {
+    const PlayRun r = playFast(GetParam().args);
+    EXPECT_EQ(r.status, 1) << r.output;
+    size_t at = 0;
+    for (const std::string& part : GetParam().shown) {
+        const size_t found = r.output.find(part, at);
+        EXPECT_NE(found, std::string::npos) << "missing after " << at << ": " << part << "\n" << r.output;
+        if (found != std::string::npos)
+            at = found + part.size();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scripts, FailureReports,
+    ::testing::Values(
+        ReportCase{"TheScreenTheCheckSaw",
+                   "--time-limit 20 " + kScripts + "/screen_changes_after_check.vbs",
+                   {"Line: 10 Position: ", "Not found string 'expected'\n",
+                    "Check: CheckString(0, 0, \"expected\") -> False\n", "Found there: 'first'\n",
+                    // the end screen would have a second row
+                    "Screen as the check saw it (80x25), rows numbered from 0:\n0|first\n0 passed, 1 failed"}},
+        ReportCase{"TheChainOfCallsThroughAnIncludedHelper",
+                   "--include " + sourcePath("tests/play/include/helpers.vbs") + " " + kScripts + "/uses_helpers.vbs",
+                   {"Calls, innermost first:\n",
+                    "  ExpectAt: " + sourcePath("tests/play/include/helpers.vbs") + ", Line: 12 Position: 5\n",
+                    "  global code: Line: 7 Position: 1\n", "Check: CheckString(0, 0, \"missing\") -> False\n",
+                    "Found there: 'ready'\n"}},
+        ReportCase{"TheEndScreenWhenNoCheckFailed",
+                   "--time-limit 1 " + kScripts + "/endless_loop.vbs",
+                   {"Time limit of 1 s exceeded\n", "Screen (80x25), rows numbered from 0:\n"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+namespace {
+
+// A failed script's artifacts, each read by what would read it: the page by an HTML
+// parser, the recording by asciinema in a terminal (the player's own console).
+TEST(Artifacts, AFailedScriptLeavesItsReportScreenPageTraceAndRecording) {
+    const std::string dir = tempFolder("artifacts");
+    const std::string artifacts = dir + "/artifacts", casts = dir + "/casts";
+    const PlayRun r = playFast("--artifacts " + artifacts + " --cast " + casts +
+                               " --filter b/login.vbs --filter top.vbs " + kSuite);
+    EXPECT_EQ(r.status, 1) << r.output;
+    EXPECT_TRUE(has(r.output, "Artifacts: " + artifacts + "/b/login/\n")) << r.output;
+    const std::string failed = artifacts + "/b/login/";
+    for (const char* name : {"report.txt", "screen.txt", "screen.html", "trace.txt", "run.cast"})
+        EXPECT_TRUE(fs::is_regular_file(failed + name)) << name;
+    EXPECT_FALSE(fs::exists(artifacts + "/top")) << "artifacts only for failed scripts";
+    EXPECT_TRUE(fs::is_regular_file(casts + "/b/login.cast"));
+    EXPECT_TRUE(fs::is_regular_file(casts + "/top.cast"));
+
+    EXPECT_EQ(lines(readWholeFile(failed + "screen.txt")).front(), "Password:");
+    EXPECT_TRUE(has(readWholeFile(failed + "report.txt"), "Check: CheckString(0, 0, \"Welcome\") -> False\n"));
+    EXPECT_TRUE(has(readWholeFile(failed + "trace.txt"), "check CheckString(0, 0, \"Welcome\") -> False"));
+
+    const std::string reader = dir + "/page.py";
+    {
+        std::ofstream f(reader);
+        f << "import sys\n"
+             "from html.parser import HTMLParser\n"
+             "class Page(HTMLParser):\n"
+             "    def __init__(self):\n"
+             "        super().__init__(); self.stack = []; self.text = {'cursor': '', 'failed': '', 'title': ''}\n"
+             "    def handle_starttag(self, tag, attrs):\n"
+             "        self.stack.append((tag, (dict(attrs).get('class') or '').split()))\n"
+             "    def handle_endtag(self, tag):\n"
+             "        self.stack.pop()\n"
+             "    def handle_data(self, data):\n"
+             "        if not self.stack: return\n"
+             "        tag, classes = self.stack[-1]\n"
+             "        if tag == 'title': self.text['title'] += data\n"
+             "        for c in classes:\n"
+             "            if c in self.text: self.text[c] += data\n"
+             "p = Page(); p.feed(open(sys.argv[1], encoding='utf-8').read()); p.close()\n"
+             "print(p.text['title']); print(repr(p.text['cursor'])); print(repr(p.text['failed']))\n";
+    }
+    const PlayRun page = runCommand("/usr/bin/python3 " + reader + " " + failed + "screen.html");
+    ASSERT_EQ(page.status, 0) << page.output;
+    // The cursor stands after "Password: "; the check looked at seven cells from (0, 0).
+    EXPECT_EQ(lines(page.output), (std::vector<std::string>{"b/login.vbs", "' '", "'Passwor'"})) << page.output;
+
+    const std::string home = dir + "/home";
+    fs::create_directories(home);
+    const std::string replay = dir + "/replay.vbs";
+    {
+        std::ofstream f(replay, std::ios::binary);
+        f << "Console.RunCommand \"env HOME=" << home << " XDG_CONFIG_HOME=" << home << " asciinema cat "
+          << failed << "run.cast\"\n"
+          << "If Not Console.WaitString(20, 0, 0, \"Password:\") Then Err.Raise 1, \"\", \"not replayed\"\n";
+    }
+    const PlayRun replayed = playFast(replay);
+    EXPECT_EQ(replayed.status, 0) << replayed.output;
 }
 
 }  // namespace

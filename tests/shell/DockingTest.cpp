@@ -6,7 +6,14 @@
 #include "GrowingDockTree.h"
 #include "PanelSplitter.h"
 
+#include "ActionTable.h"
+#include "ConsoleView.h"
+#include "ScriptWindow.h"
+
+#include <QAction>
 #include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 
 using namespace qp;
@@ -54,7 +61,8 @@ TEST_F(Docking, BottomPanelGrowsTheWindowAndKeepsTheConsolePage)
     EXPECT_EQ(form->bottomPanel()->height(), 1);
     EXPECT_EQ(form->height(), before.height());
     EXPECT_EQ(pageHeight(), page);
-    EXPECT_TRUE(script->isWindow());
+    EXPECT_TRUE(script->isFloating());
+    EXPECT_FALSE(script->isWindow());
     EXPECT_EQ(script->size(), QSize(458, 300));
 }
 
@@ -161,4 +169,26 @@ TEST_F(Docking, PageControlTakesTheWindowAsAPageWithTheStateImage)
     EXPECT_EQ(form->tabImageIndex(0), -1);
     script->floatAt(QPoint(10, 10));
     EXPECT_EQ(form->pages()->count(), 1);
+}
+
+TEST_F(Docking, TheConsolePageStillShowsTheWholeScreenWithTheScriptPageDocked)
+{
+    auto wholeScreenInView = [this] {
+        QScrollArea* box = form->consoleScrollBox();
+        return box->viewport()->width() >= form->consoleView()->width()
+            && box->viewport()->height() >= form->consoleView()->height()
+            && !box->horizontalScrollBar()->isVisible() && !box->verticalScrollBar()->isVisible();
+    };
+    ASSERT_TRUE(waitFor(wholeScreenInView));
+    form->action(ActionId::aShowScript)->trigger();  // docked as the second page
+    ASSERT_EQ(form->pages()->count(), 2);
+    form->pages()->setCurrentIndex(0);
+    EXPECT_TRUE(waitFor(wholeScreenInView)) << "viewport " << form->consoleScrollBox()->viewport()->width() << "x"
+                                            << form->consoleScrollBox()->viewport()->height();
+    // Out of the page control and back: refitted each time.
+    form->scriptWindow()->floatAt(QPoint(20, 20));
+    EXPECT_TRUE(waitFor(wholeScreenInView));
+    form->scriptWindow()->dockInto(form->pages());
+    form->pages()->setCurrentIndex(0);
+    EXPECT_TRUE(waitFor(wholeScreenInView));
 }

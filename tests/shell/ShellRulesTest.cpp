@@ -42,6 +42,20 @@ TEST(KeyLog, LineHasKindHexCodeAndShiftState)
     EXPECT_EQ(KeyLogLine("Down", 0xBA, ssCtrl | ssAlt), "Down 00BA [AC]");
 }
 
+TEST(GrowingDockTree, TheGrownWindowStaysOnTheDesktop)
+{
+    const QRect area(0, 0, 1280, 1000);
+    const std::pair<QRect, QRect> cases[] = {
+        {QRect(-320, 223, 1111, 441), QRect(0, 223, 1111, 441)},    // grown past the left edge
+        {QRect(600, 700, 654, 719), QRect(600, 281, 654, 719)},     // past the bottom
+        {QRect(900, 50, 654, 441), QRect(626, 50, 654, 441)},       // past the right
+        {QRect(100, 50, 1400, 1200), QRect(0, 0, 1400, 1200)},      // larger: top-left inside
+        {QRect(10, 10, 100, 100), QRect(10, 10, 100, 100)},         // inside already
+    };
+    for (const auto& [form, kept] : cases)
+        EXPECT_EQ(KeepOnDesktop(form, area), kept) << form.x() << "," << form.y();
+}
+
 TEST(GrowingDockTree, GrowAndShrinkFollowTheSiteAlignment)
 {
     const QRect form(100, 50, 856, 568);

@@ -6,16 +6,19 @@
 
 #include <array>
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <thread>
 
 namespace qp::vbs::test {
 
 namespace {
 
-enum Member : DispId { Echo = 1, Fill, Fail, Value, Calls, Wait, ArgCount, IsRef };
+enum Member : DispId { Echo = 1, Fill, Fail, Value, Calls, Wait, ArgCount, IsRef, TempDir };
 
-constexpr std::array<std::u16string_view, 8> kNames = {
-    u"HostEcho", u"HostFill", u"HostFail", u"HostValue", u"HostCalls", u"HostWait", u"HostArgs", u"HostIsRef"};
+constexpr std::array<std::u16string_view, 9> kNames = {
+    u"HostEcho", u"HostFill", u"HostFail", u"HostValue", u"HostCalls", u"HostWait", u"HostArgs", u"HostIsRef",
+    u"HostTempDir"};
 
 ErrorInfo wrongArgs()
 {
@@ -23,6 +26,12 @@ ErrorInfo wrongArgs()
 }
 
 }  // namespace
+
+TestObject::~TestObject()
+{
+    if (!m_tempDir.empty())
+        std::filesystem::remove_all(m_tempDir);
+}
 
 DispId TestObject::dispId(std::u16string_view name)
 {
@@ -70,6 +79,14 @@ Result<Variant> TestObject::invoke(DispId id, InvokeKind kind, Args& args)
     case IsRef:
         if (args.size() != 1) return wrongArgs();
         return Variant::fromBool(args.isByRef(0));
+    case TempDir:
+        if (m_tempDir.empty()) {
+            std::string base = (std::filesystem::temp_directory_path() / "vbs-test-XXXXXX").string();
+            if (!mkdtemp(base.data()))
+                return ErrorInfo{70, u"Test.Host", u"no temporary folder"};
+            m_tempDir = base;
+        }
+        return Variant::fromString(fromUtf8(m_tempDir));
     default:
         return ErrorInfo{438, u"VBScript runtime error", u"Object doesn't support this property or method"};
     }

@@ -14,9 +14,11 @@ namespace qp::vbs::test {
 // Members: HostEcho(x) returns x; HostFill(out, value) stores value into out (ByRef);
 // HostFail(number, description) fails with that error and source "Test.Host";
 // HostValue is a read/write property; HostCalls counts invocations; HostWait(ms) sleeps;
-// HostArgs() returns the argument count; HostIsRef(x) tells whether x came by reference.
+// HostArgs() returns the argument count; HostIsRef(x) tells whether x came by reference;
+// HostTempDir is a private folder made for this object and removed with it (for file tests).
 class TestObject : public Object {
 public:
+    ~TestObject() override;
     DispId dispId(std::u16string_view name) override;
     Result<Variant> invoke(DispId id, InvokeKind kind, Args& args) override;
     std::u16string typeName() const override { return u"TestObject"; }
@@ -26,6 +28,7 @@ public:
 
 private:
     Variant m_value;
+    std::string m_tempDir;
 };
 
 class RecordingSite : public Site {

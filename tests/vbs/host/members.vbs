@@ -23,6 +23,6 @@ MsgBox t.HostEcho(3) ' expect: 3
 MsgBox HostArgs(1, , 3) & HostArgs() ' expect: 30
 MsgBox test.hostecho("names ignore case") ' expect: names ignore case
 On Error Resume Next
-Dim fso
-Set fso = CreateObject("Scripting.FileSystemObject")
+Dim app
+Set app = CreateObject("Excel.Application")
 MsgBox Err.Number & " " & Err.Description ' expect: 429 ActiveX component can't create object
