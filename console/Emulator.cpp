@@ -22,8 +22,24 @@ size_t sequenceLength(unsigned char lead)
 
 CellSpan spanOf(const VTermRect& r) { return {r.start_row, r.end_row, r.start_col, r.end_col}; }
 
-// UTF-16 of a cell's base character: outside the BMP, U+FFFD.
-uint16_t cellChar(uint32_t cp) { return cp > 0xFFFF || (cp >= 0xD800 && cp <= 0xDFFF) ? 0xFFFD : uint16_t(cp); }
+// The UTF-16 text of a glyph: its base character and combining marks in the order written,
+// characters beyond the BMP as surrogate pairs. At most VTERM_MAX_CHARS_PER_CELL characters.
+size_t glyphText(const uint32_t* chars, char16_t (&out)[2 * VTERM_MAX_CHARS_PER_CELL])
+{
+    size_t n = 0;
+    for (int i = 0; i < VTERM_MAX_CHARS_PER_CELL && chars[i] != 0; ++i) {
+        uint32_t cp = chars[i];
+        if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            cp = 0xFFFD;
+        if (cp > 0xFFFF) {
+            out[n++] = char16_t(0xD800 + ((cp - 0x10000) >> 10));
+            out[n++] = char16_t(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            out[n++] = char16_t(cp);
+        }
+    }
+    return n;
+}
 
 }  // namespace
 
@@ -141,10 +157,12 @@ bool Emulator::takeTitleChanged()
 int Emulator::onPutGlyph(VTermGlyphInfo* info, VTermPos pos, void* user)
 {
     auto* self = static_cast<Emulator*>(user);
-    // Combining characters arrive as a second call for the same cell; the cell keeps its base.
-    const uint32_t base = info->chars[0];
+    // A combining character arrives as a second call for the same cell with the whole
+    // cluster so far: the cell's text is replaced by it.
+    char16_t text[2 * VTERM_MAX_CHARS_PER_CELL];
+    const size_t length = glyphText(info->chars, text);
     self->m_lastGlyphWidth = info->width;
-    self->m_model.putChar(pos.row, pos.col, cellChar(base), self->m_pen.attribute(), info->width);
+    self->m_model.putChar(pos.row, pos.col, std::u16string_view(text, length), self->m_pen.attribute(), info->width);
     return 1;
 }
 

@@ -197,6 +197,8 @@ HostedConsole::RunResult HostedConsole::Impl::runInConsole(const std::string& co
     notifyScreen();
     applyProfile(command);
     const LaunchSpec plan = programLaunch(command);
+    // Keys the last program never read stay with it: our queue first, then the pty's.
+    m_writer.discardPending();
     m_pty.prepareForProgram();
     const LaunchResult started = Launch(plan);
     if (started.error != 0) {

@@ -1,6 +1,7 @@
 #include "KeyTranslation.h"
 
 #include <array>
+#include <string_view>
 
 namespace qp {
 
@@ -32,11 +33,56 @@ static_assert(kSpecialKeys.size() == 14);
 
 constexpr uint16_t kVkF1 = 0x70;
 constexpr uint16_t kVkF12 = 0x7B;
-constexpr uint16_t kVkSlash = 0xBF;  // the "/" key
 constexpr char32_t kEsc = 0x1B;
 constexpr char32_t kUnitSeparator = 0x1F;  // what an xterm sends for Ctrl+/
 
 bool has(VTermModifier mod, VTermModifier bit) { return (mod & bit) != 0; }
+
+// The US layout's characters of the punctuation keys, unshifted and shifted.
+struct PunctuationKey {
+    uint16_t vk;
+    char plain;
+    char shifted;
+};
+constexpr std::array<PunctuationKey, 11> kPunctuationKeys{{
+    {0xBA, ';', ':'}, {0xBB, '=', '+'}, {0xBC, ',', '<'}, {0xBD, '-', '_'}, {0xBE, '.', '>'}, {0xBF, '/', '?'},
+    {0xC0, '`', '~'}, {0xDB, '[', '{'}, {0xDC, '\\', '|'}, {0xDD, ']', '}'}, {0xDE, '\'', '"'},
+}};
+constexpr std::string_view kShiftedDigits = ")!@#$%^&*(";
+
+// The character a Ctrl combination stands for: the record's own, or (where the record
+// carries 0) its key's; with Shift, the key's shifted character.
+char16_t combinationCharacter(uint16_t vk, char16_t ch, bool shift)
+{
+    for (const PunctuationKey& k : kPunctuationKeys)
+        if (k.vk == vk && (ch == 0 || ch == char16_t(k.plain)))
+            return char16_t(shift ? k.shifted : k.plain);
+    if (vk >= '0' && vk <= '9' && (ch == 0 || ch == vk))
+        return shift ? char16_t(kShiftedDigits[vk - '0']) : char16_t(vk);
+    if (ch == 0 && (vk == ' ' || (vk >= 0x40 && vk <= 0x5F)))
+        return char16_t(vk);  // a character record for "@", "^", "_" and the like
+    return ch;
+}
+
+// Ctrl with a character as an xterm sends it: Space, "@" to "_", "`" and the letters give
+// their control code (so Space and "@" give NUL), "2" NUL, "3" to "7" ESC to US, "8" DEL,
+// "/" US; anything else is sent as it is.
+char16_t xtermControl(char16_t ch)
+{
+    if (ch == ' ' || (ch >= '@' && ch < 0x7F))
+        return char16_t(ch & 0x1F);
+    if (ch == '2')
+        return 0;
+    if (ch >= '3' && ch <= '7')
+        return char16_t(ch - '3' + 0x1B);
+    if (ch == '8')
+        return 0x7F;
+    if (ch == '/')
+        return char16_t(kUnitSeparator);
+    return ch;
+}
+
+constexpr bool isKeypad(uint16_t vk) { return vk >= 0x60 && vk <= 0x6F; }
 
 // Enter, Tab, Backspace and Esc as an xterm sends them: only Alt (an ESC before) and
 // Shift+Tab (back-tab) change them; Ctrl+Backspace is BS.
@@ -100,8 +146,13 @@ bool KeyTranslator::translate(VTerm* vt, const KeyEventRecord& record)
         return true;
     }
     char16_t ch = char16_t(record.unicodeChar);
-    if (ch == 0 && record.virtualKeyCode == kVkSlash && has(mod, VTERM_MOD_CTRL))
-        ch = char16_t(kUnitSeparator);  // the record's "/" became 0 under Ctrl
+    if (has(mod, VTERM_MOD_CTRL) && !isKeypad(record.virtualKeyCode)) {
+        ch = combinationCharacter(record.virtualKeyCode, ch, has(mod, VTERM_MOD_SHIFT));
+        if (ch == 0)
+            return false;  // Ctrl alone, or with a key that has no character
+        m_pendingHigh = 0;
+        return sendCharacter(vt, xtermControl(ch), VTermModifier(mod & ~VTERM_MOD_CTRL));
+    }
     if (ch == 0)
         return false;  // a modifier alone, Caps Lock and the like
     // A combination's letter carries the key's unshifted character, upper-case; with Alt

@@ -34,6 +34,16 @@ int PtyWriter::submitAnswer(std::string_view bytes)
     return flushLocked();
 }
 
+void PtyWriter::discardPending()
+{
+    std::lock_guard lock(m_mutex);
+    m_queue.clear();
+    m_head = 0;
+    m_answers.clear();
+    m_answerHead = 0;
+    m_answerBytes = 0;
+}
+
 int PtyWriter::flush()
 {
     std::lock_guard lock(m_mutex);

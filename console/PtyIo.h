@@ -44,6 +44,9 @@ public:
         uint64_t answersDropped = 0;  // answers dropped so far
     };
     QueueState queueState() const;
+    // Drops every byte still queued, typed or answer: a new program must not receive the
+    // input its predecessor never read.
+    void discardPending();
 
 private:
     int flushLocked();

@@ -155,6 +155,9 @@ void Pty::prepareForProgram()
 {
     termios t = freshTermios(m_slave);
     tcsetattr(m_slave, TCSANOW, &t);
+    // What the master wrote and the line discipline has not taken in yet (flushing the
+    // master's output drops the slave's pending input buffer), then what it holds.
+    tcflush(m_master, TCOFLUSH);
     tcflush(m_slave, TCIFLUSH);
 }
 

@@ -21,8 +21,8 @@ public:
     int master() const { return m_master; }
     int slave() const { return m_slave; }
     void setSize(int cols, int rows);
-    // The line discipline as a fresh terminal has it (canonical, echo, UTF-8), stale input
-    // dropped: set just before a program starts.
+    // The line discipline as a fresh terminal has it (canonical, echo, UTF-8), all stale
+    // input dropped (in the kernel's buffers on both sides): set just before a program starts.
     void prepareForProgram();
     // No echo while no program runs, so keys sent then do not show on the screen.
     void quiesce();

@@ -14,6 +14,15 @@ void ScreenBuffer::allocate(int cols, int rows, uint64_t version)
     m_rowMap.resize(size_t(rows));
     std::iota(m_rowMap.begin(), m_rowMap.end(), 0u);
     m_rowVersion.assign(size_t(rows), version);
+    m_clusters.assign(size_t(rows), {});
+}
+
+void ScreenBuffer::dropClusters(int r, int left, int right)
+{
+    RowClusters& list = clusters(r);
+    if (list.empty())
+        return;
+    std::erase_if(list, [&](const RowCluster& c) { return c.col >= left && c.col < right; });
 }
 
 void ScreenBuffer::rotateRows(int top, int bottom, int count)
@@ -30,8 +39,12 @@ void ScreenBuffer::resizeInto(ScreenBuffer& target, int cols, int rows, int firs
 {
     target.allocate(cols, rows, version);
     const int keepCols = std::min(cols, m_cols);
-    for (int r = 0; r < rows && r + firstRow < m_rows; ++r)
+    for (int r = 0; r < rows && r + firstRow < m_rows; ++r) {
         std::memcpy(target.row(r), row(r + firstRow), size_t(keepCols) * sizeof(ScreenCell));
+        for (const RowCluster& c : clusters(r + firstRow))
+            if (c.col < keepCols)
+                target.clusters(r).push_back(c);
+    }
 }
 
 ScreenModel::ScreenModel(int cols, int rows)
@@ -51,13 +64,52 @@ void ScreenModel::touchRows(int top, int bottom)
     changed();
 }
 
+void ScreenModel::blankHalf(int row, int col)
+{
+    ScreenCell& cell = m_active->row(row)[col];
+    cell = {0x20, uint16_t(cell.attr & ~kCellHalves)};
+    m_active->dropClusters(row, col, col + 1);
+}
+
+void ScreenModel::splitWideHalves(int row, int col, int width)
+{
+    const ScreenCell* cells = m_active->row(row);
+    if (IsTrailingCell(cells[col]) && col > 0 && IsLeadingCell(cells[col - 1]))
+        blankHalf(row, col - 1);
+    const int last = col + width - 1;
+    if (IsLeadingCell(cells[last]) && last + 1 < cols() && IsTrailingCell(cells[last + 1]))
+        blankHalf(row, last + 1);
+}
+
+void ScreenModel::setCluster(int row, int col, std::u16string_view text, bool wide)
+{
+    RowClusters& list = m_active->clusters(row);
+    std::erase_if(list, [&](const RowCluster& c) { return c.col == col || (wide && c.col == col + 1); });
+    if (text.size() < 2)
+        return;
+    auto at = std::lower_bound(list.begin(), list.end(), col, [](const RowCluster& c, int x) { return c.col < x; });
+    list.insert(at, RowCluster{col, std::u16string(text)});
+}
+
+void ScreenModel::mendEdges(int row, int left, int right)
+{
+    const ScreenCell* cells = m_active->row(row);
+    if (left > 0 && IsLeadingCell(cells[left - 1]) && !IsTrailingCell(cells[left]))
+        blankHalf(row, left - 1);
+    if (right < cols() && IsTrailingCell(cells[right]) && !IsLeadingCell(cells[right - 1]))
+        blankHalf(row, right);
+}
+
 void ScreenModel::fill(const CellSpan& span, ScreenCell cell)
 {
     const CellSpan s = clip(span);
     if (s.top >= s.bottom || s.left >= s.right)
         return;
-    for (int r = s.top; r < s.bottom; ++r)
+    for (int r = s.top; r < s.bottom; ++r) {
         std::fill_n(m_active->row(r) + s.left, s.right - s.left, cell);
+        m_active->dropClusters(r, s.left, s.right);
+        mendEdges(r, s.left, s.right);
+    }
     touchRows(s.top, s.bottom);
 }
 
@@ -73,6 +125,8 @@ void ScreenModel::moveRect(const CellSpan& dest, const CellSpan& src)
     auto copyRow = [&](int i) {
         std::memmove(m_active->row(d.top + i) + d.left, m_active->row(s.top + i) + s.left,
                      size_t(width) * sizeof(ScreenCell));
+        moveClusters(d.top + i, d.left, s.top + i, s.left, width);
+        mendEdges(d.top + i, d.left, d.left + width);
     };
     if (d.top <= s.top)
         for (int i = 0; i < height; ++i)
@@ -96,9 +150,26 @@ void ScreenModel::scrollRows(int top, int bottom, int count, ScreenCell blank)
     }
     m_active->rotateRows(top, bottom, count);
     const int firstNew = count > 0 ? bottom - count : top;
-    for (int r = firstNew; r < firstNew + std::abs(count); ++r)
+    for (int r = firstNew; r < firstNew + std::abs(count); ++r) {
         std::fill_n(m_active->row(r), cols(), blank);
+        m_active->clusters(r).clear();
+    }
     touchRows(top, bottom);
+}
+
+void ScreenModel::moveClusters(int destRow, int destLeft, int srcRow, int srcLeft, int width)
+{
+    RowClusters& src = m_active->clusters(srcRow);
+    RowClusters& dest = m_active->clusters(destRow);
+    if (src.empty() && dest.empty())
+        return;
+    RowClusters moved;
+    for (const RowCluster& c : src)
+        if (c.col >= srcLeft && c.col < srcLeft + width)
+            moved.push_back({c.col - srcLeft + destLeft, c.text});
+    m_active->dropClusters(destRow, destLeft, destLeft + width);
+    dest.insert(dest.end(), std::make_move_iterator(moved.begin()), std::make_move_iterator(moved.end()));
+    std::sort(dest.begin(), dest.end(), [](const RowCluster& a, const RowCluster& b) { return a.col < b.col; });
 }
 
 int ScreenModel::resize(int newCols, int newRows)
@@ -133,7 +204,8 @@ void ScreenModel::clearCharacters()
     for (int r = 0; r < rows(); ++r) {
         ScreenCell* cells = m_active->row(r);
         for (int c = 0; c < cols(); ++c)
-            cells[c].ch = 0x20;
+            cells[c] = {0x20, uint16_t(cells[c].attr & ~kCellHalves)};
+        m_active->clusters(r).clear();
     }
     touchRows(0, rows());
 }

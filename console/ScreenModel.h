@@ -7,13 +7,23 @@
 #include "ScreenTypes.h"
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace qp {
 
 inline constexpr ScreenCell kBlankCell{0x20, 0x07};
 
+// The text of one cell that is longer than one UTF-16 unit (see CellCluster).
+struct RowCluster {
+    int col = 0;
+    std::u16string text;
+};
+using RowClusters = std::vector<RowCluster>;  // sorted by column
+
 // One screen: cells of physical rows, the logical-to-physical row ring and row versions.
+// Clusters are kept per physical row, so they move with their row when the ring turns.
 class ScreenBuffer {
 public:
     void allocate(int cols, int rows, uint64_t version);
@@ -22,6 +32,10 @@ public:
     int rows() const { return m_rows; }
     ScreenCell* row(int r) { return m_cells.data() + size_t(m_rowMap[size_t(r)]) * size_t(m_cols); }
     const ScreenCell* row(int r) const { return m_cells.data() + size_t(m_rowMap[size_t(r)]) * size_t(m_cols); }
+    RowClusters& clusters(int r) { return m_clusters[m_rowMap[size_t(r)]]; }
+    const RowClusters& clusters(int r) const { return m_clusters[m_rowMap[size_t(r)]]; }
+    // Drops the clusters of row r in columns [left, right).
+    void dropClusters(int r, int left, int right);
     uint64_t rowVersion(int r) const { return m_rowVersion[size_t(r)]; }
     void touch(int r, uint64_t version) { m_rowVersion[size_t(r)] = version; }
     // Rotates rows [top, bottom) by count (positive: content moves up).
@@ -34,6 +48,7 @@ private:
     int m_rows = 0;
     std::vector<ScreenCell> m_cells;
     std::vector<uint32_t> m_rowMap;
+    std::vector<RowClusters> m_clusters;  // by physical row
     std::vector<uint64_t> m_rowVersion;
 };
 
@@ -64,16 +79,24 @@ public:
         return m_generation;
     }
 
-    // A character of one or two columns; the second column of a wide one is a blank.
-    // Called once per glyph: kept small and inline.
-    void putChar(int row, int col, uint16_t ch, uint16_t attr, int width)
+    // A character of one or two columns: its text is one UTF-16 unit, a surrogate pair or
+    // a base character with its combining marks. A wide one covers the next cell too, as a
+    // trailing half. Called once per glyph: the common case (one unit, one column, nothing
+    // wide around, no clusters in the row) is kept small and inline.
+    void putChar(int row, int col, std::u16string_view text, uint16_t attr, int width)
     {
-        if (unsigned(row) >= unsigned(rows()) || unsigned(col) >= unsigned(cols()))
+        if (unsigned(row) >= unsigned(rows()) || unsigned(col) >= unsigned(cols()) || text.empty())
             return;
         ScreenCell* cells = m_active->row(row);
-        cells[col] = {ch, attr};
-        if (width > 1 && col + 1 < cols())
-            cells[col + 1] = {0x20, attr};
+        const bool wide = width > 1 && col + 1 < cols();
+        if (wide || ((cells[col].attr | attr) & kCellHalves) != 0)
+            splitWideHalves(row, col, wide ? 2 : 1);
+        const uint16_t plain = uint16_t(attr & ~kCellHalves);
+        cells[col] = {text[0], wide ? uint16_t(plain | kLeadingCell) : plain};
+        if (wide)
+            cells[col + 1] = {text[0], uint16_t(plain | kTrailingCell)};
+        if (text.size() > 1 || !m_active->clusters(row).empty())
+            setCluster(row, col, text, wide);
         m_active->touch(row, m_generation + 1);
         m_changed = true;
     }
@@ -98,6 +121,14 @@ private:
     bool contains(int row, int col) const { return row >= 0 && col >= 0 && row < rows() && col < cols(); }
     CellSpan clip(const CellSpan& span) const;
     void touchRows(int top, int bottom);
+    // Before cells [col, col + width) are overwritten: the other half of a wide character
+    // cut there becomes a blank.
+    void splitWideHalves(int row, int col, int width);
+    void blankHalf(int row, int col);
+    void setCluster(int row, int col, std::u16string_view text, bool wide);
+    // After a fill or a move of columns [left, right): halves cut at its edges become blanks.
+    void mendEdges(int row, int left, int right);
+    void moveClusters(int destRow, int destLeft, int srcRow, int srcLeft, int width);
     void changed() { m_changed = true; }
 
     ScreenBuffer m_main;

@@ -22,6 +22,8 @@ std::shared_ptr<ScreenSnapshot> CaptureScreen(const ScreenModel& model)
     for (int r = 0; r < screen.rows(); ++r) {
         snap->wideCells.insert(snap->wideCells.end(), screen.row(r), screen.row(r) + width);
         snap->rowVersions.push_back(screen.rowVersion(r));
+        for (const RowCluster& c : screen.clusters(r))
+            snap->clusters.push_back({uint32_t(size_t(r) * width + size_t(c.col)), c.text});
     }
     snap->wideCells.emplace_back();  // the zero-filled spare
     return snap;
@@ -60,10 +62,29 @@ void appendUtf8(std::string& out, char32_t c)
     } else if (c < 0x800) {
         out += char(0xC0 | (c >> 6));
         out += char(0x80 | (c & 0x3F));
-    } else {
+    } else if (c < 0x10000) {
         out += char(0xE0 | (c >> 12));
         out += char(0x80 | ((c >> 6) & 0x3F));
         out += char(0x80 | (c & 0x3F));
+    } else {
+        out += char(0xF0 | (c >> 18));
+        out += char(0x80 | ((c >> 12) & 0x3F));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    }
+}
+
+// UTF-16 to UTF-8; a zero unit shows as a blank, a lone surrogate as U+FFFD.
+void appendUtf16(std::string& out, std::u16string_view text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i];
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            appendUtf8(out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (text[++i] - 0xDC00));
+            continue;
+        }
+        const bool surrogate = u >= 0xD800 && u <= 0xDFFF;
+        appendUtf8(out, u == 0 ? U' ' : surrogate ? U'\uFFFD' : char32_t(u));
     }
 }
 
@@ -74,11 +95,16 @@ std::string SnapshotRowText(const ScreenSnapshot& snap, int row)
     std::string text;
     if (row < 0 || row >= snap.height)
         return text;
+    std::u16string units;
     for (int c = 0; c < snap.width; ++c) {
-        const char16_t ch = char16_t(snap.wide(c, row).ch);
-        const bool surrogate = ch >= 0xD800 && ch <= 0xDFFF;
-        appendUtf8(text, ch == 0 ? U' ' : surrogate ? U'\uFFFD' : char32_t(ch));
+        if (snap.continuesWide(c, row))
+            continue;
+        if (IsTrailingCell(snap.wide(c, row)))
+            units += u' ';  // the half of a wide character that was overwritten
+        else
+            snap.appendCellText(units, size_t(row) * size_t(snap.width) + size_t(c));
     }
+    appendUtf16(text, units);
     return text.substr(0, text.find_last_not_of(' ') + 1);
 }
 
@@ -87,9 +113,10 @@ std::string SnapshotText(const ScreenSnapshot& snap)
     std::string text;
     size_t keep = 0;
     for (int r = 0; r < snap.height; ++r) {
-        text += SnapshotRowText(snap, r);
+        const std::string row = SnapshotRowText(snap, r);
+        text += row;
         text += '\n';
-        if (!SnapshotRowText(snap, r).empty())
+        if (!row.empty())
             keep = text.size();
     }
     return text.substr(0, keep);

@@ -77,6 +77,8 @@ std::string BuildRtfDocument(const ScreenSnapshot& snapshot, const CellRect& rec
     const int right = std::min<int>(rect.right, snapshot.width - 1);
     for (int row = top; row <= bottom; ++row) {
         for (int col = left; col <= right; ++col) {
+            if (snapshot.continuesWide(col, row))
+                continue;  // the character was written with its first half
             const ScreenCell& cell = snapshot.wide(col, row);
             const Rgb f = AttrToForeColor(cell.attr);
             const Rgb b = AttrToBackColor(cell.attr);
@@ -88,7 +90,13 @@ std::string BuildRtfDocument(const ScreenSnapshot& snapshot, const CellRect& rec
                 body += "\\chcbpat" + std::to_string(colours.number(b)) + " ";
                 back = b;
             }
-            body += RtfCharacter(cell.ch);
+            std::u16string text;
+            if (IsTrailingCell(cell))
+                text = u" ";  // an overwritten half
+            else
+                snapshot.appendCellText(text, size_t(row) * size_t(snapshot.width) + size_t(col));
+            for (char16_t unit : text)
+                body += RtfCharacter(unit);
         }
         if (multiRow) {
             body += "\\chcfpat1\\chcbpat2\\cf1\\cb2\\par ";

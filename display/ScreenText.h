@@ -39,6 +39,12 @@ std::u16string ReadRectText(HostedConsole& console, const CellRect& rect,
 std::string ReadRectTextAnsi(HostedConsole& console, const CellRect& rect,
                              std::string_view separator);
 
+// The last column of the cells from (x, y) on that hold `units` UTF-16 units of text as the
+// readers read them (a wide character's two cells give one unit or two, a cluster all of its
+// units), so a check of a text covers the cells the text stands in. Where (x, y) is not on
+// the screen, or the row ends first, every unit counts one cell from x.
+int32_t TextEndColumn(const ScreenSnapshot& snapshot, int32_t x, int32_t y, size_t units);
+
 // The whole screen as UTF-8 lines, each right-trimmed, for reports of failed runs.
 std::string ScreenAsText(const ScreenSnapshot& snapshot);
 

@@ -6,6 +6,8 @@
 #include "Utf8.h"
 #include "VirtualKeys.h"
 
+#include <algorithm>
+
 namespace qp {
 
 namespace {
@@ -31,10 +33,24 @@ std::optional<char32_t> singleCharacter(std::string_view part)
     return c;
 }
 
+// The layout names the space bar "Space" (the recorder writes <Ctrl+Space>); a blank
+// itself cannot stand in a combination, whose text is trimmed.
+bool isSpaceName(std::string_view part)
+{
+    constexpr std::string_view name = "space";
+    return part.size() == name.size() &&
+           std::equal(part.begin(), part.end(), name.begin(), [](char a, char b) { return (a | 0x20) == b; });
+}
+
 void parseFinalPart(std::string_view part, KeyCombo& combo)
 {
     if (part.empty())
         return;
+    if (isSpaceName(part)) {
+        combo.kind = FinalKeyKind::Character;
+        combo.character = U' ';
+        return;
+    }
     if (auto c = singleCharacter(part)) {
         combo.kind = FinalKeyKind::Character;
         combo.character = *c;

@@ -8,8 +8,10 @@
 #include "ConsoleSession.h"
 #include "Errors.h"
 #include "HostedConsole.h"
+#include "PlayerConsoles.h"
 #include "ScreenRender.h"
 #include "ScreenText.h"
+#include "ScriptFile.h"
 #include "ShellCommand.h"
 #include "Text.h"
 #include "ZEBConsole.h"
@@ -17,6 +19,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <sstream>
@@ -31,9 +34,7 @@ std::optional<std::vector<std::u16string>> ReadScriptLines(const std::string& pa
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad())
         return std::nullopt;
-    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0)
-        bytes.erase(0, 3);
-    const std::u16string text = AnsiToUtf16(bytes);
+    const std::u16string text = vbs::DecodeScriptBytes(bytes).text;
     std::vector<std::u16string> lines;
     size_t start = 0;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -73,16 +74,16 @@ std::string toOutputText(std::u16string_view text) {
 // Interrupts the script and cuts its waits short when the time limit passes.
 class Watchdog {
 public:
-    Watchdog(std::chrono::milliseconds limit, TVBScript& host, ConsoleSession& session) {
+    Watchdog(std::chrono::milliseconds limit, TVBScript& host, std::function<void()> stopWaits) {
         if (limit.count() <= 0)
             return;
-        m_thread = std::thread([this, limit, &host, &session] {
+        m_thread = std::thread([this, limit, &host, stopWaits = std::move(stopWaits)] {
             std::unique_lock lock(m_mutex);
             if (m_wake.wait_for(lock, limit, [this] { return m_done; }))
                 return;
             m_fired = true;
             host.Interrupt();
-            session.stopWaiting();
+            stopWaits();
         });
     }
     ~Watchdog() { finish(); }
@@ -232,6 +233,11 @@ CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u1
         shownError = message;
     });
 
+    // RunCommand while a program runs opens another console here; all end with the script.
+    PlayerConsoles consoles(consoleOptions, ScriptTimings{m_options.keyGap, m_options.pollPeriod, m_options.wakeOnOutput},
+                            session);
+    consoles.serve(*session);
+
     bool started_ok = true;
     if (!m_options.command.empty()) {
         const std::string command = ShellJoin(m_options.command);
@@ -260,7 +266,10 @@ CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u1
             result.output += shown;
             return DefaultMsgBoxResult(buttons);
         });
-        Watchdog watchdog(m_options.timeLimit, host, *session);
+        Watchdog watchdog(m_options.timeLimit, host, [&] {
+            session->stopWaiting();
+            consoles.stopWaiting();
+        });
         {
             // A stop of the player interrupts the run (see TVBScript::RunScript).
             StopScope scope(m_stop);

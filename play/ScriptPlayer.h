@@ -13,8 +13,9 @@
 
 namespace qp {
 
-// A script file's lines: 8-bit text in the ANSI code page (a UTF-8 byte-order mark is
-// skipped), lines ended by CR LF, LF or CR. Nothing when the file cannot be read.
+// A script file's lines (the file decoded as DecodeScriptBytes says: UTF-8, UTF-16 with a
+// byte-order mark, or Windows-1252), lines ended by CR LF, LF or CR. Nothing when the file
+// cannot be read.
 std::optional<std::vector<std::u16string>> ReadScriptLines(const std::string& path);
 
 // A script of helpers played before each script (--include).

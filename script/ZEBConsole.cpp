@@ -93,8 +93,8 @@ bool pollOnePeriod(ConsoleSession& s, Attempt attempt) {
 }  // namespace
 
 bool StringOnScreen(const ScreenSnapshot& screen, int32_t x, int32_t y, const std::u16string& testString) {
-    const int64_t right = std::clamp<int64_t>(int64_t(x) + int64_t(testString.size()) - 1, INT32_MIN, INT32_MAX);
-    return ReadRectText(screen, CellRect{x, y, int32_t(right), y}, kCheckSeparator) == testString;
+    const int32_t right = TextEndColumn(screen, x, y, testString.size());
+    return ReadRectText(screen, CellRect{x, y, right, y}, kCheckSeparator) == testString;
 }
 
 vbs::Ref<ZEBConsole> ZEBConsole::create(const std::shared_ptr<ConsoleSession>& session) {

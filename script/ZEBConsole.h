@@ -50,8 +50,9 @@ private:
     std::weak_ptr<ConsoleSession> m_session;
 };
 
-// CheckString's comparison: the row from x over as many cells as the text has UTF-16 code
-// units, read as the checks read it, equals the text exactly.
+// CheckString's comparison: the row from x over the cells that hold as many UTF-16 code
+// units as the text has (one cell each, a wide character's two cells together), read as
+// the checks read it, equals the text exactly.
 bool StringOnScreen(const ScreenSnapshot& screen, int32_t x, int32_t y, const std::u16string& testString);
 
 // Starts a command line in the session's console as the Run command does; a command that

@@ -2,6 +2,7 @@
 
 #include "ScriptText.h"
 #include "ScriptEditor.h"
+#include "ScriptFile.h"
 
 #include <QAction>
 #include <QFile>
@@ -60,7 +61,8 @@ void ScriptWindow::LoadScript(const QString& fileName)
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw fileError("Cannot open file %1", fileName);
-    m_editor->setLines(SplitScriptLines(std::string_view(bytes.constData(), size_t(bytes.size()))));
+    const std::string text = vbs::DecodeScriptBytesToUtf8(std::string_view(bytes.constData(), size_t(bytes.size())));
+    m_editor->setLines(SplitScriptLines(text));
 }
 
 void ScriptWindow::SaveScript(const QString& fileName)

@@ -40,7 +40,7 @@ int ClassDef::find(std::u16string_view name) const
 }
 
 ClassInstance::ClassInstance(const ClassDef& def, Ref<RunLink> link)
-    : m_def(def), m_link(std::move(link)), m_fields(size_t(def.fieldCount))
+    : m_keep(&def), m_def(def), m_link(std::move(link)), m_fields(size_t(def.fieldCount))
 {
 }
 
@@ -105,10 +105,43 @@ Result<Variant> ProcRef::invoke(DispId id, InvokeKind kind, Args& args)
     }
 }
 
+namespace {
+
+// Releasing an instance may release the instances it holds, and so on down a long chain:
+// past a small depth the releases wait in a list that the outermost release works off, so
+// the machine stack stays flat whatever the script built.
+constexpr int kReleaseDepth = 32;
+thread_local int t_releaseDepth = 0;
+thread_local std::vector<const ClassInstance*> t_pendingReleases;
+
+}  // namespace
+
+void ClassInstance::lastReference() const noexcept
+{
+    if (t_releaseDepth >= kReleaseDepth) {
+        try {
+            t_pendingReleases.push_back(this);
+            return;
+        } catch (...) {
+            // No room to wait: release now.
+        }
+    }
+    ++t_releaseDepth;
+    finish();
+    if (t_releaseDepth == 1) {
+        while (!t_pendingReleases.empty()) {
+            const ClassInstance* next = t_pendingReleases.back();
+            t_pendingReleases.pop_back();
+            next->finish();
+        }
+    }
+    --t_releaseDepth;
+}
+
 // Class_Terminate runs once, when the last reference goes, while the run that made the
 // instance goes on. The instance is referenced again for the call; errors in it end it and
 // are dropped, as nothing in the script is there to receive them.
-void ClassInstance::lastReference() const noexcept
+void ClassInstance::finish() const noexcept
 {
     auto* self = const_cast<ClassInstance*>(this);
     Context* ctx = m_link->ctx;

@@ -22,7 +22,9 @@ struct ClassMember {
     Procedure* set = nullptr;   // Property Set
 };
 
-struct ClassDef {
+// Shared with the instances, which may outlive the program (a host keeping one): after the
+// run only the name is used.
+struct ClassDef final : RefCounted {
     std::u16string name;
     std::vector<ClassMember> members;
     std::unordered_map<std::u16string, int> byName;  // folded name -> member index
@@ -37,7 +39,7 @@ struct ClassDef {
 
 class ClassInstance final : public Object {
 public:
-    ClassInstance(const ClassDef& def, Ref<RunLink> link);
+    ClassInstance(const ClassDef& def, Ref<RunLink> link);  // def must be held by a Ref
     ~ClassInstance() override;
 
     // Public members only; the id is the member's index + 1 (0 is the default member).
@@ -55,6 +57,8 @@ protected:
     void lastReference() const noexcept override;
 
 private:
+    void finish() const noexcept;
+    Ref<const ClassDef> m_keep;
     const ClassDef& m_def;
     Ref<RunLink> m_link;
     std::vector<Variant> m_fields;

@@ -16,7 +16,7 @@ struct CompiledProgram {
     bool optionExplicit = false;
     std::vector<std::u16string> dynamicNames;  // names the script uses but does not define
     std::vector<std::unique_ptr<Procedure>> procedures;
-    std::vector<std::unique_ptr<ClassDef>> classes;
+    std::vector<Ref<ClassDef>> classes;
     std::vector<ArrayDecl> globalArrays;
     Block body;
 };

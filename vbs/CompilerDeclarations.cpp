@@ -84,7 +84,7 @@ void Compiler::declareProcedures(const ast::Block& statements)
 // A class: its variables and member procedures, and the checks VBScript makes of them.
 void Compiler::declareClass(const ast::ClassStmt& c)
 {
-    auto def = std::make_unique<ClassDef>();
+    auto def = makeRef<ClassDef>();
     def->name = c.name;
     ClassScope scope;
     scope.def = def.get();

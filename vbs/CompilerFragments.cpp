@@ -117,9 +117,18 @@ namespace {
 
 enum class TextKind { Execute, ExecuteGlobal, Eval };
 
+// Counts a text run like a call, so a text that runs itself (s = "Execute s") ends with
+// 28 Out of stack space instead of exhausting the machine stack.
+struct TextDepth {
+    Context& ctx;
+    explicit TextDepth(Context& c) : ctx(c) { ctx.enterCall(); }
+    ~TextDepth() { ctx.leaveCall(); }
+};
+
 Variant runText(Context& ctx, const Variant& arg, TextKind kind)
 {
     std::u16string text = stringArg(arg);
+    TextDepth depth(ctx);
     Frame* frame = ctx.frame;
     const Procedure* proc = kind == TextKind::ExecuteGlobal ? nullptr : frame->proc;
     if (proc && !frame->extra)

@@ -1,5 +1,6 @@
 #include "ConsoleView.h"
 
+#include "CellShapes.h"
 #include "ConsoleColors.h"
 
 #include <QFontMetrics>
@@ -114,13 +115,30 @@ void ConsoleView::requestChangedRows(const ScreenSnapshot& before, const ScreenS
     const size_t rowBytes = size_t(now.width) * sizeof(ScreenCell);
     for (int r = 0; r < now.height; ++r) {
         const size_t at = size_t(r) * size_t(now.width);
-        if (std::memcmp(&before.wideCells[at], &now.wideCells[at], rowBytes) != 0)
+        if (std::memcmp(&before.wideCells[at], &now.wideCells[at], rowBytes) != 0 ||
+            !sameClusters(before, now, at, at + size_t(now.width)))
             update(rowRect(r));
     }
     if (before.cursorX != now.cursorX || before.cursorY != now.cursorY) {
         update(rowRect(before.cursorY));
         update(rowRect(now.cursorY));
     }
+}
+
+// True when the cells [first, end) of both snapshots have the same clusters (combining marks
+// change a cell's text without changing its first unit).
+bool ConsoleView::sameClusters(const ScreenSnapshot& a, const ScreenSnapshot& b, size_t first, size_t end)
+{
+    if (a.clusters.empty() && b.clusters.empty())
+        return true;
+    auto range = [&](const ScreenSnapshot& s) {
+        auto byIndex = [](const CellCluster& c, size_t i) { return c.index < i; };
+        return std::make_pair(std::lower_bound(s.clusters.begin(), s.clusters.end(), first, byIndex),
+                              std::lower_bound(s.clusters.begin(), s.clusters.end(), end, byIndex));
+    };
+    const auto [aFirst, aEnd] = range(a);
+    const auto [bFirst, bEnd] = range(b);
+    return std::equal(aFirst, aEnd, bFirst, bEnd);
 }
 
 QRect ConsoleView::rowRect(int row) const
@@ -207,7 +225,10 @@ quint32 ConsoleView::glyphFor(char16_t ch) const
 
 // One row: the backgrounds in runs of one colour first, then the characters, so that a
 // glyph wider than its cell is not cut by the next cell's background. Characters the font
-// has are placed on the grid as glyphs; the others go through the toolkit's fallback.
+// has are placed on the grid as glyphs; the others, and cells holding more than one unit
+// (combining marks, characters beyond the BMP), go through the toolkit's shaping and font
+// fallback. A wide character is drawn from its first cell over both; its second cell
+// draws nothing.
 void ConsoleView::paintRow(QPainter& painter, int row, bool highlight) const
 {
     const ScreenSnapshot& s = *m_snapshot;
@@ -233,7 +254,16 @@ void ConsoleView::paintRow(QPainter& painter, int row, bool highlight) const
         int end = c;
         for (; end < s.width && fore(end) == colour; ++end) {
             const char16_t unit = s.wide(end, row).ch;
-            if (unit == 0 || unit == u' ')
+            if (unit == 0 || unit == u' ' || IsTrailingCell(s.wide(end, row)))
+                continue;
+            if (const CellCluster* cluster = s.clusterAt(size_t(row) * size_t(s.width) + size_t(end))) {
+                painter.setPen(toQColor(colour));
+                painter.drawText(QPoint(end * cw, y + m_ascent),
+                                 QString::fromUtf16(cluster->text.data(), qsizetype(cluster->text.size())));
+                continue;
+            }
+            // Lines and blocks are drawn to fill the cell, so that frames join.
+            if (DrawCellShape(painter, unit, QRect(end * cw, y, cw, ch), toQColor(colour)))
                 continue;
             if (const quint32 glyph = glyphFor(unit)) {
                 glyphs.append(glyph);

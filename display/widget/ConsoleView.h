@@ -76,6 +76,7 @@ protected:
 private:
     void FontChanged();
     bool selfSize();
+    static bool sameClusters(const ScreenSnapshot& a, const ScreenSnapshot& b, size_t first, size_t end);
     QRect rowRect(int row) const;
     void requestChangedRows(const ScreenSnapshot& before, const ScreenSnapshot& now);
     void paintScreen(QPainter& painter, const QRect& area, bool highlight, bool cursorBar) const;

@@ -5,10 +5,47 @@
 
 namespace qp {
 
+QString ChooseFixedFamily(const QString& wanted, const QStringList& fixedFamilies, const QString& systemFixed)
+{
+    for (const QString& family : fixedFamilies)
+        if (family.compare(wanted, Qt::CaseInsensitive) == 0)
+            return family;
+    return systemFixed;
+}
+
+namespace {
+
+QStringList fixedFamilies()
+{
+    QStringList fixed;
+    for (const QString& family : QFontDatabase::families())
+        if (QFontDatabase::isFixedPitch(family))
+            fixed << family;
+    return fixed;
+}
+
+// The family the system's fixed-pitch font really is (it may be named by an alias such as
+// "monospace"); a proportional answer gives way to the first installed fixed-pitch family.
+QString systemFixedFamily(const QStringList& fixed)
+{
+    const QString family = QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family();
+    if (fixed.contains(family) || fixed.isEmpty())
+        return family;
+    return fixed.front();
+}
+
+}  // namespace
+
+QString InstalledFixedFamily(const QString& wanted)
+{
+    const QStringList fixed = fixedFamilies();
+    return ChooseFixedFamily(wanted, fixed, systemFixedFamily(fixed));
+}
+
 FontSpec DesignDisplayFont()
 {
     FontSpec fontSpec;
-    fontSpec.name = "Courier New";
+    fontSpec.name = InstalledFixedFamily(QStringLiteral("Courier New")).toStdString();
     fontSpec.size = 10;
     return fontSpec;
 }
@@ -27,15 +64,11 @@ static void applyStyle(QFont& font, const FontSpec& fontSpec)
 
 QFont ToDisplayFont(const FontSpec& fontSpec)
 {
-    QFont font(QString::fromStdString(fontSpec.name));
+    QFont font(InstalledFixedFamily(QString::fromStdString(fontSpec.name)));
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
     applyStyle(font, fontSpec);
-    if (QFontInfo(font).fixedPitch())
-        return font;
-    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    applyStyle(fixed, fontSpec);
-    return fixed;
+    return font;
 }
 
 FontSpec ToFontSpec(const QFont& font)

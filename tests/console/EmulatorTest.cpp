@@ -159,18 +159,70 @@ TEST(Emulator, WideCombiningAndAstralCharacters)
     Term t(10, 3);
     t << "e\xcc\x81|\xe6\xbc\xa2|\xf0\x9f\x98\x80|";
     const auto s = t.snap();
-    EXPECT_EQ(s->wide(0, 0).ch, 'e');     // combining acute dropped, base kept
+    EXPECT_EQ(s->wide(0, 0).ch, 'e');  // the base, its mark in the cell's cluster
+    ASSERT_NE(s->clusterAt(0), nullptr);
+    EXPECT_EQ(s->clusterAt(0)->text, u"e\u0301");
     EXPECT_EQ(s->wide(1, 0).ch, '|');
-    EXPECT_EQ(s->wide(2, 0).ch, 0x6F22);  // wide: two cells
-    EXPECT_EQ(s->wide(3, 0).ch, 0x20);
+    EXPECT_EQ(s->wide(2, 0), (ScreenCell{0x6F22, 0x07 | kLeadingCell}));  // wide: two cells
+    EXPECT_EQ(s->wide(3, 0), (ScreenCell{0x6F22, 0x07 | kTrailingCell}));
     EXPECT_EQ(s->wide(4, 0).ch, '|');
-    EXPECT_EQ(s->wide(5, 0).ch, 0xFFFD);  // outside the BMP
-    EXPECT_EQ(s->wide(6, 0).ch, 0x20);
+    EXPECT_EQ(s->wide(5, 0).ch, 0xD83D);  // beyond the BMP: a surrogate pair, wide
+    ASSERT_NE(s->clusterAt(5), nullptr);
+    EXPECT_EQ(s->clusterAt(5)->text, u"\U0001F600");
+    EXPECT_TRUE(s->continuesWide(6, 0));
     EXPECT_EQ(s->wide(7, 0).ch, '|');
+    EXPECT_EQ(t.row(0), "e\xcc\x81|\xe6\xbc\xa2|\xf0\x9f\x98\x80|");
     // A wide character that does not fit at the end of the line wraps whole.
     t << "\x1b[2;10H\xe6\xbc\xa2";
     EXPECT_EQ(t.snap()->wide(9, 1).ch, 0x20);
     EXPECT_EQ(t.snap()->wide(0, 2).ch, 0x6F22);
+}
+
+// Edits that cut wide characters or move clusters: what each row reads afterwards.
+TEST(Emulator, EditsKeepWideCharactersAndClustersWhole)
+{
+    const struct {
+        const char* name;
+        const char* bytes;
+        const char* row;
+    } cases[] = {
+        {"overwrite the first half", "\xe6\x97\xa5\xe6\x9c\xac\rx", "x \xe6\x9c\xac"},
+        {"overwrite the second half", "\xe6\x97\xa5\xe6\x9c\xac\x1b[1;2Hx", " x\xe6\x9c\xac"},
+        {"wide over two halves", "\xe6\x97\xa5\xe6\x9c\xac\x1b[1;2H\xe8\xaa\x9e", " \xe8\xaa\x9e"},
+        {"erase to the end from a second half", "ab\xe6\x97\xa5" "cd\x1b[1;4H\x1b[K", "ab"},
+        {"erase to the start up to a first half", "ab\xe6\x97\xa5" "cd\x1b[1;3H\x1b[1K", "    cd"},
+        {"insert moves the cluster", "xe\xcc\x81y\r\x1b[2@", "  xe\xcc\x81y"},
+        {"delete moves the cluster", "xye\xcc\x81z\r\x1b[P", "ye\xcc\x81z"},
+        {"delete drops the cluster", "e\xcc\x81z\r\x1b[P", "z"},
+        {"a plain character replaces a cluster", "e\xcc\x81z\rq", "qz"},
+        {"two marks in order", "a\xcc\x81\xcc\xa7", "a\xcc\x81\xcc\xa7"},
+        {"a mark on a wide character", "\xe6\x97\xa5\xcc\x81!", "\xe6\x97\xa5\xcc\x81!"},
+        {"erase the line", "\xe6\x97\xa5" "e\xcc\x81\x1b[2K", ""},
+    };
+    for (const auto& c : cases) {
+        Term t(10, 3);
+        t << c.bytes;
+        EXPECT_EQ(t.row(0), c.row) << c.name;
+    }
+}
+
+TEST(Emulator, ClustersScrollWithTheirRowsAndGoWhenCleared)
+{
+    Term t(10, 3);
+    t << "e\xcc\x81\r\n\xf0\x9f\x98\x80\r\n\r\n";
+    auto s = t.snap();
+    EXPECT_EQ(t.row(0), "\xf0\x9f\x98\x80");
+    ASSERT_EQ(s->clusters.size(), 1u);
+    EXPECT_EQ(s->clusters[0].index, 0u);
+    t << "\x1b[2J";
+    EXPECT_TRUE(t.snap()->clusters.empty());
+    t << "\x1b[3;1He\xcc\x81\x1b[10;20r";
+    t.emu.resize(4, 3);
+    EXPECT_EQ(t.row(2), "e\xcc\x81");
+    t.emu.clearCharacters();
+    s = t.snap();
+    EXPECT_TRUE(s->clusters.empty());
+    EXPECT_EQ(s->wide(0, 2).attr & kCellHalves, 0);
 }
 
 TEST(Emulator, AutowrapAndTabs)

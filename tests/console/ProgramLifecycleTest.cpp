@@ -255,6 +255,29 @@ TEST(ProgramLifecycle, TypedKeysWithoutAProgramDoNotShowAndDoNotReachTheNext)
     EXPECT_TRUE(screenContains(*waitForText(console, "got="), "got=[]"));
 }
 
+// A program that never reads leaves a backlog of 100 000 keys (in our queue and in the
+// kernel's buffers): none of them reaches the next program, whose first byte read is the
+// first key sent to it.
+TEST(ProgramLifecycle, KeysTheLastProgramNeverReadDoNotReachTheNext)
+{
+    HostedConsole console(nullptr, fastOptions());
+    console.runInConsole("sleep 30");
+    KeyEventRecord key;
+    key.virtualKeyCode = 'X';
+    key.unicodeChar = 'x';
+    for (int i = 0; i < 100000; ++i)
+        console.writeInput(key);
+    console.killProgram();
+    ASSERT_FALSE(console.isProgramActive());
+    console.runInConsole("stty -icanon -echo; echo ready; printf 'first=[%s]' \"$(head -c 1)\"");
+    ASSERT_TRUE(screenContains(*waitForText(console, "ready"), "ready"));
+    key.virtualKeyCode = 'Z';
+    key.unicodeChar = 'z';
+    console.writeInput(key);
+    const SnapshotPtr s = waitForText(console, "first=");
+    EXPECT_TRUE(screenContains(*s, "first=[z]")) << SnapshotText(*s);
+}
+
 TEST(ProgramLifecycle, ProfileBesideTheProgramSetsSizeAndFont)
 {
     TempDir dir;

@@ -3,6 +3,8 @@
 #include "DisplayFont.h"
 #include "ConsoleView.h"
 
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
@@ -33,7 +35,14 @@ QColor rgb(Rgb c) { return QColor(c.r, c.g, c.b); }
 
 struct Fixture : ::testing::Test {
     ConsoleView display;
-    void SetUp() override { display.setFont(ToDisplayFont(DesignDisplayFont())); }
+    // The tests' own font (fonts-dejavu-core), whatever the machine's default would be.
+    void SetUp() override
+    {
+        FontSpec spec;
+        spec.name = "DejaVu Sans Mono";
+        spec.size = 10;
+        display.setFont(ToDisplayFont(spec));
+    }
     QImage shot() { return display.renderImage(); }
     // A pixel well inside a cell's background (top-left corner, above any glyph).
     QColor backPixel(const QImage& img, int col, int row)
@@ -53,6 +62,44 @@ TEST_F(Fixture, MeasuresTheCellFromTheAtSignAtOnce)
     EXPECT_EQ(display.CellWidth(), metrics.horizontalAdvance(QLatin1Char('@')));
     EXPECT_EQ(display.CellHeight(), metrics.height());
     EXPECT_TRUE(QFontInfo(display.font()).fixedPitch());
+}
+
+TEST(DisplayFont, AFamilyIsUsedOnlyWhenInstalledWithAFixedPitch)
+{
+    const QStringList fixed = {"DejaVu Sans Mono", "Courier New", "Liberation Mono"};
+    const struct {
+        const char* wanted;
+        const char* chosen;
+    } cases[] = {
+        {"Courier New", "Courier New"},          {"courier new", "Courier New"},
+        {"Nimbus Mono PS", "System Mono"},       {"DejaVu Sans", "System Mono"},
+        {"", "System Mono"},                     {"Liberation Mono", "Liberation Mono"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ChooseFixedFamily(c.wanted, fixed, "System Mono").toStdString(), c.chosen) << c.wanted;
+}
+
+TEST(DisplayFont, TheDefaultAndEveryChoiceAreInstalledFixedPitchFamilies)
+{
+    // Whatever is installed: the answers are families the font database lists as fixed.
+    auto installedFixed = [](const QString& family) {
+        return QFontDatabase::families().contains(family) && QFontDatabase::isFixedPitch(family);
+    };
+    const FontSpec design = DesignDisplayFont();
+    EXPECT_EQ(design.size, 10);
+    EXPECT_TRUE(installedFixed(QString::fromStdString(design.name))) << design.name;
+    if (QFontDatabase::families().contains("Courier New") && QFontDatabase::isFixedPitch("Courier New")) {
+        EXPECT_EQ(design.name, "Courier New");
+    }
+    for (const char* name : {"Courier New", "No Such Family", "DejaVu Sans", "DejaVu Sans Mono"}) {
+        FontSpec spec;
+        spec.name = name;
+        spec.size = 12;
+        const QFont font = ToDisplayFont(spec);
+        EXPECT_TRUE(installedFixed(font.family())) << name << " gave " << font.family().toStdString();
+        EXPECT_TRUE(QFontInfo(font).fixedPitch()) << name;
+        EXPECT_EQ(font.pointSize(), 12);
+    }
 }
 
 TEST_F(Fixture, EveryAttributeIsPaintedInItsConsoleColours)

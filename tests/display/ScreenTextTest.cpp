@@ -1,4 +1,7 @@
+#include "CopyFormats.h"
+#include "Emulator.h"
 #include "ScreenText.h"
+#include "SnapshotBuilder.h"
 #include "TextScreens.h"
 
 #include <gtest/gtest.h>
@@ -102,6 +105,83 @@ TEST(ScreenAsText, OneTrimmedLinePerRow) {
     s.wideCells[2].ch = 0;
     s.wideCells[3].ch = u'z';
     EXPECT_EQ(ScreenAsText(s), "ab z\n\n c\n");
+}
+
+// The screen a program leaves by writing `bytes` to a terminal of cols x rows.
+SnapshotPtr written(int cols, int rows, std::string_view bytes) {
+    Emulator emulator(cols, rows);
+    emulator.write(bytes);
+    auto s = CaptureScreen(emulator.model());
+    FillOemCells(*s, nullptr, OemCodepage::system());
+    return s;
+}
+
+// Wide characters, characters beyond the BMP and combining marks read back as written,
+// while the rectangles still count cells.
+TEST(ReadRectText, ReadsWideCombiningAndAstralTextAsWritten) {
+    // Row 0: 日本語 in cells 0-5, then "|". Row 1: e + U+0301 in cell 0, "x", 😀 in cells 2-3,
+    // "y". Row 2: "ab" with 語 in cells 2-3.
+    const SnapshotPtr s = written(10, 3, "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e|\r\n"
+                                         "e\xcc\x81x\xf0\x9f\x98\x80y\r\nab\xe8\xaa\x9e");
+    const struct {
+        const char* name;
+        CellRect rect;
+        std::u16string expected;
+    } cases[] = {
+        {"whole row", {0, 0, 9, 0}, u"日本語|"},
+        {"columns count cells", {6, 0, 6, 0}, u"|"},
+        {"a rectangle ending on a first half reads the character", {0, 0, 2, 0}, u"日本"},
+        {"a rectangle starting on a second half skips it", {1, 0, 3, 0}, u"本"},
+        {"combining mark kept in order", {0, 1, 1, 1}, u"e\u0301x"},
+        {"surrogate pair", {2, 1, 4, 1}, u"\U0001F600y"},
+        {"several rows", {0, 0, 3, 2}, u"日本/e\u0301x\U0001F600/ab語/"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ReadRectTextWide(*s, c.rect, u"/"), c.expected);
+        EXPECT_EQ(ReadRectText(*s, c.rect, u"/"), c.expected);
+    }
+    EXPECT_EQ(ReadRectTextAnsi(*s, {0, 0, 9, 0}, "/"), "???|");
+    EXPECT_EQ(ScreenAsText(*s), "日本語|\ne\xcc\x81x\xf0\x9f\x98\x80y\nab語\n");
+}
+
+// Where a check of a text ends: the cells that hold as many units as the text has.
+TEST(TextEndColumn, CoversTheCellsTheTextStandsIn) {
+    const SnapshotPtr s = written(10, 3, "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e|\r\n"
+                                         "e\xcc\x81x\xf0\x9f\x98\x80y");
+    const struct {
+        const char* name;
+        int32_t x, y;
+        std::u16string text;
+        int32_t right;
+    } cases[] = {
+        {"three wide characters", 0, 0, u"日本語", 5},
+        {"one wide character", 2, 0, u"本", 3},
+        {"wide then narrow", 4, 0, u"語|", 6},
+        {"a cluster is all its units", 0, 1, u"e\u0301", 0},
+        {"a bare base is shorter than its cluster", 0, 1, u"e", 0},
+        {"a surrogate pair", 2, 1, u"\U0001F600", 3},
+        {"past the row's end", 8, 0, u"abcd", 11},
+        {"off the screen", -2, 0, u"abc", 0},
+        {"below the screen", 0, 5, u"abc", 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int32_t right = TextEndColumn(*s, c.x, c.y, c.text.size());
+        EXPECT_EQ(right, c.right);
+    }
+    // What a check compares: the cluster reads whole, so a bare base no longer matches it.
+    EXPECT_EQ(ReadRectText(*s, {0, 1, TextEndColumn(*s, 0, 1, 1), 1}, u"/"), u"e\u0301");
+}
+
+// The RTF copy writes each character once: a wide one from its first cell, a cluster with
+// all its units.
+TEST(Rtf, WideCharactersAndClustersOnce) {
+    const SnapshotPtr s = written(10, 1, "\xe6\x97\xa5" "e\xcc\x81\xf0\x9f\x98\x80");
+    const std::string doc = BuildRtfDocument(*s, {0, 0, 9, 0}, RtfFont{});
+    const std::string body = RtfCharacter(u'日') + "e" + RtfCharacter(0x0301) + RtfCharacter(0xD83D) +
+                             RtfCharacter(0xDE00) + "\\~\\~\\~\\~\\~";
+    EXPECT_NE(doc.find("\\chcbpat1 " + body), std::string::npos) << doc;
 }
 
 }  // namespace

@@ -238,9 +238,30 @@ TEST(KeyBytes, AsXtermSendsThem)
 {
     KeyBytesSession session(false);
     ASSERT_TRUE(session.ready());
+    // Ctrl with characters, as the X library turns them into bytes for an xterm.
     const ByteRow rows[] = {
         {"altX", "<Alt+X>", "1b 78 ", ""},
         {"ctrlSlash", "<Ctrl+/>", "1f ", ""},
+        {"ctrlSpace", "<Ctrl+Space>", "00 ", ""},
+        {"spaceAlone", "<Space>", "20 ", ""},
+        {"ctrlAt", "<Ctrl+@>", "00 ", ""},
+        {"ctrl2", "<Ctrl+2>", "00 ", ""},
+        {"ctrlShift2", "<Ctrl+Shift+2>", "00 ", ""},
+        {"altCtrlSpace", "<Alt+Ctrl+Space>", "1b 00 ", ""},
+        {"ctrl3IsEscape", "<Ctrl+3>", "1b ", ""},
+        {"ctrl4", "<Ctrl+4>", "1c ", ""},
+        {"ctrl5", "<Ctrl+5>", "1d ", ""},
+        {"ctrl6", "<Ctrl+6>", "1e ", ""},
+        {"ctrl7", "<Ctrl+7>", "1f ", ""},
+        {"ctrl8IsDelete", "<Ctrl+8>", "7f ", ""},
+        {"ctrl1StaysADigit", "<Ctrl+1>", "31 ", ""},
+        {"ctrlOpenBracket", "<Ctrl+[>", "1b ", ""},
+        {"ctrlCloseBracket", "<Ctrl+]>", "1d ", ""},
+        {"ctrlCaret", "<Ctrl+^>", "1e ", ""},
+        {"ctrlUnderscore", "<Ctrl+_>", "1f ", ""},
+        {"ctrlA", "<Ctrl+A>", "01 ", ""},
+        {"ctrlShiftA", "<Ctrl+Shift+A>", "01 ", ""},
+        {"ctrlAltA", "<Ctrl+Alt+A>", "1b 01 ", ""},
     };
     for (const ByteRow& row : rows) {
         SCOPED_TRACE(row.name);

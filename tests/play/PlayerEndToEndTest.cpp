@@ -1,6 +1,8 @@
 // pallant-play as a user runs it: scripts played against real programs in the real pty.
 
 #include <gtest/gtest.h>
+#include <iterator>
+#include <filesystem>
 
 #include <array>
 #include <cstdio>
@@ -83,7 +85,9 @@ INSTANTIATE_TEST_SUITE_P(
         PassingCase{"KillAProgramThatIgnoresSignals", "kill_ignoring.vbs", helper("qp_stubborn"), "PASS"},
         PassingCase{"IsProcessActiveAfterExit", "process_exit.vbs", "", "ended\n"},
         PassingCase{"DialogBoxFoundByCheckWindow", "dialog_box.vbs", "", "PASS"},
-        PassingCase{"OverlongParameterListsAreDropped", "overlong_parameters.vbs", "", "shown abc done\n"}),
+        PassingCase{"OverlongParameterListsAreDropped", "overlong_parameters.vbs", "", "shown abc done\n"},
+        PassingCase{"CommandLinesByTheShellsRules", "shell_quoting.vbs", "", "shown a b|c\"d|\n"},
+        PassingCase{"TwoConsolesInOneScript", "two_consoles.vbs", "", "two consoles True True\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Player, AFailingGeneratedCheckIsReportedWithLinePositionAndScreen) {
@@ -232,6 +236,47 @@ INSTANTIATE_TEST_SUITE_P(Signals, StoppedPlayer,
                          ::testing::Values(StopSignalCase{"TERM", SIGTERM}, StopSignalCase{"INT", SIGINT},
                                            StopSignalCase{"HUP", SIGHUP}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Processes whose command line is exactly `argv` (NUL-separated).
+int processesRunning(const std::string& argv) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream in(entry.path() / "cmdline", std::ios::binary);
+        std::string cmdline((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        count += cmdline == argv;
+    }
+    return count;
+}
+
+TEST(Player, TheSecondConsoleEndsWithTheScript) {
+    const std::string sleeper("sleep\0" "9876.5\0", 13);
+    const PlayRun r = play(script("two_consoles.vbs"));
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(processesRunning(sleeper), 0);
+}
+
+// Script files as Windows editors write them: UTF-16 with a byte-order mark, and 8-bit
+// Windows-1252 text.
+TEST(Player, ScriptFilesInUtf16AndWindows1252) {
+    const std::string dir = std::filesystem::temp_directory_path() / ("qp-encodings-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const std::u16string text = u"Console.RunCommand \"printf '\u65E5\u672C'\"\r\n"
+                                u"If Not Console.WaitString(5, 0, 0, \"\u65E5\u672C\") Then Err.Raise 1\r\n"
+                                u"MsgBox \"read \u00E9\"\r\n";
+    std::string le = "\xFF\xFE";
+    for (char16_t u : text) {
+        le += char(u & 0xFF);
+        le += char(u >> 8);
+    }
+    std::ofstream(dir + "/utf16.vbs", std::ios::binary) << le;
+    std::ofstream(dir + "/cp1252.vbs", std::ios::binary) << "MsgBox \"read \xE9\"\r\n";
+    for (const char* name : {"/utf16.vbs", "/cp1252.vbs"}) {
+        const PlayRun r = play(dir + name);
+        EXPECT_EQ(r.status, 0) << r.output;
+        EXPECT_TRUE(contains(r.output, "read \xC3\xA9\n")) << r.output;
+    }
+    std::filesystem::remove_all(dir);
+}
 
 TEST(Player, ACommandThatCannotStartFailsTheScript) {
     const PlayRun r = play(script("read_text.vbs") + " -- /nonexistent/program");

@@ -62,6 +62,36 @@ TEST_F(ScreenChecks, CheckRectAndReadTextPutTheSeparatorAfterEveryRow) {
     EXPECT_EQ(obj->ReadText(5, 1, 0, 1), u"");
 }
 
+// A program writes wide characters, a combining mark and a character beyond the BMP; the
+// checks and ReadText see them as written, and columns still count cells.
+TEST_F(ConsoleObjectTest, WideCombiningAndAstralTextReadsBackAsWritten) {
+    runAndWait(u"printf '\\346\\227\\245\\346\\234\\254\\350\\252\\236|\\ne\\314\\201x\\360\\237\\230\\200y\\n'", 4, 1, u"y");
+    const struct {
+        const char* name;
+        int32_t x, y;
+        std::u16string text;
+        bool expected;
+    } checks[] = {
+        {"wide characters", 0, 0, u"日本語", true},
+        {"wide then narrow", 0, 0, u"日本語|", true},
+        {"columns count cells", 6, 0, u"|", true},
+        {"from the second character", 2, 0, u"本語", true},
+        {"a prefix", 0, 0, u"日本", true},
+        {"another character", 0, 0, u"日本人", false},
+        {"base and combining mark", 0, 1, u"e\u0301x", true},
+        {"a bare base no longer passes", 0, 1, u"e", false},
+        {"nor a text without the mark", 0, 1, u"ex", false},
+        {"beyond the BMP", 2, 1, u"\U0001F600y", true},
+    };
+    for (const auto& c : checks) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(obj->CheckString(c.x, c.y, c.text), c.expected);
+    }
+    EXPECT_EQ(obj->ReadText(0, 0, 9, 1), u"日本語|/e\u0301x\U0001F600y/");
+    EXPECT_TRUE(obj->CheckRect(0, 0, 3, 1, u"日本/e\u0301x\U0001F600/"));
+    EXPECT_TRUE(obj->WaitString(1, 2, 0, u"本語|"));
+}
+
 TEST_F(ScreenChecks, ReadTextFillsItsOutArgumentAndClearsItOnEntry) {
     std::vector<vbs::Variant> args{num(0), num(1), num(1), num(2), str(u"old")};
     auto r = call(*obj, u"readtext", args);

@@ -3,6 +3,7 @@
 #include "ActionTable.h"
 #include "CommandLine.h"
 #include "ShellCommand.h"
+#include "DisplayFont.h"
 #include "DockSite.h"
 #include "KeyReceiver.h"
 #include "MainWindowFixture.h"
@@ -287,6 +288,11 @@ TEST_F(MainWindowTest, RecordAndStopSwitchRecordingAndTheTabImages)
 
 TEST_F(MainWindowTest, FontDialogOffersFixedPitchFontsAndTheChoiceReachesTheProfile)
 {
+    // The tests' own font to start from, whatever the machine's default is.
+    FontSpec start;
+    start.name = "DejaVu Sans Mono";
+    start.size = 10;
+    form->setDisplayFont(ToDisplayFont(start));
     QTimer::singleShot(50, [] {
         auto* dialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
@@ -301,6 +307,7 @@ TEST_F(MainWindowTest, FontDialogOffersFixedPitchFontsAndTheChoiceReachesTheProf
     EXPECT_GT(form->consoleView()->CellHeight(), before);
     EXPECT_TRUE(QFontInfo(form->consoleView()->font()).fixedPitch());
     EXPECT_EQ(form->console()->displayFont().size, 16);
+    EXPECT_EQ(form->console()->displayFont().name, "DejaVu Sans Mono");
 }
 
 TEST_F(MainWindowTest, AProfileSetsTheConsoleSizeAndTheDisplayFont)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real desktop window under a virtual X server.
 # 1. On a program that draws a dialog frame in colours: saves a screenshot of the whole
-#    screen and checks that the mirrored screen's colours and the cursor bar are in it.
+#    screen and checks that the mirrored screen's colours and the cursor bar are in it, and
+#    that the frame's vertical lines join from row to row.
 # 2. On bash: types a command with the X server's own keyboard and checks that bash ran it.
 #   xvfb_window.sh PALLANT OUTPUT.png        (run inside xvfb-run)
 set -euo pipefail
@@ -45,6 +46,18 @@ check "#FFFF00" "the yellow cursor bar"
 # The title reaches the program only when the toolkit leaves its "--title" argument alone.
 check "#0000FF" "the dialog's bright blue title"
 [ "$status" -eq 0 ] && echo "screenshot: $out"
+
+# The dialog's frame joins from row to row: its vertical lines run without a background
+# pixel row between the cells (a 10-row box: far longer than any one cell).
+convert "$out" -depth 8 "ppm:${out%.png}.ppm"
+run=$(/usr/bin/python3 "$(dirname "$0")/frame_runs.py" "${out%.png}.ppm" bfbfbf ffffff 000000)
+rm -f "${out%.png}.ppm"
+if [ "$run" -ge 60 ]; then
+  echo "frame lines run $run pixels without a gap"
+else
+  echo "the dialog's frame has gaps between rows: its longest vertical line runs $run pixels"
+  status=1
+fi
 
 # Keys typed on the X server's keyboard, told apart by their scan codes.
 typed="${out%.png}-typed.txt"

@@ -126,3 +126,73 @@ TEST(Runner, HelpVersionAndUnknownOptions)
 }
 
 }  // namespace
+
+// Script files in the encodings editors write: the same script in each reads the same.
+#include "ScriptFile.h"
+
+namespace {
+
+std::string utf16Bytes(std::u16string_view text, bool bigEndian)
+{
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t u : text) {
+        const char hi = char(u >> 8), lo = char(u & 0xFF);
+        bytes += bigEndian ? hi : lo;
+        bytes += bigEndian ? lo : hi;
+    }
+    return bytes;
+}
+
+}  // namespace
+
+TEST(ScriptFiles, EveryEncodingReadsTheSameScript)
+{
+    const std::u16string script = u"MsgBox \"caf\u00E9 \u65E5 \U0001F600\"\r\n";
+    const std::string utf8 = "MsgBox \"caf\xC3\xA9 \xE6\x97\xA5 \xF0\x9F\x98\x80\"\r\n";
+    const struct {
+        const char* name;
+        std::string bytes;
+        qp::vbs::ScriptEncoding encoding;
+    } cases[] = {
+        {"UTF-8", utf8, qp::vbs::ScriptEncoding::Utf8},
+        {"UTF-8 with BOM", "\xEF\xBB\xBF" + utf8, qp::vbs::ScriptEncoding::Utf8Bom},
+        {"UTF-16 LE with BOM", utf16Bytes(script, false), qp::vbs::ScriptEncoding::Utf16Le},
+        {"UTF-16 BE with BOM", utf16Bytes(script, true), qp::vbs::ScriptEncoding::Utf16Be},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const qp::vbs::DecodedScript decoded = qp::vbs::DecodeScriptBytes(c.bytes);
+        EXPECT_EQ(decoded.text, script);
+        EXPECT_EQ(decoded.encoding, c.encoding);
+        EXPECT_EQ(qp::vbs::DecodeScriptBytesToUtf8(c.bytes), utf8);
+        const Outcome o = runFile(c.bytes);
+        EXPECT_EQ(o.status, 0) << o.err;
+        EXPECT_EQ(o.out, "caf\xC3\xA9 \xE6\x97\xA5 \xF0\x9F\x98\x80\n");
+    }
+}
+
+TEST(ScriptFiles, BytesThatAreNotUtf8AreWindows1252)
+{
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::u16string text;
+    } cases[] = {
+        {"e acute and euro", "caf\xE9 \x80", u"caf\u00E9 \u20AC"},
+        {"quotes and dash", "\x93x\x94 \x96", u"\u201Cx\u201D \u2013"},
+        {"bytes Windows leaves undefined", "\x81\x8D\x8F\x90\x9D", u"\u0081\u008D\u008F\u0090\u009D"},
+        {"one bad byte among UTF-8", "\xC3\xA9\xFF", u"\u00C3\u00A9\u00FF"},
+        {"cut UTF-8 at the end", "ab\xE6\x97", u"ab\u00E6\u2014"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const qp::vbs::DecodedScript decoded = qp::vbs::DecodeScriptBytes(c.bytes);
+        EXPECT_EQ(decoded.text, c.text);
+        EXPECT_EQ(decoded.encoding, qp::vbs::ScriptEncoding::Windows1252);
+    }
+    // Marked as UTF-8, a bad byte is a replacement character; odd UTF-16 loses its last byte.
+    EXPECT_EQ(qp::vbs::DecodeScriptBytes("\xEF\xBB\xBF" "a\xFF" "b").text, u"a\uFFFDb");
+    EXPECT_EQ(qp::vbs::DecodeScriptBytes(std::string_view("\xFF\xFE" "a\0b", 5)).text, u"a");
+    const Outcome o = runFile("MsgBox \"caf\xE9\"\r\n");
+    EXPECT_EQ(o.out, "caf\xC3\xA9\n");
+}

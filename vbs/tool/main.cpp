@@ -3,6 +3,7 @@
 // 1 after a run-time error, 2 after a syntax error.
 #include "AnsiText.h"
 #include "Engine.h"
+#include "ScriptFile.h"
 #include "MsgBoxButtons.h"
 #include "Text.h"
 
@@ -83,7 +84,7 @@ int main(int argc, char** argv)
     }
     std::stringstream buffer;
     buffer << in.rdbuf();
-    std::u16string text = qp::vbs::ansiToUtf16(buffer.str());
+    std::u16string text = qp::vbs::DecodeScriptBytes(buffer.str()).text;
 
     ConsoleSite site;
     qp::vbs::Engine engine(site);

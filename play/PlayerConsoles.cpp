@@ -1,0 +1,68 @@
+#include "PlayerConsoles.h"
+
+#include "ZEBConsole.h"
+
+#include <stdexcept>
+
+namespace qp {
+
+PlayerConsoles::PlayerConsoles(ConsoleOptions options, ScriptTimings timings, std::shared_ptr<ConsoleSession> first)
+    : m_options(std::move(options)), m_timings(timings), m_first(std::move(first))
+{
+}
+
+PlayerConsoles::~PlayerConsoles()
+{
+    m_first->setRemoteRunner(nullptr);
+    std::vector<std::unique_ptr<Entry>> entries;
+    {
+        std::lock_guard lock(m_mutex);
+        entries.swap(m_entries);
+    }
+    for (auto& e : entries) {
+        e->session->clearConsoleObject();
+        e->console->killProgram();
+    }
+}
+
+void PlayerConsoles::serve(ConsoleSession& session)
+{
+    session.setRemoteRunner([this](const std::u16string& cmdLine) { return run(cmdLine); });
+}
+
+vbs::ObjectRef PlayerConsoles::run(const std::u16string& cmdLine)
+{
+    auto entry = std::make_unique<Entry>();
+    entry->console = std::make_unique<HostedConsole>(&entry->listener, m_options);
+    entry->session = std::make_shared<ConsoleSession>(*entry->console, m_timings);
+    entry->listener.attach(entry->session);
+    entry->session->setTraceListener(m_first->traceListener());
+    entry->session->setErrorBox([first = m_first](const std::string& message) { first->showError(message); });
+    serve(*entry->session);
+    vbs::ObjectRef object = ZEBConsole::create(entry->session);
+    entry->session->setConsoleObject(object);
+    ConsoleSession& session = *entry->session;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_entries.size() >= kMaxConsoles)
+            throw std::runtime_error(std::string(TooManyConsoles));
+        m_entries.push_back(std::move(entry));  // kept (and cleaned up) even when the start fails
+    }
+    runInSessionConsole(session, cmdLine);
+    return object;
+}
+
+void PlayerConsoles::stopWaiting()
+{
+    std::lock_guard lock(m_mutex);
+    for (auto& e : m_entries)
+        e->session->stopWaiting();
+}
+
+size_t PlayerConsoles::count() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_entries.size();
+}
+
+}  // namespace qp

@@ -1,0 +1,23 @@
+#pragma once
+// The text of a script file from its bytes, as every reader of scripts takes it (the player,
+// pallant-vbs, the script window's Open): UTF-8 with or without a byte-order mark, UTF-16
+// little- or big-endian with one (what Windows editors write); a file without a mark whose
+// bytes are not valid UTF-8 is Windows-1252 text.
+
+#include <string>
+#include <string_view>
+
+namespace qp::vbs {
+
+enum class ScriptEncoding { Utf8, Utf8Bom, Utf16Le, Utf16Be, Windows1252 };
+
+struct DecodedScript {
+    std::u16string text;
+    ScriptEncoding encoding = ScriptEncoding::Utf8;
+};
+
+DecodedScript DecodeScriptBytes(std::string_view bytes);
+// The same text as UTF-8 (for editors that hold UTF-8).
+std::string DecodeScriptBytesToUtf8(std::string_view bytes);
+
+}  // namespace qp::vbs
