@@ -1,7 +1,9 @@
 #include "Report.h"
 
 #include "Codepage.h"
+#include "Engine.h"
 #include "ScreenText.h"
+#include "ShellCommand.h"
 
 #include <algorithm>
 #include <charconv>
@@ -92,6 +94,24 @@ std::string ScreenRows(const ScreenSnapshot& screen) {
 }
 
 namespace {
+
+// A word of an argument vector in double quotes: quotes, backslashes and controls escaped.
+std::string JsonEscapeWord(std::string_view word) {
+    std::string out;
+    for (char c : word) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (uint8_t(c) < 0x20) {
+            char b[8];
+            std::snprintf(b, sizeof b, "\\x%02x", uint8_t(c));
+            out += b;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
 
 // The length of the valid UTF-8 sequence at s[i], or 0.
 size_t utf8Length(std::string_view s, size_t i) {
@@ -241,10 +261,37 @@ void TraceFile::note(std::string_view text) {
     m_out.flush();
 }
 
-void TraceFile::keySent(std::string_view method, std::string_view key) {
+std::string TraceFile::where() const {
+    const int line = vbs::CurrentStatementLine();
+    if (line < 0 || !m_lineNames)
+        return "";
+    return m_lineNames(line) + ": ";
+}
+
+std::string ArgumentVectorText(std::string_view commandLine) {
+    std::string text = "[";
+    try {
+        for (const std::string& word : CommandLineVector(std::string(commandLine)))
+            text += (text.size() > 1 ? ", \"" : "\"") + JsonEscapeWord(word) + "\"";
+    } catch (const std::exception&) {
+        return "(cannot be read) " + std::string(commandLine);
+    }
+    return text + "]";
+}
+
+void TraceFile::programStarted(std::string_view commandLine) {
+    const std::string at = where();
     std::lock_guard lock(m_mutex);
     stamp();
-    m_out << "key " << method << " ";
+    m_out << at << "start " << ArgumentVectorText(commandLine) << "\n";
+    m_out.flush();
+}
+
+void TraceFile::keySent(std::string_view method, std::string_view key) {
+    const std::string at = where();
+    std::lock_guard lock(m_mutex);
+    stamp();
+    m_out << at << "key " << method << " ";
     if (key.size() == 1 && uint8_t(key[0]) < 0x20) {
         char b[8];
         std::snprintf(b, sizeof b, "^%c", key[0] + 0x40);
@@ -255,9 +302,10 @@ void TraceFile::keySent(std::string_view method, std::string_view key) {
 }
 
 void TraceFile::checkMade(std::string_view call, bool result, const ScreenSnapshot& screen) {
+    const std::string at = where();
     std::lock_guard lock(m_mutex);
     stamp();
-    m_out << "check " << call << " -> " << (result ? "True" : "False") << "\n"
+    m_out << at << "check " << call << " -> " << (result ? "True" : "False") << "\n"
           << ScreenReport(screen, "            ");
     m_out.flush();
 }

@@ -6,6 +6,7 @@
 #include "ScreenTypes.h"
 
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <ostream>
@@ -65,17 +66,27 @@ SuiteInfo CurrentSuiteInfo();
 // elements, the way Maven Surefire writes them.
 std::string JUnitXml(const std::vector<CaseResult>& cases, double totalSeconds, const SuiteInfo& suite = {});
 
+// An argument vector as the trace writes it: ["sh", "-c", "..."]; a line the shell cannot
+// read as it is.
+std::string ArgumentVectorText(std::string_view commandLine);
+
 // Writes every key sent and every check made, with the screen at the moment of the check.
 class TraceFile final : public ScriptTraceListener {
 public:
     explicit TraceFile(std::ostream& out) : m_out(out) {}
+    // Names the script line (0-based, of the text the engine runs) an event came from: keys
+    // and checks are written after it.
+    void setLineNames(std::function<std::string(int line)> names) { m_lineNames = std::move(names); }
     void beginScript(const std::string& file);
     void note(std::string_view text);
     void keySent(std::string_view method, std::string_view key) override;
     void checkMade(std::string_view call, bool result, const ScreenSnapshot& screen) override;
+    void programStarted(std::string_view commandLine) override;
 
 private:
     void stamp();
+    std::string where() const;
+    std::function<std::string(int line)> m_lineNames;
     std::mutex m_mutex;
     std::ostream& m_out;
     std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();

@@ -2,6 +2,7 @@
 
 #include "Attributes.h"
 #include "Report.h"
+#include "Text.h"
 
 #include <cstdio>
 #include <ctime>
@@ -10,40 +11,20 @@ namespace qp {
 
 namespace {
 
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
-
-// The character of a cell as UTF-8: a never-written cell, a control or a lone surrogate
-// shows as a blank; a surrogate pair spread over two cells is joined at its first.
+// The text of a cell as UTF-8: a never-written cell, a control or a lone surrogate shows
+// as a blank; the second half of a wide character as nothing (its first half wrote it).
 std::string cellText(const ScreenSnapshot& s, int col, int row) {
-    const char16_t c = char16_t(s.wide(col, row).ch);
-    std::string out;
-    if (c >= 0xD800 && c < 0xDC00 && col + 1 < s.width) {
-        const char16_t low = char16_t(s.wide(col + 1, row).ch);
-        if (low >= 0xDC00 && low < 0xE000) {
-            appendUtf8(out, 0x10000 + ((char32_t(c) - 0xD800) << 10) + (low - 0xDC00));
-            return out;
-        }
+    const size_t index = size_t(row) * size_t(s.width) + size_t(col);
+    if (IsTrailingCell(s.wideCells[index]))
+        return "";
+    std::u16string text;
+    s.appendCellText(text, index);
+    if (text.size() == 1) {
+        const char16_t c = text[0];
+        if (c < 0x20 || c == 0x7F || (c >= 0xD800 && c < 0xE000))
+            return " ";
     }
-    if (c < 0x20 || c == 0x7F || (c >= 0xD800 && c < 0xE000))
-        return " ";
-    appendUtf8(out, c);
-    return out;
+    return vbs::toUtf8(text);
 }
 
 // The terminal's palette index of a console colour index (the two swap red and blue).
@@ -77,16 +58,10 @@ std::string ScreenAnsi(const ScreenSnapshot& s) {
         if (row > 0)
             out += "\r\n";
         for (int col = 0; col < s.width; ++col) {
-            const uint16_t attr = s.wide(col, row).attr;
+            const uint16_t attr = s.wide(col, row).attr & 0xFF;  // the colours, not the halves
             if (attr != last) {
                 out += sgr(attr);
                 last = attr;
-            }
-            const char16_t c = char16_t(s.wide(col, row).ch);
-            if (c >= 0xDC00 && c < 0xE000 && col > 0) {
-                const char16_t high = char16_t(s.wide(col - 1, row).ch);
-                if (high >= 0xD800 && high < 0xDC00)
-                    continue;  // written with its first half
             }
             out += cellText(s, col, row);
         }
@@ -131,21 +106,16 @@ std::string ScreenHtml(const ScreenSnapshot& s, const std::optional<CellRect>& a
         int col = 0;
         while (col < s.width) {
             // A run of cells that look alike: the same attribute, cursor and mark.
-            const uint16_t attr = s.wide(col, row).attr;
+            const uint16_t attr = s.wide(col, row).attr & 0xFF;
             const bool cursor = s.cursorVisible && col == s.cursorX && row == s.cursorY;
             const bool failed = inArea(col, row);
             int end = col + 1;
-            while (!cursor && end < s.width && s.wide(end, row).attr == attr && inArea(end, row) == failed &&
+            while (!cursor && end < s.width && (s.wide(end, row).attr & 0xFF) == attr && inArea(end, row) == failed &&
                    !(s.cursorVisible && end == s.cursorX && row == s.cursorY))
                 ++end;
             std::string text;
-            for (int c = col; c < end; ++c) {
-                const char16_t ch = char16_t(s.wide(c, row).ch);
-                if (ch >= 0xDC00 && ch < 0xE000 && c > 0 && s.wide(c - 1, row).ch >= 0xD800 &&
-                    s.wide(c - 1, row).ch < 0xDC00)
-                    continue;
+            for (int c = col; c < end; ++c)
                 text += cellText(s, c, row);
-            }
             std::string classes = std::string(cursor ? "cursor" : "") + (cursor && failed ? " " : "") +
                                   (failed ? "failed" : "");
             html += "<span" + (classes.empty() ? std::string() : " class=\"" + classes + "\"") +

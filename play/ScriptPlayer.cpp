@@ -242,7 +242,7 @@ CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u1
     if (!m_options.command.empty()) {
         const std::string command = ShellJoin(m_options.command);
         if (trace)
-            trace->note("start " + command);
+            trace->note("start " + ArgumentVectorText(command));
         try {
             console.runInConsole(command);
         } catch (const std::exception& e) {
@@ -266,6 +266,11 @@ CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u1
             result.output += shown;
             return DefaultMsgBoxResult(buttons);
         });
+        if (trace)
+            trace->setLineNames([&text](int line) {
+                const auto [file, at] = text.locate(line);
+                return (file.empty() ? std::string("line ") : file + " line ") + std::to_string(at + 1);
+            });
         Watchdog watchdog(m_options.timeLimit, host, [&] {
             session->stopWaiting();
             consoles.stopWaiting();
@@ -276,6 +281,8 @@ CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u1
             host.RunScript();
         }
         watchdog.finish();
+        if (trace)
+            trace->setLineNames(nullptr);
 
         const auto& errors = host.lastErrors();
         if (errors.empty() && m_stop.stop_requested() && host.lastOutcome() != vbs::RunOutcome::Completed) {

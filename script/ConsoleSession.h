@@ -48,6 +48,8 @@ public:
     virtual void keySent(std::string_view method, std::string_view key) {}
     // One check: the call as a script writes it, its result and the screen it read.
     virtual void checkMade(std::string_view call, bool result, const ScreenSnapshot& screen) {}
+    // A program started in the console by a script (RunCommand), its command line as given.
+    virtual void programStarted(std::string_view commandLine) {}
 };
 
 class ConsoleSession {

@@ -103,7 +103,10 @@ vbs::Ref<ZEBConsole> ZEBConsole::create(const std::shared_ptr<ConsoleSession>& s
 
 void runInSessionConsole(ConsoleSession& session, const std::u16string& cmdLine) {
     try {
-        session.console().runInConsole(Utf16ToAnsi(cmdLine));
+        const std::string line = Utf16ToAnsi(cmdLine);
+        session.console().runInConsole(line);
+        if (auto trace = session.traceListener())
+            trace->programStarted(AnsiToUtf8(line));
     } catch (const CantExecuteError& e) {
         // An outside client gets the message as its call's error; nobody is there to
         // answer a box.

@@ -152,6 +152,27 @@ private:
     std::u16string m_name;
 };
 
+// v = x for a variable of the instance, named inside its class: stores straight into it.
+class FieldAssignStmt final : public Stmt {
+public:
+    FieldAssignStmt(int slot, ExprPtr value, std::u16string n) : m_slot(slot), m_value(std::move(value)), m_name(std::move(n)) {}
+    Flow exec(Context& ctx) const override
+    {
+        Variant v = m_value->eval(ctx);
+        Variant& dst = ctx.frame->me->field(m_slot);
+        if (v.isObject() || v.isArray() || dst.isArray())
+            assignSlow(dst, std::move(v), m_name);
+        else
+            dst = std::move(v);
+        return Flow::Normal;
+    }
+
+private:
+    int m_slot;
+    ExprPtr m_value;
+    std::u16string m_name;
+};
+
 // A member procedure named inside its class without Me: a call on Me.
 class SelfMemberNode final : public Expr {
 public:

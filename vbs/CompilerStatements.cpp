@@ -1,5 +1,6 @@
 // Statements of the syntax tree to executable statements.
 #include "Compiler.h"
+#include "Classes.h"
 #include "Builtins.h"
 #include "Errors.h"
 #include "Text.h"
@@ -226,6 +227,8 @@ qp::vbs::StmtPtr Compiler::compileAssign(const ast::AssignStmt& s)
                 return std::make_unique<SlotAssignStmt<SlotKind::Local>>(sym->slot, compileExpr(value), target.name);
             case Symbol::Kind::Param:
                 return std::make_unique<SlotAssignStmt<SlotKind::Param>>(sym->slot, compileExpr(value), target.name);
+            case Symbol::Kind::Field:
+                return std::make_unique<FieldAssignStmt>(sym->slot, compileExpr(value), target.name);
             default:
                 break;
             }

@@ -105,6 +105,11 @@ struct EngineLimits {
                                            // three quarters of the running thread's stack)
 };
 
+// The 0-based line of the statement that the script running on the calling thread is
+// executing (in its innermost procedure), or -1 when no script runs on this thread. A
+// host object's method reads it to say which script line called it.
+int CurrentStatementLine() noexcept;
+
 class Engine {
 public:
     explicit Engine(Site& site, EngineLimits limits = {});

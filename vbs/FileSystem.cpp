@@ -697,7 +697,7 @@ protected:
             return Variant::fromString(u16(absolutePath(pathArg(args[0]))));
         case GetTempName: {
             requireArgs(args, 0, 0);
-            static std::mt19937 random{std::random_device{}()};
+            thread_local std::mt19937 random{std::random_device{}()};
             char buf[16];
             std::snprintf(buf, sizeof buf, "rad%05X.tmp", unsigned(random() & 0xFFFFF));
             return Variant::fromString(u16(buf));

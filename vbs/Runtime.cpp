@@ -127,6 +127,7 @@ Context::Context(Site& s, const EngineLimits& l, const std::atomic<bool>& interr
         m_dynamic.push_back(DynamicName{name});
     link = makeRef<RunLink>();
     link->ctx = this;
+    m_proceduresSeen = p.procedures.size();
 }
 
 Context::~Context()
@@ -181,6 +182,9 @@ void Context::programGrew()
     for (size_t i = m_dynamic.size(); i < program.dynamicNames.size(); ++i)
         m_dynamic.push_back(DynamicName{program.dynamicNames[i]});
     // A name the script used before a text defined a procedure of that name now calls it.
+    if (program.procedures.size() == m_proceduresSeen)
+        return;
+    m_proceduresSeen = program.procedures.size();
     for (DynamicName& d : m_dynamic) {
         if (d.state == DynamicName::State::Member)
             continue;

@@ -180,6 +180,7 @@ private:
     size_t m_stackLimit;
     std::vector<NamedItem>& m_items;
     std::deque<DynamicName> m_dynamic;
+    size_t m_proceduresSeen = 0;
     Ref<ErrObject> m_err;
 };
 

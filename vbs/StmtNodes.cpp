@@ -22,11 +22,27 @@ void stamp(ScriptException& e, const Stmt& s, bool mainText)
     }
 }
 
+// The line of the statement running on this thread, for CurrentStatementLine.
+thread_local int t_statementLine = -1;
+
+// Gives the enclosing block its line back when a block (a procedure's body) ends.
+struct StatementLineScope {
+    int saved = t_statementLine;
+    ~StatementLineScope() { t_statementLine = saved; }
+};
+
 }  // namespace
+
+int CurrentStatementLine() noexcept
+{
+    return t_statementLine;
+}
 
 Flow Block::exec(Context& ctx) const
 {
+    StatementLineScope lineScope;
     for (const StmtPtr& s : statements) {
+        t_statementLine = s->line;
         try {
             ctx.tick();
             Flow f = s->exec(ctx);

@@ -200,10 +200,10 @@ TEST(CellShapes, TheDisplayDrawsFramesWithoutGapsBetweenRows)
     for (int points : {7, 9, 10, 12, 15, 20}) {
         SCOPED_TRACE(points);
         ConsoleView view;
-        FontSpec spec;
-        spec.name = family.toStdString();
-        spec.size = points;
-        view.setFont(ToDisplayFont(spec));
+        FontSpec wanted;
+        wanted.name = family.toStdString();
+        wanted.size = points;
+        view.setFont(ToDisplayFont(wanted));
         auto s = std::make_shared<ScreenSnapshot>();
         s->width = 4;
         s->height = 5;

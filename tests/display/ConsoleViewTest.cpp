@@ -38,10 +38,10 @@ struct Fixture : ::testing::Test {
     // The tests' own font (fonts-dejavu-core), whatever the machine's default would be.
     void SetUp() override
     {
-        FontSpec spec;
-        spec.name = "DejaVu Sans Mono";
-        spec.size = 10;
-        display.setFont(ToDisplayFont(spec));
+        FontSpec wanted;
+        wanted.name = "DejaVu Sans Mono";
+        wanted.size = 10;
+        display.setFont(ToDisplayFont(wanted));
     }
     QImage shot() { return display.renderImage(); }
     // A pixel well inside a cell's background (top-left corner, above any glyph).
@@ -92,10 +92,10 @@ TEST(DisplayFont, TheDefaultAndEveryChoiceAreInstalledFixedPitchFamilies)
         EXPECT_EQ(design.name, "Courier New");
     }
     for (const char* name : {"Courier New", "No Such Family", "DejaVu Sans", "DejaVu Sans Mono"}) {
-        FontSpec spec;
-        spec.name = name;
-        spec.size = 12;
-        const QFont font = ToDisplayFont(spec);
+        FontSpec wanted;
+        wanted.name = name;
+        wanted.size = 12;
+        const QFont font = ToDisplayFont(wanted);
         EXPECT_TRUE(installedFixed(font.family())) << name << " gave " << font.family().toStdString();
         EXPECT_TRUE(QFontInfo(font).fixedPitch()) << name;
         EXPECT_EQ(font.pointSize(), 12);

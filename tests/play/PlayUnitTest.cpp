@@ -299,3 +299,20 @@ TEST(ScreenAnsi, RedrawsRowsWithColoursAndPutsTheCursorBack) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ScreenAnsi, AWideCharacterIsWrittenOnceAndAClusterWhole) {
+    ScreenSnapshot s;
+    s.width = 4;
+    s.height = 1;
+    s.wideCells.assign(4 + 1, ScreenCell{u' ', 0x07});
+    s.wideCells[0] = ScreenCell{0x4E2D, uint16_t(0x07 | kLeadingCell)};   // 中 over two cells
+    s.wideCells[1] = ScreenCell{0x4E2D, uint16_t(0x07 | kTrailingCell)};
+    s.wideCells[2] = ScreenCell{0xD83D, 0x07};                             // a surrogate pair
+    s.clusters.push_back(CellCluster{2, u"\U0001F600"});
+    const std::string frame = ScreenAnsi(s);
+    EXPECT_NE(frame.find("\x1b[0;37;40m\xE4\xB8\xAD\xF0\x9F\x98\x80 \x1b[0m"), std::string::npos) << frame;
+}
+
+}  // namespace

@@ -351,3 +351,26 @@ TEST(Artifacts, AFailedScriptLeavesItsReportScreenPageTraceAndRecording) {
 }
 
 }  // namespace
+
+namespace {
+
+// The trace names the script line (and the helper's file) of every key, check and start.
+TEST(Trace, NamesTheLineOfEachKeyCheckAndProgramStart) {
+    const std::string dir = tempFolder("trace");
+    const std::string helpers = sourcePath("tests/play/include/helpers.vbs");
+    PlayRun r = playFast("--trace " + dir + "/t.txt --include " + helpers + " " + kScripts + "/uses_helpers.vbs");
+    EXPECT_EQ(r.status, 1) << r.output;
+    std::string t = readWholeFile(dir + "/t.txt");
+    EXPECT_TRUE(has(t, "] line 3: start [\"printf\", \"ready\"]\n")) << t;
+    EXPECT_TRUE(has(t, "] line 4: check WaitString(5, 0, 0, \"ready\") -> True\n")) << t;
+    EXPECT_TRUE(has(t, "] " + helpers + " line 11: check CheckString(0, 0, \"missing\") -> False\n")) << t;
+
+    r = playFast("--trace " + dir + "/t2.txt " + kScripts + "/bash_echo.vbs -- env 'PS1=$ ' bash --norc --noprofile");
+    EXPECT_EQ(r.status, 0) << r.output;
+    t = readWholeFile(dir + "/t2.txt");
+    EXPECT_TRUE(has(t, "] start [\"env\", \"PS1=$ \", \"bash\", \"--norc\", \"--noprofile\"]\n")) << t;
+    EXPECT_TRUE(has(t, "] line 3: key PutKeys e\n")) << t;
+    EXPECT_TRUE(has(t, "] line 4: key PutControl <Enter>\n")) << t;
+}
+
+}  // namespace

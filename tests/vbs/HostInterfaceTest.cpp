@@ -258,3 +258,33 @@ TEST(Host, SyntaxErrorHasNoChain)
 }
 
 }  // namespace
+
+namespace {
+
+// A host method learns which statement called it: the innermost procedure's, and the
+// caller's again once the procedure has returned.
+TEST(Host, CurrentStatementLineIsTheCallingStatement)
+{
+    auto* test = new TestObject;
+    std::vector<int> seen;
+    test->onWait = [&] { seen.push_back(CurrentStatementLine()); };
+    RecordingSite site{ObjectRef(test)};
+    {
+        Engine engine(site);
+        engine.addNamedItem(u"Test");
+        ASSERT_TRUE(engine.parse(u"Sub Helper()\n"
+                                 u"    Test.HostWait 0\n"
+                                 u"End Sub\n"
+                                 u"Test.HostWait 0\n"
+                                 u"If Test.HostEcho(1) = 1 Then\n"
+                                 u"    Helper\n"
+                                 u"End If\n"
+                                 u"Call Helper : Test.HostWait 0\n"));
+        EXPECT_EQ(engine.run(), RunOutcome::Completed);
+        engine.close();
+    }
+    EXPECT_EQ(seen, (std::vector<int>{3, 1, 1, 7}));
+    EXPECT_EQ(CurrentStatementLine(), -1);
+}
+
+}  // namespace
