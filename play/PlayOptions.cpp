@@ -88,6 +88,14 @@ struct ValueOption {
 const std::map<std::string, ValueOption>& valueOptions() {
     static const std::map<std::string, ValueOption> table = {
         {"--size", {parseSize, "COLUMNSxROWS, each from 2 to 1000"}},
+        {"--memory-limit", {[](const std::string& t, PlayOptions& o) {
+                                long long mb = 0;
+                                if (!parseInt(t, 0, 1LL << 30, mb))
+                                    return false;
+                                o.memoryLimitMB = size_t(mb);
+                                return true;
+                            },
+                            "a number of MB, 0 for none"}},
         {"--time-limit", {[](const std::string& t, PlayOptions& o) { return parseSeconds(t, o.timeLimit); },
                           "whole seconds, 0 for none"}},
         {"--junit", {[](const std::string& t, PlayOptions& o) { o.junitFile = t; return !t.empty(); }, "a file name"}},
@@ -191,6 +199,8 @@ std::string PlayUsage() {
            "Options:\n"
            "  --size COLSxROWS     console size (default 80x25)\n"
            "  --time-limit SECS    time limit per script, 0 for none (default 120)\n"
+           "  --memory-limit MB    what a script's arrays and strings may hold at once; beyond\n"
+           "                       it error 7, Out of memory (default 2048, 0 for none)\n"
            "  --filter GLOB        play only the scripts whose path relative to the folder\n"
            "                       given matches (* also matches /); may be repeated\n"
            "  --list               print the scripts that would be played, play none\n"

@@ -3,6 +3,7 @@
 //   pallant-play [options] SCRIPT.vbs... [-- COMMAND ARGS...]
 
 #include <chrono>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@ struct PlayOptions {
     int columns = 80;
     int rows = 25;
     std::chrono::milliseconds timeLimit{std::chrono::seconds(120)};  // per script; 0 = none
+    size_t memoryLimitMB = 2048;        // what a script's arrays and strings may hold; 0 = none
     std::string junitFile;
     std::string traceFile;
     std::vector<std::string> filters;   // globs over the path relative to the folder given

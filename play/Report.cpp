@@ -6,10 +6,16 @@
 #include "ShellCommand.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qp {
@@ -308,6 +314,96 @@ void TraceFile::checkMade(std::string_view call, bool result, const ScreenSnapsh
     m_out << at << "check " << call << " -> " << (result ? "True" : "False") << "\n"
           << ScreenReport(screen, "            ");
     m_out.flush();
+}
+
+ReportFile::ReportFile(std::string path) : m_path(std::move(path)) {}
+
+ReportFile::~ReportFile() {
+    if (m_stream.is_open())
+        m_stream.close();
+    if (!m_temp.empty())
+        ::unlink(m_temp.c_str());
+}
+
+bool ReportFile::fail(const std::string& what, int error) {
+    const std::string reason = error ? std::strerror(error) : "it could not be written";
+    m_error = what.empty() ? reason : what + (error ? ": " + reason : std::string());
+    return false;
+}
+
+bool ReportFile::open() {
+    m_target = m_path;
+    struct stat st {};
+    if (::stat(m_path.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) {
+            if (S_ISDIR(st.st_mode))
+                return fail("it is a folder", 0);
+            // A device or a pipe: no folder to put a temporary file in.
+            m_stream.open(m_path, std::ios::binary | std::ios::trunc);
+            return m_stream.is_open() || fail("", errno);
+        }
+        m_mode = int(st.st_mode & 07777);
+        char resolved[PATH_MAX];
+        if (::realpath(m_path.c_str(), resolved))
+            m_target = resolved;
+    }
+    const size_t slash = m_target.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : m_target.substr(0, slash + 1);
+    const std::string stem = (slash == std::string::npos ? std::string() : folder) + "." +
+                             m_target.substr(slash == std::string::npos ? 0 : slash + 1) + ".";
+    // Created with the usual permissions (the umask applies), or the existing file's.
+    std::random_device random;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        m_temp = stem + std::to_string(::getpid()) + "-" + std::to_string(random() % 1000000);
+        fd = ::open(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0) {
+        m_temp.clear();
+        return fail("cannot create a temporary file in " + folder, errno);
+    }
+    if (m_mode >= 0 && ::fchmod(fd, mode_t(m_mode)) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return fail("cannot set the permissions of " + m_temp, error);
+    }
+    ::close(fd);
+    m_stream.open(m_temp, std::ios::binary | std::ios::trunc);
+    return m_stream.is_open() || fail("cannot open " + m_temp, errno);
+}
+
+bool ReportFile::commit() {
+    if (!m_stream.is_open())
+        return fail("", 0);
+    int error = errno;  // of a write that failed already, if one did
+    if (m_stream) {
+        errno = 0;
+        m_stream.flush();
+        error = errno;
+    }
+    const bool written = bool(m_stream);
+    if (written)
+        errno = 0;
+    m_stream.close();
+    if (!written || !m_stream)
+        return fail("", written ? errno : error);
+    if (m_temp.empty())
+        return true;
+    // The data on the disk before the name points at it.
+    const int fd = ::open(m_temp.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || ::fsync(fd) != 0) {
+        error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        return fail("", error);
+    }
+    ::close(fd);
+    if (::rename(m_temp.c_str(), m_target.c_str()) != 0)
+        return fail("cannot replace " + m_target, errno);
+    m_temp.clear();
+    return true;
 }
 
 }  // namespace qp

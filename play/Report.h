@@ -6,6 +6,7 @@
 #include "ScreenTypes.h"
 
 #include <chrono>
+#include <fstream>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -66,6 +67,37 @@ SuiteInfo CurrentSuiteInfo();
 // elements, the way Maven Surefire writes them.
 std::string JUnitXml(const std::vector<CaseResult>& cases, double totalSeconds, const SuiteInfo& suite = {});
 
+// A report file written so that a failure is never taken for success and never leaves a
+// truncated file where a good one was: the text goes to a temporary file in the same
+// folder, which is flushed, synced, checked and then renamed over the target (through a
+// symbolic link, to the file it names; an existing file's permissions are kept). A target
+// that exists and is not a regular file (a device such as /dev/full, a pipe) is written
+// directly, and its flush and close are checked.
+class ReportFile {
+public:
+    explicit ReportFile(std::string path);
+    ~ReportFile();  // an unfinished temporary file is removed
+    ReportFile(const ReportFile&) = delete;
+    ReportFile& operator=(const ReportFile&) = delete;
+
+    // False, with the reason in error(), when the file cannot be opened.
+    bool open();
+    std::ostream& stream() { return m_stream; }
+    // Flushes, closes and puts the file in place. False, with the reason in error(), on any
+    // failure; the target is then left as it was (for a regular file).
+    bool commit();
+    const std::string& error() const { return m_error; }
+
+private:
+    bool fail(const std::string& what, int error);
+
+    std::string m_path;    // as given
+    std::string m_target;  // the file to replace (a link resolved)
+    std::string m_temp;    // empty when writing directly
+    std::ofstream m_stream;
+    std::string m_error;
+    int m_mode = -1;  // permissions to give the new file, -1 for the default
+};
 // An argument vector as the trace writes it: ["sh", "-c", "..."]; a line the shell cannot
 // read as it is.
 std::string ArgumentVectorText(std::string_view commandLine);

@@ -27,14 +27,15 @@
 
 namespace qp {
 
-std::optional<std::vector<std::u16string>> ReadScriptLines(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+std::optional<std::vector<std::u16string>> ReadScriptLines(const std::string& path, std::string* error) {
+    std::string why;
+    std::optional<std::string> read = vbs::ReadScriptFile(path, why);
+    if (!read) {
+        if (error)
+            *error = why;
         return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return std::nullopt;
-    const std::u16string text = vbs::DecodeScriptBytes(bytes).text;
+    }
+    const std::u16string text = vbs::DecodeScriptBytes(*read).text;
     std::vector<std::u16string> lines;
     size_t start = 0;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -254,6 +255,9 @@ CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u1
     if (started_ok) {
         const CombinedScript text = CombineScript(m_includes, lines);
         TVBScript host;
+        vbs::EngineLimits limits;
+        limits.maxMemoryBytes = m_options.memoryLimitMB << 20;
+        host.setLimits(limits);
         host.setLines(text.lines);
         host.setNamedItems({u"Console"});
         host.setOnGetNamedItem([&session](const std::u16string& name, vbs::ObjectRef& obj) {

@@ -14,9 +14,9 @@
 namespace qp {
 
 // A script file's lines (the file decoded as DecodeScriptBytes says: UTF-8, UTF-16 with a
-// byte-order mark, or Windows-1252), lines ended by CR LF, LF or CR. Nothing when the file
-// cannot be read.
-std::optional<std::vector<std::u16string>> ReadScriptLines(const std::string& path);
+// byte-order mark, or Windows-1252), lines ended by CR LF, LF or CR. Only a regular file of
+// at most 16 MB is read; otherwise nothing, with the reason in `error` when given.
+std::optional<std::vector<std::u16string>> ReadScriptLines(const std::string& path, std::string* error = nullptr);
 
 // A script of helpers played before each script (--include).
 struct IncludedScript {

@@ -184,12 +184,14 @@ private:
     bool m_shown = false;
 };
 
-// Writes a whole file, or tells why it could not.
-bool writeFile(const std::string& path, const std::string& text) {
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f << text;
-    f.flush();
-    return bool(f);
+// Writes a whole file through a temporary one beside it (see ReportFile). Empty, or why
+// it could not.
+std::string writeFile(const std::string& path, const std::string& text) {
+    ReportFile file(path);
+    if (!file.open())
+        return file.error();
+    file.stream() << text;
+    return file.commit() ? std::string() : file.error();
 }
 
 // The name each script's artifacts and recording go by: its name without ".vbs", made
@@ -210,7 +212,8 @@ std::vector<std::string> artifactKeys(const std::vector<SuiteScript>& scripts) {
 }
 
 // What a failed script leaves for someone who did not see it fail: the report, the screen
-// as text and as a page, the trace and the recording. Empty, or what could not be written.
+// as text and as a page, the trace and the recording. Empty, or what could not be written
+// and why.
 std::string writeArtifacts(const std::string& folder, const CaseResult& r, const std::string& trace) {
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
@@ -224,8 +227,8 @@ std::string writeArtifacts(const std::string& folder, const CaseResult& r, const
     if (!r.cast.empty())
         files.emplace_back("run.cast", r.cast);
     for (const auto& [name, text] : files)
-        if (!writeFile(folder + "/" + name, text))
-            return folder + "/" + name;
+        if (const std::string why = writeFile(folder + "/" + name, text); !why.empty())
+            return folder + "/" + name + ": " + why;
     return "";
 }
 
@@ -267,27 +270,29 @@ int RunSuite(const PlayOptions& options, std::ostream& out, std::ostream& err, b
     }
     std::vector<IncludedScript> includes;
     for (const std::string& path : options.includes) {
-        auto lines = ReadScriptLines(path);
+        std::string why;
+        auto lines = ReadScriptLines(path, &why);
         if (!lines) {
-            err << "pallant-play: cannot read the included script " << path << "\n";
+            err << "pallant-play: cannot read the included script " << path << ": " << why << "\n";
             return 2;
         }
         includes.push_back({path, std::move(*lines)});
     }
     std::vector<std::vector<std::u16string>> texts;
     for (const SuiteScript& s : suite.scripts) {
-        auto lines = ReadScriptLines(s.path);
+        std::string why;
+        auto lines = ReadScriptLines(s.path, &why);
         if (!lines) {
-            err << "pallant-play: cannot read the script " << s.path << "\n";
+            err << "pallant-play: cannot read the script " << s.path << ": " << why << "\n";
             return 2;
         }
         texts.push_back(std::move(*lines));
     }
-    std::unique_ptr<std::ofstream> trace;
+    std::unique_ptr<ReportFile> trace;
     if (!options.traceFile.empty()) {
-        trace = std::make_unique<std::ofstream>(options.traceFile, std::ios::binary | std::ios::trunc);
-        if (!*trace) {
-            err << "pallant-play: cannot write the trace file " << options.traceFile << "\n";
+        trace = std::make_unique<ReportFile>(options.traceFile);
+        if (!trace->open()) {
+            err << "pallant-play: cannot write the trace file " << options.traceFile << ": " << trace->error() << "\n";
             return 2;
         }
     }
@@ -327,8 +332,8 @@ int RunSuite(const PlayOptions& options, std::ostream& out, std::ostream& err, b
                 const std::string path = options.castDir + "/" + key + ".cast";
                 std::error_code ec;
                 std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-                if (!writeFile(path, r.cast))
-                    unwritten.push_back(path);
+                if (const std::string why = writeFile(path, r.cast); !why.empty())
+                    unwritten.push_back(path + ": " + why);
             }
             if (!options.artifactsDir.empty() && !ok) {
                 const std::string folder = options.artifactsDir + "/" + key;
@@ -344,7 +349,7 @@ int RunSuite(const PlayOptions& options, std::ostream& out, std::ostream& err, b
             }
             status.draw(done, passed, failed, playing);
             if (trace)
-                *trace << p.trace << std::flush;
+                trace->stream() << p.trace << std::flush;
             results[p.index] = std::move(p.result);
         });
     status.clear();
@@ -356,14 +361,15 @@ int RunSuite(const PlayOptions& options, std::ostream& out, std::ostream& err, b
         err << "pallant-play: cannot write " << path << "\n";
         exitStatus = 2;
     }
-    if (trace && !*trace) {
-        err << "pallant-play: cannot write the trace file " << options.traceFile << "\n";
+    // A report that did not reach its file fails the run, never a silent pass.
+    if (trace && !trace->commit()) {
+        err << "pallant-play: cannot write the trace file " << options.traceFile << ": " << trace->error() << "\n";
         exitStatus = 2;
     }
     if (!options.junitFile.empty()) {
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        if (!writeFile(options.junitFile, JUnitXml(results, seconds, info))) {
-            err << "pallant-play: cannot write the JUnit report " << options.junitFile << "\n";
+        if (const std::string why = writeFile(options.junitFile, JUnitXml(results, seconds, info)); !why.empty()) {
+            err << "pallant-play: cannot write the JUnit report " << options.junitFile << ": " << why << "\n";
             exitStatus = 2;
         }
     }

@@ -19,7 +19,7 @@ build=${QP_FUZZ_BUILD:-"$root/build-fuzz"}
 per_input=${QP_FUZZ_TIMEOUT:-10}
 rss_mb=${QP_FUZZ_RSS_MB:-2048}
 
-bash "$root/scripts/install-deps.sh"
+bash "$root/scripts/install-deps.sh" --build --fuzz
 launcher=()
 if command -v ccache >/dev/null 2>&1; then
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)

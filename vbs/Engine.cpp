@@ -3,6 +3,7 @@
 #include "Compiled.h"
 #include "Compiler.h"
 #include "ErrObject.h"
+#include "MemoryLimit.h"
 #include "Parser.h"
 
 #include <atomic>
@@ -103,6 +104,9 @@ RunOutcome Engine::run()
     d.state.store(EngineState::Connected);
     RunOutcome outcome = RunOutcome::Completed;
     {
+        // Every value the run makes counts against its memory, until the run's own go.
+        const Ref<MemoryAccount> memory = makeRef<MemoryAccount>(d.limits.maxMemoryBytes ? d.limits.maxMemoryBytes : SIZE_MAX);
+        ScopedMemoryAccount memoryScope(memory.get());
         Context ctx(d.site, d.limits, d.interrupted, *d.program, d.items);
         ctx.compiler = d.compiler.get();
         try {

@@ -95,6 +95,10 @@ enum class RunOutcome : uint8_t {
 
 // Resource limits. The defaults keep a runaway script from exhausting the process: deeper
 // recursion raises 28 "Out of stack space", larger strings or arrays 7 "Out of memory".
+// What a script's values may hold at once unless told otherwise, in MB (the players'
+// --memory-limit).
+inline constexpr size_t kDefaultMemoryLimitMB = 2048;
+
 struct EngineLimits {
     int maxCallDepth = 10000;              // nested Sub/Function calls
     int maxNesting = 200;                  // nested blocks and expressions in the source
@@ -103,6 +107,8 @@ struct EngineLimits {
     uint64_t stepBudget = 0;               // statements and loop turns; 0 = unlimited
     size_t maxStackBytes = 6u << 20;       // machine stack a run may use (also capped at
                                            // three quarters of the running thread's stack)
+    size_t maxMemoryBytes = kDefaultMemoryLimitMB << 20;  // all arrays' elements and strings'
+                                           // text a run holds at once; 0 = unlimited
 };
 
 // The 0-based line of the statement that the script running on the calling thread is

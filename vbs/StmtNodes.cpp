@@ -115,7 +115,7 @@ Flow AppendStmt::exec(Context& ctx) const
         size_t before = text.size();
         for (size_t i = 0; i < n; ++i)
             appendText(text, *pieces[i]);
-        if (text.size() > ctx.limits.maxStringLength) {
+        if (text.size() > ctx.limits.maxStringLength || !data->recount()) {
             text.resize(before);
             raise(err::OutOfMemory);
         }

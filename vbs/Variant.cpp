@@ -85,7 +85,10 @@ Array::Array(std::vector<size_t> counts) : m_counts(std::move(counts))
     size_t total = 1;
     for (size_t c : m_counts)
         total *= c;
-    m_elements.resize(m_counts.empty() ? 0 : total);
+    if (m_counts.empty())
+        total = 0;
+    m_charge.require(total * sizeof(Variant));
+    m_elements.resize(total);
 }
 
 Array::~Array()
@@ -122,6 +125,7 @@ void Array::resize(std::vector<size_t> counts, bool preserve)
         total = 0;
     bool sameLeading = preserve && counts.size() == m_counts.size()
         && std::equal(counts.begin(), counts.end() - 1, m_counts.begin());
+    m_charge.require(total * sizeof(Variant));
     if (sameLeading) {
         m_elements.resize(total);
     } else {

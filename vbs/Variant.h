@@ -4,6 +4,7 @@
 // arrays and objects are reference-counted; arrays behave as values (assignment copies,
 // done lazily on the first write to a shared array).
 
+#include "MemoryLimit.h"
 #include "Ref.h"
 
 #include <cstddef>
@@ -37,14 +38,20 @@ enum class VarType : uint16_t {
 };
 
 // The text of a String variant, shared between copies.
+// Its text counts against the running script's memory (see MemoryLimit.h).
 class StringData final : public RefCounted {
 public:
-    explicit StringData(std::u16string text) : m_text(std::move(text)) {}
+    explicit StringData(std::u16string text) : m_text(std::move(text)) { m_charge.require(bytes()); }
     const std::u16string& text() const noexcept { return m_text; }
     std::u16string& mutableText() noexcept { return m_text; }  // only while unique()
+    // After the text changed in place: false when the script's memory cannot take it (the
+    // caller puts the text back).
+    bool recount() noexcept { return m_charge.set(bytes()); }
 
 private:
+    size_t bytes() const noexcept { return m_text.size() * sizeof(char16_t); }
     std::u16string m_text;
+    MemoryCharge m_charge;
 };
 
 class Variant {
@@ -212,6 +219,7 @@ private:
     std::vector<size_t> m_counts;
     std::vector<Variant> m_elements;
     int m_locks = 0;
+    MemoryCharge m_charge;  // the elements, against the running script's memory
 };
 
 // Convenience: a one-dimensional array holding the given values (Array(), Split()).

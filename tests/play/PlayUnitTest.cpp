@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <tuple>
+#include <unistd.h>
 
 using namespace qp;
 using namespace std::chrono_literals;
@@ -299,6 +301,48 @@ TEST(ScreenAnsi, RedrawsRowsWithColoursAndPutsTheCursorBack) {
 }
 
 }  // namespace
+
+// Reports go through a temporary file beside the target: written through a link to the
+// file it names, with the file's permissions kept and nothing left over.
+TEST(ReportFile, ReplacesTheFileALinkNamesAndKeepsItsPermissions) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::path(::testing::TempDir()) / ("report-file-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir / "real");
+    std::ofstream(dir / "real" / "r.xml") << "old";
+    fs::permissions(dir / "real" / "r.xml", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink(dir / "real" / "r.xml", dir / "link.xml");
+
+    ReportFile report((dir / "link.xml").string());
+    ASSERT_TRUE(report.open()) << report.error();
+    report.stream() << "new";
+    EXPECT_EQ(std::ifstream(dir / "real" / "r.xml").rdbuf()->sgetc(), 'o');  // not yet
+    ASSERT_TRUE(report.commit()) << report.error();
+    EXPECT_TRUE(fs::is_symlink(dir / "link.xml"));
+    std::string text;
+    std::getline(std::ifstream(dir / "real" / "r.xml"), text);
+    EXPECT_EQ(text, "new");
+    EXPECT_EQ(fs::status(dir / "real" / "r.xml").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "real"), fs::directory_iterator()), 1);
+
+    {
+        ReportFile unfinished((dir / "real" / "other.xml").string());
+        ASSERT_TRUE(unfinished.open());
+        unfinished.stream() << "never committed";
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "real"), fs::directory_iterator()), 1);
+
+    ReportFile folder(dir.string());
+    EXPECT_FALSE(folder.open());
+    EXPECT_NE(folder.error().find("is a folder"), std::string::npos);
+    ReportFile full("/dev/full");
+    ASSERT_TRUE(full.open()) << full.error();
+    full.stream() << "x";
+    EXPECT_FALSE(full.commit());
+    EXPECT_NE(full.error().find("No space left on device"), std::string::npos) << full.error();
+    fs::remove_all(dir);
+}
 
 namespace {
 

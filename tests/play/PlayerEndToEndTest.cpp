@@ -4,8 +4,15 @@
 #include <iterator>
 #include <filesystem>
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -302,6 +309,97 @@ TEST(Player, SeveralScriptsWriteTheCountJUnitAndTrace) {
     EXPECT_TRUE(contains(t, "== " + script("failing_check.vbs"))) << t;
     EXPECT_TRUE(contains(t, "check CheckString(0, 0, \"expected text\") -> False")) << t;
     EXPECT_TRUE(contains(t, "|something else")) << t;
+}
+
+// A report that does not reach its file fails the run (exit 2, a message naming it); the
+// scripts' own results are still printed.
+TEST(Player, ReportsThatCannotBeWrittenExitTwo) {
+    const std::string dir = ::testing::TempDir();
+    struct Case {
+        const char* name;
+        std::string args;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {"JUnit on a full device", "--junit /dev/full", "cannot write the JUnit report /dev/full: No space left on device"},
+        {"trace on a full device", "--trace /dev/full", "cannot write the trace file /dev/full: No space left on device"},
+        {"JUnit as a folder", "--junit " + dir, "cannot write the JUnit report " + dir},
+        {"JUnit in a missing folder", "--junit /nonexistent/r.xml", "cannot write the JUnit report /nonexistent/r.xml"},
+    };
+    for (const Case& c : cases) {
+        const PlayRun r = play(c.args + " " + script("read_text.vbs"));
+        EXPECT_EQ(r.status, 2) << c.name << "\n" << r.output;
+        EXPECT_TRUE(contains(r.output, c.shown)) << c.name << "\n" << r.output;
+    }
+}
+
+// A tmpfs filled to the last byte: the report cannot be written, the run exits 2 and the
+// previous report is left whole, with no temporary file beside it.
+TEST(Player, AReportOnAFullDiskKeepsThePreviousOne) {
+    const std::string dir = ::testing::TempDir() + "/play-full-" + std::to_string(getpid());
+    ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
+    if (mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=256k") != 0) {
+        rmdir(dir.c_str());
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    }
+    struct Unmount {
+        std::string dir;
+        ~Unmount() {
+            umount2(dir.c_str(), MNT_DETACH);
+            rmdir(dir.c_str());
+        }
+    } unmount{dir};
+    const std::string previous = "<previous report/>\n";
+    std::ofstream(dir + "/report.xml") << previous;
+    {
+        std::ofstream filler(dir + "/filler", std::ios::binary);
+        const std::string block(4096, 'x');
+        while (filler.write(block.data(), block.size()) && filler.flush()) {
+        }
+    }
+    const PlayRun r = play("--junit " + dir + "/report.xml " + script("read_text.vbs"));
+    EXPECT_EQ(r.status, 2) << r.output;
+    EXPECT_TRUE(contains(r.output, "PASS ")) << r.output;
+    EXPECT_TRUE(contains(r.output, "cannot write the JUnit report " + dir + "/report.xml: No space left on device")) << r.output;
+    EXPECT_EQ(readFile(dir + "/report.xml"), previous);
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"filler", "report.xml"}));
+}
+
+// What is not a script file is refused before anything plays: exit 2 and the reason.
+TEST(Player, FilesThatAreNotScriptsAreRefused) {
+    const std::string dir = ::testing::TempDir() + "/play-not-scripts-" + std::to_string(getpid());
+    std::filesystem::create_directories(dir);
+    ASSERT_EQ(mkfifo((dir + "/fifo.vbs").c_str(), 0600), 0);
+    std::ofstream(dir + "/big.vbs") << "MsgBox 1\n";
+    std::filesystem::resize_file(dir + "/big.vbs", (16u << 20) + 1);
+    const std::pair<std::string, std::string> cases[] = {
+        {"/dev/zero", "cannot read the script /dev/zero: it is not a regular file"},
+        {dir + "/fifo.vbs", "cannot read the script " + dir + "/fifo.vbs: it is not a regular file"},
+        {dir + "/big.vbs", "cannot read the script " + dir + "/big.vbs: it is larger than 16 MB"},
+    };
+    for (const auto& [path, shown] : cases) {
+        const PlayRun r = play(path + " " + script("read_text.vbs"));
+        EXPECT_EQ(r.status, 2) << path << "\n" << r.output;
+        EXPECT_TRUE(contains(r.output, shown)) << path << "\n" << r.output;
+        EXPECT_FALSE(contains(r.output, "PASS")) << path << "\n" << r.output;
+    }
+    std::filesystem::remove_all(dir);
+}
+
+// A script whose arrays pass the memory limit fails with "Out of memory"; the next plays.
+TEST(Player, TheMemoryLimitFailsAScriptThatBuildsHugeArrays) {
+    const std::string dir = ::testing::TempDir() + "/play-memory-" + std::to_string(getpid());
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir + "/arrays.vbs") << "Dim all(100)\nFor i = 0 To 100\n  ReDim a(10000000)\n  all(i) = a\nNext\n";
+    const PlayRun r = play("--memory-limit 300 " + dir + "/arrays.vbs " + script("read_text.vbs"));
+    EXPECT_EQ(r.status, 1) << r.output;
+    EXPECT_TRUE(contains(r.output, "Line: 3 Position: 3\nOut of memory\n")) << r.output;
+    EXPECT_TRUE(contains(r.output, "1 passed, 1 failed")) << r.output;
+    std::filesystem::remove_all(dir);
 }
 
 TEST(Player, KeysAreTracedOneByOne) {

@@ -98,6 +98,42 @@ TEST(Robustness, HugeArraysAreOutOfMemory)
     EXPECT_EQ(onlyError(runScript(u"ReDim a(10)\nDo\n ReDim Preserve a(UBound(a) * 2)\nLoop", limits)), 7);
 }
 
+// Every array and string a run holds counts against one limit: many values each below the
+// per-value limits still stop with error 7, and what goes away is given back.
+TEST(Robustness, TheMemoryLimitCoversEveryArrayAndString)
+{
+    EngineLimits limits;
+    limits.maxMemoryBytes = 64u << 20;
+    struct Case {
+        const char* name;
+        const char16_t* script;
+        int error;  // 0: runs to its end
+        const char16_t* shown;
+    };
+    const Case cases[] = {
+        {"arrays kept", u"Dim all(100)\nFor i = 0 To 100\n ReDim a(1000000)\n all(i) = a\n n = i\nNext", 7, nullptr},
+        {"strings kept", u"Dim all(100)\nFor i = 0 To 100\n all(i) = Space(1000000) & i\nNext", 7, nullptr},
+        {"a string grown in place", u"s = \"\"\nDo\n s = s & Space(1000000)\nLoop", 7, nullptr},
+        {"a string grown by copies", u"s = \"\"\nDo\n t = s\n s = s & Space(1000000)\nLoop", 7, nullptr},
+        {"arrays in arrays", u"a = Array()\nDo\n ReDim b(100000)\n b(0) = a\n a = b\nLoop", 7, nullptr},
+        {"memory given back", u"For i = 1 To 20\n ReDim x(1000000)\n s = Space(1000000) & i\nNext\nMsgBox Len(s)", 0, u"1000002"},
+        {"erased arrays given back", u"Dim all(3)\nFor i = 1 To 20\n Erase all\n ReDim a(1000000)\n all(i Mod 4) = a\n a = Empty\nNext\nMsgBox \"done\"", 0, u"done"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const RunResult r = runScript(c.script, limits);
+        if (c.error) {
+            EXPECT_EQ(onlyError(r), c.error);
+        } else {
+            EXPECT_TRUE(r.errors.empty());
+            if (c.shown)
+                EXPECT_EQ(r.output.back(), c.shown);
+        }
+    }
+    const RunResult after = runScript(u"On Error Resume Next\nReDim a(10000000)\nMsgBox Err.Number\nErr.Clear\nReDim a(100)\nMsgBox UBound(a)", limits);
+    EXPECT_EQ(after.output, (std::vector<std::u16string>{u"7", u"100"}));
+}
+
 TEST(Robustness, DeeplyNestedArraysAreReleasedWithoutRecursion)
 {
     RunResult r = runScript(u"a = Array()\nFor i = 1 To 300000\n a = Array(a)\nNext\nMsgBox UBound(a)");

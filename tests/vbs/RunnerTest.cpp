@@ -6,7 +6,10 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -105,8 +108,10 @@ TEST(Runner, HelpVersionAndUnknownOptions)
         const char* errHas;     // standard error holds this
     };
     const Row rows[] = {
-        {"--help", 0, "Usage: pallant-vbs SCRIPT.vbs\n", ""},
-        {"-h", 0, "Usage: pallant-vbs SCRIPT.vbs\n", ""},
+        {"--help", 0, "Usage: pallant-vbs [--memory-limit MB] SCRIPT.vbs\n", ""},
+        {"-h", 0, "Usage: pallant-vbs [--memory-limit MB] SCRIPT.vbs\n", ""},
+        {"--memory-limit x s.vbs", 2, "", "pallant-vbs: --memory-limit: \"x\" is not a number of MB"},
+        {"--memory-limit 10", 2, "", "pallant-vbs: give one script"},
         {"--version", 0, "pallant-vbs " QP_PROJECT_VERSION "\n", ""},
         {"--verbose", 2, "", "pallant-vbs: unknown option"},
         {"one.vbs two.vbs", 2, "", "pallant-vbs: give one script"},
@@ -122,6 +127,66 @@ TEST(Runner, HelpVersionAndUnknownOptions)
         EXPECT_EQ(slurp(dir / "out").rfind(row.outStarts, 0), 0u) << slurp(dir / "out");
         EXPECT_NE(slurp(dir / "err").find(row.errHas), std::string::npos) << slurp(dir / "err");
     }
+    fs::remove_all(dir);
+}
+
+// Only a regular file of at most 16 MB is a script: anything else is refused at once
+// (exit 2, the reason), without reading it.
+TEST(Runner, RefusesWhatIsNotAScriptFile)
+{
+    const fs::path dir = fs::temp_directory_path() / ("pallant-vbs-files-" + std::to_string(::getpid()));
+    fs::create_directories(dir / "folder.vbs");
+    ASSERT_EQ(mkfifo((dir / "fifo.vbs").c_str(), 0600), 0);
+    std::ofstream(dir / "big.vbs") << "MsgBox 1\n";
+    fs::resize_file(dir / "big.vbs", (16u << 20) + 1);
+    std::ofstream(dir / "limit.vbs") << "MsgBox 1\n";
+    fs::resize_file(dir / "limit.vbs", 16u << 20);  // the rest is NULs, which the lexer takes as blanks
+    struct Row {
+        std::string path;
+        int status;
+        std::string errHas;
+    };
+    const Row rows[] = {
+        {(dir / "folder.vbs").string(), 2, "folder.vbs: it is a folder"},
+        {"/dev/zero", 2, "/dev/zero: it is not a regular file"},
+        {(dir / "fifo.vbs").string(), 2, "fifo.vbs: it is not a regular file"},
+        {(dir / "big.vbs").string(), 2, "big.vbs: it is larger than 16 MB"},
+        {"/nonexistent/file.vbs", 2, "/nonexistent/file.vbs: No such file or directory"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.path);
+        const std::string cmd = std::string("'") + QP_VBS_RUNNER + "' '" + row.path + "' > '" + (dir / "out").string()
+            + "' 2> '" + (dir / "err").string() + "'";
+        const int raw = std::system(cmd.c_str());
+        EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, row.status);
+        EXPECT_NE(slurp(dir / "err").find(row.errHas), std::string::npos) << slurp(dir / "err");
+    }
+    fs::remove_all(dir);
+}
+
+// A script that builds 101 arrays of 10 million elements (16 GB) stops with "Out of memory"
+// at the limit given, and the process never holds much more than that.
+TEST(Runner, TheMemoryLimitStopsAScriptThatBuildsHugeArrays)
+{
+    const fs::path dir = fs::temp_directory_path() / ("pallant-vbs-memory-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    std::ofstream(dir / "arrays.vbs") << "Dim all(100)\nFor i = 0 To 100\n  ReDim a(10000000)\n  all(i) = a\n"
+                                         "  MsgBox i\nNext\n";
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        if (!freopen((dir / "out").c_str(), "w", stdout) || !freopen((dir / "err").c_str(), "w", stderr))
+            _exit(127);
+        execl(QP_VBS_RUNNER, QP_VBS_RUNNER, "--memory-limit", "400", (dir / "arrays.vbs").c_str(), nullptr);
+        _exit(127);
+    }
+    int raw = 0;
+    rusage usage{};
+    ASSERT_EQ(wait4(pid, &raw, 0, &usage), pid);
+    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1);
+    EXPECT_EQ(slurp(dir / "out"), "0\n1\n");  // 160 MB each: the third passes 400 MB
+    EXPECT_EQ(slurp(dir / "err"), "Line: 3 Position: 3\r\nOut of memory\n");
+    EXPECT_LT(usage.ru_maxrss, 1024L * 1024L) << "KB at the peak";  // far below 16 GB, generous for sanitizers
     fs::remove_all(dir);
 }
 
