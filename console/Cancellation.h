@@ -43,6 +43,8 @@ class StopScope {
 public:
     explicit StopScope(std::stop_token token);
     ~StopScope();
+    // The caller stop that was current before this scope.
+    const std::stop_token& outer() const { return m_previous; }
     StopScope(const StopScope&) = delete;
     StopScope& operator=(const StopScope&) = delete;
 

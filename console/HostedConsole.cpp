@@ -1,6 +1,7 @@
 #include "HostedConsole.h"
 
 #include "ConsoleFuncs.h"
+#include "ConsoleProcesses.h"
 #include "Emulator.h"
 #include "Errors.h"
 #include "KeyTranslation.h"
@@ -10,6 +11,7 @@
 #include "SnapshotBuilder.h"
 
 #include <algorithm>
+#include <csignal>
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -25,6 +27,7 @@ namespace {
 constexpr const char* kProductName = "Quorvia Pallant";
 constexpr const char* kCaptionSeparator = " ~ ";
 constexpr auto kKillWait = std::chrono::milliseconds(1000);
+constexpr auto kTrackPeriod = std::chrono::milliseconds(1000);
 constexpr auto kDrainBeforeStart = std::chrono::milliseconds(200);
 // Keys queued for a program that does not read: beyond this a sender waits for room.
 constexpr size_t kInputQueueLimit = 1 << 20;
@@ -108,9 +111,12 @@ private:
     bool m_titlePending = false;
 
     std::mutex m_runMutex;   // one start at a time
-    std::mutex m_procMutex;  // guards m_child, m_lastExit
+    std::mutex m_procMutex;  // guards m_child, m_lastExit and m_lastTrack
     ChildProcess m_child;
     std::optional<int> m_lastExit;
+    bool m_killed = false;  // the program was ended by killProgram's SIGKILL
+    ConsoleProcesses m_processes;  // every process started here, also those that left
+    std::chrono::steady_clock::time_point m_lastTrack;
 
     mutable std::mutex m_logMutex;
     std::deque<KeyEventRecord> m_inputLog;
@@ -185,6 +191,10 @@ LaunchSpec HostedConsole::Impl::programLaunch(const std::string& command) const
     plan.path = std::move(exec.path);
     plan.args = std::move(exec.args);
     plan.env = ProgramEnvironment();
+    // The console's mark replaces one inherited from a console this process runs in.
+    const std::string markName = std::string(ConsoleProcesses::EnvironmentName) + "=";
+    std::erase_if(plan.env, [&](const std::string& e) { return e.rfind(markName, 0) == 0; });
+    plan.env.push_back(m_processes.environmentEntry());
     plan.terminal = m_pty.slave();
     return plan;
 }
@@ -223,10 +233,12 @@ HostedConsole::RunResult HostedConsole::Impl::runInConsole(const std::string& co
         m_pty.quiesce();
         throw CantExecuteError(command);
     }
+    m_processes.started(started.pid);
     {
         std::lock_guard lock(m_procMutex);
         m_child = ChildProcess(started.pid);
         m_lastExit.reset();
+        m_killed = false;
     }
     run.unlock();
     std::this_thread::sleep_for(std::chrono::milliseconds(m_settleMs.load()));
@@ -243,8 +255,11 @@ void HostedConsole::Impl::runInNewWindow(const std::string& command)
     plan.args.insert(plan.args.begin(), plan.path);
     plan.env = callerEnvironment();
     plan.detach = true;
-    if (Launch(plan).error != 0)
+    const LaunchResult started = Launch(plan);
+    if (started.error != 0)
         throw CantExecuteError(command);
+    // Adopted by this process (see ConsoleProcesses): reaped once it ends, never killed.
+    ReapWhenEnded(started.pid);
 }
 
 void HostedConsole::Impl::applyProfile(const std::string& command)
@@ -275,7 +290,9 @@ bool HostedConsole::Impl::pollChildLocked()
         return false;
     if (m_child.running())
         return true;
-    m_lastExit = m_child.exitCode();
+    // Reaped elsewhere (while every process of the console was ended) after our kill: the
+    // status is our SIGKILL's.
+    m_lastExit = m_child.exitCode() < 0 && m_killed ? 128 + SIGKILL : m_child.exitCode();
     m_child.forget();
     m_pty.quiesce();
     return false;
@@ -283,17 +300,37 @@ bool HostedConsole::Impl::pollChildLocked()
 
 bool HostedConsole::Impl::isProgramActive()
 {
-    std::lock_guard lock(m_procMutex);
-    return pollChildLocked();
+    bool track = false;
+    bool active;
+    {
+        std::lock_guard lock(m_procMutex);
+        active = pollChildLocked();
+        const auto now = std::chrono::steady_clock::now();
+        if (now - m_lastTrack >= kTrackPeriod) {
+            m_lastTrack = now;
+            track = true;
+        }
+    }
+    // Now and then: remember the processes that left the program's session, reap ended ones.
+    if (track)
+        m_processes.track();
+    return active;
 }
 
 void HostedConsole::Impl::killProgram()
 {
     {
         std::lock_guard lock(m_procMutex);
+        m_killed = m_child.held();
+        m_child.killGroup();
+    }
+    // Everything else started here: the group after its leader was reaped, processes that
+    // left it, daemons.
+    m_processes.endAll(kKillWait);
+    {
+        std::lock_guard lock(m_procMutex);
         if (!m_child.held())
             return;
-        m_child.killGroup();
     }
     const auto deadline = std::chrono::steady_clock::now() + kKillWait;
     while (std::chrono::steady_clock::now() < deadline) {

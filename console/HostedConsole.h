@@ -96,7 +96,9 @@ public:
     void applyProfile(const std::string& command);
     // IsProgramActive: polls without blocking; forgets a program that ended.
     bool isProgramActive();
-    // KillProgram: kills the whole process group, waits at most 1000 ms.
+    // KillProgram: kills every process started in the console (the program's group, also
+    // after its leader was reaped, and the processes that left it: see ConsoleProcesses),
+    // waits at most about a second for them. The destructor does the same.
     void killProgram();
     int programPid() const;  // 0 when none is held
     // True while the program under test sleeps waiting for input (see WaitsForInput).

@@ -209,17 +209,36 @@ LaunchResult Launch(const LaunchSpec& plan)
             const pid_t grandchild = fork();
             if (grandchild < 0)
                 failChild(pipeFds[1], errno);
-            if (grandchild > 0)
+            if (grandchild > 0) {
+                // Its pid, as a negative number so it is not taken for an error.
+                const int tag = -int(grandchild);
+                while (write(pipeFds[1], &tag, sizeof tag) < 0 && errno == EINTR) {
+                }
                 _exit(0);
+            }
         }
         execChild(plan, image, pipeFds[1]);
     }
     close(pipeFds[1]);
-    const int error = readExecError(pipeFds[0]);
+    // Detached: the intermediate process's report of the program's pid and the program's
+    // failed exec may come in either order.
+    pid_t detached = 0;
+    int error = 0;
+    for (int round = 0; round < (plan.detach ? 2 : 1); ++round) {
+        const int value = readExecError(pipeFds[0]);
+        if (value < 0)
+            detached = pid_t(-value);
+        else if (value > 0)
+            error = value;
+    }
     close(pipeFds[0]);
     if (plan.detach || error != 0) {
         waitFor(pid);
-        return {0, error};
+        // A program that failed to start was adopted by this process if it reaps orphans.
+        if (detached > 0 && error != 0)
+            while (waitpid(detached, nullptr, 0) < 0 && errno == EINTR) {
+            }
+        return {error == 0 ? detached : 0, error};
     }
     return {pid, 0};
 }

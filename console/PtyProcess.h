@@ -43,7 +43,7 @@ struct LaunchSpec {
 };
 
 struct LaunchResult {
-    pid_t pid = 0;  // 0 when detached or failed
+    pid_t pid = 0;  // 0 when failed; when detached, the program's (not our child)
     int error = 0;  // errno of the failed start, 0 on success
 };
 

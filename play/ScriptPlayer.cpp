@@ -1,6 +1,7 @@
 #include "ScriptPlayer.h"
 
 #include "ActiveScr.h"
+#include "Cancellation.h"
 #include "AutomationError.h"
 #include "Codepage.h"
 #include "ConsoleFuncs.h"
@@ -204,6 +205,10 @@ CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u1
     result.file = path;
     if (trace)
         trace->beginScript(path);
+    if (m_stop.stop_requested()) {
+        fail(result, CaseResult::Failed, NotRunMessage);
+        return result;
+    }
 
     ConsoleOptions consoleOptions;
     consoleOptions.columns = int16_t(m_options.columns);
@@ -275,13 +280,19 @@ CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u1
             session->stopWaiting();
             consoles.stopWaiting();
         });
-        host.RunScript();
+        {
+            // A stop of the player interrupts the run (see TVBScript::RunScript).
+            StopScope scope(m_stop);
+            host.RunScript();
+        }
         watchdog.finish();
         if (trace)
             trace->setLineNames(nullptr);
 
         const auto& errors = host.lastErrors();
-        if (!errors.empty()) {
+        if (errors.empty() && m_stop.stop_requested() && host.lastOutcome() != vbs::RunOutcome::Completed) {
+            fail(result, CaseResult::Failed, InterruptedMessage);
+        } else if (!errors.empty()) {
             vbs::ScriptError e = errors.front();
             const auto [file, line] = text.locate(e.line);
             e.line = line;

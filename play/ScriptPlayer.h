@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <ostream>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -49,9 +50,17 @@ public:
     CaseResult play(const std::string& path, const std::vector<std::u16string>& lines, std::ostream& out,
                     TraceFile* trace) const;
 
+    // The player being told to stop (a signal): a script playing then is interrupted at once
+    // (its typing and waits too) and fails as interrupted; a script played after it fails
+    // at once, not run. Either way its console ends with every process started in it.
+    void setStop(std::stop_token stop) { m_stop = std::move(stop); }
+    static constexpr const char* InterruptedMessage = "Interrupted: the player was told to stop";
+    static constexpr const char* NotRunMessage = "Not run: the player was told to stop";
+
 private:
     const PlayOptions& m_options;
     std::vector<IncludedScript> m_includes;
+    std::stop_token m_stop;
 };
 
 }  // namespace qp

@@ -39,9 +39,11 @@ struct Played {
 class Run {
 public:
     Run(const PlayOptions& options, std::vector<SuiteScript> scripts,
-        std::vector<std::vector<std::u16string>> texts, std::vector<IncludedScript> includes)
+        std::vector<std::vector<std::u16string>> texts, std::vector<IncludedScript> includes, std::stop_token stop)
         : m_options(options), m_scripts(std::move(scripts)), m_texts(std::move(texts)),
-          m_player(options, std::move(includes)) {}
+          m_player(options, std::move(includes)), m_stop(stop) {
+        m_player.setStop(std::move(stop));
+    }
 
     // Plays every script on `jobs` threads; onStart and onEnd are called on the calling
     // thread, in the order the events happened, never at the same time.
@@ -112,7 +114,8 @@ private:
             const std::string head = (r.status == CaseResult::Passed ? "PASS " : "FAIL ") + script.path + " (" +
                                      secondsText(r.seconds) + " s";
             // A script that does not parse fails the same way every time.
-            const bool last = r.status == CaseResult::Passed || r.status == CaseResult::NotParsed || t == tries;
+            const bool last = r.status == CaseResult::Passed || r.status == CaseResult::NotParsed || t == tries ||
+                              m_stop.stop_requested();
             if (r.status == CaseResult::Passed) {
                 p.block += head + (failed.empty() ? "" : ", flaky: passed on try " + std::to_string(t) + " of " +
                                                              std::to_string(tries)) + ")\n";
@@ -132,7 +135,8 @@ private:
     const PlayOptions& m_options;
     const std::vector<SuiteScript> m_scripts;
     const std::vector<std::vector<std::u16string>> m_texts;
-    const ScriptPlayer m_player;
+    ScriptPlayer m_player;
+    const std::stop_token m_stop;
     std::atomic<size_t> m_next{0};
 
     // A script started (no `ended`) or ended, in the order it happened.
@@ -230,7 +234,8 @@ std::string writeArtifacts(const std::string& folder, const CaseResult& r, const
 
 }  // namespace
 
-int RunSuite(const PlayOptions& options, std::ostream& out, std::ostream& err, bool liveStatus, int width) {
+int RunSuite(const PlayOptions& options, std::ostream& out, std::ostream& err, bool liveStatus, int width,
+             std::stop_token stop) {
     // Everything that can be refused is refused before any script plays.
     SuiteScripts suite = CollectScripts(options);
     if (!suite.error.empty()) {
@@ -300,7 +305,7 @@ int RunSuite(const PlayOptions& options, std::ostream& out, std::ostream& err, b
     bool notParsed = false;
     std::map<size_t, std::string> playing;
     StatusLine status(out, liveStatus, width, total);
-    Run run(options, suite.scripts, std::move(texts), std::move(includes));
+    Run run(options, suite.scripts, std::move(texts), std::move(includes), stop);
     size_t done = 0;
     const std::vector<std::string> keys = artifactKeys(suite.scripts);
     std::vector<std::string> unwritten;

@@ -6,6 +6,7 @@
 #include "PlayOptions.h"
 
 #include <ostream>
+#include <stop_token>
 
 namespace qp {
 
@@ -13,7 +14,9 @@ namespace qp {
 // played (paths that cannot be written or read) and scripts that do not parse. With
 // liveStatus (standard output is a terminal), one status line is redrawn in place of the
 // start and end lines of the scripts that pass; `width` is the terminal's.
+// A stop requested meanwhile (the player told to stop) interrupts the scripts playing, fails
+// the rest without playing them, and still writes the reports.
 int RunSuite(const PlayOptions& options, std::ostream& out, std::ostream& err, bool liveStatus = false,
-             int width = 80);
+             int width = 80, std::stop_token stop = {});
 
 }  // namespace qp

@@ -100,10 +100,10 @@ void TVBScript::RunScript() {
         m_engine = engine.get();
         m_runStop = runStop;
     }
-    // The console calls of this run wait under the run's stop; a stop of whoever runs the
-    // script reaches them too.
-    StopLink outerStop(CurrentStop(), runStop);
+    // The console calls of this run wait under the run's stop. A stop of whoever runs the
+    // script (its own caller stop) interrupts the run, also one requested before it began.
     StopScope scope(runStop.get_token());
+    std::stop_callback outerStop(scope.outer(), [this] { Interrupt(); });
     // Whatever happens from here on, the engine is closed and released.
     struct CleanUp {
         TVBScript& host;

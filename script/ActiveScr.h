@@ -84,7 +84,8 @@ public:
     void setLimits(vbs::EngineLimits limits) { m_limits = limits; }
 
     // Runs Lines as one script on the calling thread and returns when it has finished,
-    // failed or been interrupted. Errors of the script are reported through the site.
+    // failed or been interrupted. Errors of the script are reported through the site. A stop
+    // of the calling thread's caller (StopScope) interrupts it as Interrupt does.
     void RunScript();
     // Asks the running script, if any, to stop at its next statement, and ends at once what
     // its console calls wait for (typing, pauses, waits for the screen). Any thread.

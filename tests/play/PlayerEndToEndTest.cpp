@@ -16,7 +16,11 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <csignal>
 #include <sys/wait.h>
+#include <unistd.h>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -141,6 +145,104 @@ TEST(Player, TheTimeLimitEndsLongTypingAtOnce) {
     EXPECT_GT(took, 2.9);
     EXPECT_LT(took, 10.0);
 }
+
+bool processAlive(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line))
+        return false;
+    const size_t close = line.rfind(')');
+    return close != std::string::npos && close + 2 < line.size() && line[close + 2] != 'Z';
+}
+
+// Told to stop mid-script (a cancelled CI job), the player ends the script at once, writes
+// its report with the script failed as interrupted, leaves no process behind and exits
+// non-zero.
+struct StopSignalCase {
+    const char* name;
+    int signal;
+};
+
+class StoppedPlayer : public ::testing::TestWithParam<StopSignalCase> {};
+
+TEST_P(StoppedPlayer, WritesItsReportAndLeavesNothingBehind) {
+    const std::string dir = ::testing::TempDir();
+    const std::string name = GetParam().name;
+    const std::string first = dir + "/stopped-" + name + "-a.vbs", second = dir + "/stopped-" + name + "-b.vbs";
+    const std::string junit = dir + "/stopped-" + name + ".xml", pidFile = dir + "/stopped-" + name + ".pids";
+    for (const std::string& path : {first, second}) {
+        std::ofstream f(path, std::ios::binary);
+        f << "Console.Pause 3600\r\nMsgBox \"not reached\"\r\n";
+    }
+    std::remove(pidFile.c_str());
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    const std::string leaver = helper("qp_leaver");
+    const pid_t player = fork();
+    if (player == 0) {
+        setenv("QP_LEAVER_FILE", pidFile.c_str(), 1);
+        dup2(out[1], 1);
+        dup2(out[1], 2);
+        close(out[0]);
+        close(out[1]);
+        execl(QP_PLAY_BIN, QP_PLAY_BIN, "--fast", "--time-limit", "0", "--junit", junit.c_str(), first.c_str(),
+              second.c_str(), "--", leaver.c_str(), "stay", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(out[1]);
+    // The program in the first script's console tells what it left behind.
+    std::string left;
+    for (int i = 0; i < 1000 && left.empty(); ++i) {
+        left = readFile(pidFile);
+        if (left.empty())
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    std::vector<pid_t> pids;
+    std::istringstream line(left.substr(std::min(left.size(), size_t(5))));
+    for (pid_t p; line >> p;)
+        pids.push_back(p);
+    ASSERT_EQ(pids.size(), 3u) << left;
+    for (pid_t p : pids)
+        EXPECT_TRUE(processAlive(p)) << p;
+
+    const auto start = std::chrono::steady_clock::now();
+    kill(player, GetParam().signal);
+    int status = 0;
+    // Bounded: a player that does not stop fails the test instead of hanging it.
+    while (waitpid(player, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() - start > std::chrono::seconds(30)) {
+            kill(player, SIGKILL);
+            waitpid(player, &status, 0);
+            for (pid_t p : pids)
+                kill(p, SIGKILL);
+            FAIL() << "the player did not stop";
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::string rest;
+    char c;
+    while (read(out[0], &c, 1) == 1)
+        rest += c;
+    close(out[0]);
+    EXPECT_LT(took, 10.0);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 128 + GetParam().signal) << rest;
+    EXPECT_FALSE(contains(rest, "not reached")) << rest;
+    EXPECT_TRUE(contains(rest, "pallant-play: stopped by SIG" + name)) << rest;
+    EXPECT_TRUE(contains(rest, "0 passed, 2 failed")) << rest;
+    const std::string xml = readFile(junit);
+    EXPECT_TRUE(contains(xml, "tests=\"2\" failures=\"2\"")) << xml;
+    EXPECT_TRUE(contains(xml, "Interrupted: the player was told to stop")) << xml;
+    EXPECT_TRUE(contains(xml, "Not run: the player was told to stop")) << xml;
+    for (pid_t p : pids)
+        EXPECT_FALSE(processAlive(p)) << p;
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, StoppedPlayer,
+                         ::testing::Values(StopSignalCase{"TERM", SIGTERM}, StopSignalCase{"INT", SIGINT},
+                                           StopSignalCase{"HUP", SIGHUP}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Processes whose command line is exactly `argv` (NUL-separated).
 int processesRunning(const std::string& argv) {
