@@ -163,6 +163,10 @@ bool AutomationServer::handleMessage(size_t classIndex, const QDBusMessage& mess
     if (message.member() == QLatin1String("Release") &&
         (iface.isEmpty() || iface == str(BusInterfaceName(*ep.cls->defaultInterface)))) {
         const QString client = message.service();
+        if (!message.signature().isEmpty()) {
+            ep.bus.send(message.createErrorReply(QDBusError::InvalidArgs, QStringLiteral("Release takes no arguments")));
+            return true;
+        }
         if (!ep.objects[path].holders.count(client)) {
             ep.bus.send(message.createErrorReply(str(AutomationErrorName), QStringLiteral("This client holds no reference to the object")));
             return true;

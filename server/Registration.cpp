@@ -32,11 +32,20 @@ std::string ExecCommand(const fs::path& program)
         plain = plain && (std::isalnum(static_cast<unsigned char>(c)) || std::string_view("/._-+,=@").find(c) != std::string_view::npos);
     if (plain)
         return s;
-    // Single quotes keep everything but a single quote, which closes, escapes and reopens.
-    std::string quoted = "'";
-    for (char c : s)
-        quoted += (c == '\'') ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
+    // The bus reads the line in two layers: first as a desktop-entry value, where a backslash
+    // starts an escape (only \\, \s, \n, \t, \r are valid: any other makes the bus ignore the
+    // whole file), then split like a shell command line. So: double quotes around the path,
+    // a backslash before ", \, $ and ` inside them, then every backslash doubled. A control
+    // character has no form that survives both layers: refused.
+    std::string quoted = "\"";
+    for (char c : s) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            throw RegistrationError();
+        if (std::string_view("\"\\$`").find(c) != std::string_view::npos)
+            quoted += "\\\\";  // a shell backslash, doubled for the desktop entry
+        quoted += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    }
+    return quoted + "\"";
 }
 
 std::vector<RegistrationFile> RegistrationFiles(const fs::path& program, const fs::path& dataHome)

@@ -26,8 +26,9 @@ struct RegistrationFile {
 // (the folder the session bus reads; $HOME may differ from it).
 std::filesystem::path UserDataHome();
 
-// The Exec line's program: quoted for the bus's command-line parser when it holds anything
-// but plain characters.
+// The Exec line's program: quoted for the bus's two layers (desktop-entry escapes, then
+// shell-like splitting) when it holds anything but plain characters. Throws
+// RegistrationError for a path no Exec line can name (control characters).
 std::string ExecCommand(const std::filesystem::path& program);
 
 // Every file of the registration, in the order written.

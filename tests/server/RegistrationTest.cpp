@@ -102,12 +102,15 @@ TEST(RegistrationRules, ExecQuotesWhatTheBusWouldSplit)
         const char* exec;
     } cases[] = {
         {"/usr/bin/pallant", "/usr/bin/pallant"},
-        {"/opt/My Tools/pallant", "'/opt/My Tools/pallant'"},
-        {"/opt/it's/pallant", "'/opt/it'\\''s/pallant'"},
-        {"/opt/a\"b/pallant", "'/opt/a\"b/pallant'"},
+        {"/opt/My Tools/pallant", "\"/opt/My Tools/pallant\""},
+        {"/opt/it's/pallant", "\"/opt/it's/pallant\""},
+        {"/opt/a\"b/pallant", "\"/opt/a\\\\\"b/pallant\""},
+        {"/opt/a\\b $x `y`/pallant", "\"/opt/a\\\\\\\\b \\\\$x \\\\`y\\\\`/pallant\""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ExecCommand(c.path), c.exec) << c.path;
+    EXPECT_THROW(ExecCommand("/opt/line\nbreak/pallant"), RegistrationError);
+    EXPECT_THROW(ExecCommand("/opt/tab\there/pallant"), RegistrationError);
 }
 
 TEST(RegistrationRules, DataHomeFollowsTheVariableOnlyWhenAbsolute)

@@ -133,6 +133,19 @@ def test_killed_client():
         print("  released and ended %.2f s after the kill" % (time.monotonic() - killed))
 
 
+def test_release_signature():
+    service, path = create("ZEBConsole")
+    pid = pid_of(service)
+    try:
+        bus.call_blocking(service, path, CONSOLE, "Release", "s", ("extra",))
+        check(False, "Release with arguments is refused")
+    except dbus.DBusException as e:
+        check(e.get_dbus_name() == "org.freedesktop.DBus.Error.InvalidArgs", "Release with arguments is refused")
+    check(alive(pid), "a refused Release releases nothing")
+    console_at(service, path).Release()
+    check(ends_within(pid, 5), "the process ends at the right release")
+
+
 def test_run_command_elsewhere():
     service, path = create("ZEBConsole")
     console = console_at(service, path)
@@ -227,6 +240,7 @@ def main():
     test_errors_and_introspection()
     test_new_methods()
     test_example_client(example)
+    test_release_signature()
     if failures:
         sys.exit("%d failed: %s" % (len(failures), "; ".join(failures)))
 
