@@ -141,13 +141,13 @@ bool hasWildcard(const std::string& name)
     return name.find_first_of("*?") != std::string::npos;
 }
 
-// The files a specification names: one path, or a pattern in its last part.
-std::vector<std::string> matchingFiles(const std::string& spec)
+// The files a path names: one file, or a wildcard pattern in its last part.
+std::vector<std::string> matchingFiles(const std::string& path)
 {
-    std::string name = fileName(spec);
+    std::string name = fileName(path);
     if (!hasWildcard(name))
-        return isFile(spec) ? std::vector<std::string>{spec} : std::vector<std::string>{};
-    std::string dir = parentFolder(spec);
+        return isFile(path) ? std::vector<std::string>{path} : std::vector<std::string>{};
+    std::string dir = parentFolder(path);
     std::vector<std::string> out;
     DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
     if (!d)
