@@ -2,8 +2,8 @@
 
 #include "FileSave.h"
 #include "ScriptEditor.h"
-#include "ScriptFile.h"
 #include "ScriptText.h"
+#include "vbs/ScriptFile.h"
 
 #include <QAction>
 #include <QFile>

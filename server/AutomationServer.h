@@ -18,9 +18,9 @@
 // call in progress stopped at once (see Cancellation.h) and its waiting calls dropped.
 // runInAnotherInstance may be called from any thread.
 
-#include "ConsoleSession.h"
+#include "script/ConsoleSession.h"
 #include "StartMode.h"
-#include "TypeLibrary.h"
+#include "script/TypeLibrary.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -1,6 +1,6 @@
 // Saving a script: through links, in place when a new file would change what the file is,
 // and never losing the old version when the save fails.
-#include "FileSave.h"
+#include "scriptwin/FileSave.h"
 
 #include <gtest/gtest.h>
 
