@@ -5,9 +5,9 @@
 // cursor, the title and the screen in use must agree. What we change on purpose (the table
 // in tests/console/DifferentialTest.cpp) is left out of the vocabulary.
 
-#include "SnapshotBuilder.h"
-#include "Terminal.h"
-#include "VtermOracle.h"
+#include "console/SnapshotBuilder.h"
+#include "console/Terminal.h"
+#include "tests/oracle/VtermOracle.h"
 
 #include <cstdint>
 #include <cstdio>

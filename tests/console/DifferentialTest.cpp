@@ -7,9 +7,9 @@
 // several sizes. Where we differ on purpose, the difference is in the table below, with
 // its reason, and the generated input stays clear of it.
 
-#include "VtermOracle.h"
-#include "SnapshotBuilder.h"
-#include "Terminal.h"
+#include "tests/oracle/VtermOracle.h"
+#include "console/SnapshotBuilder.h"
+#include "console/Terminal.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // driving the same screen model, fed as the console's reader fed it (whole UTF-8
 // characters, an incomplete tail held for the next write).
 
-#include "Emulator.h"
+#include "console/Emulator.h"
 
 #include <string>
 #include <string_view>

@@ -1,8 +1,8 @@
 #pragma once
 // A real main window on the offscreen platform, with the real hosted console, and helpers
 // to wait for the console and answer modal boxes.
-#include "ConsoleFuncs.h"
-#include "MainWindow.h"
+#include "console/ConsoleFuncs.h"
+#include "shell/MainWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -77,7 +77,8 @@ struct MainWindowFixture : ::testing::Test {
 };
 
 // Answers the next modal message box: records its title and text, clicks the button whose
-// text is `button`.
+// text is `button`. Only while the answer is held: a test that expected no box leaves no
+// answerer behind to take a later test's box.
 struct BoxAnswer {
     QString title;
     QString text;
@@ -89,12 +90,15 @@ inline std::shared_ptr<BoxAnswer> answerNextBox(const QString& button)
     // Owned by the application, so a box that never comes leaks nothing.
     auto* poll = new QTimer(qApp);
     poll->setInterval(20);
-    QObject::connect(poll, &QTimer::timeout, [answer, button, poll] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
+    QObject::connect(poll, &QTimer::timeout, [held = std::weak_ptr<BoxAnswer>(answer), button, poll] {
+        const std::shared_ptr<BoxAnswer> answer = held.lock();
+        auto* box = answer ? qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) : nullptr;
+        if (answer && !box)
             return;
         poll->stop();
         poll->deleteLater();
+        if (!answer)
+            return;
         answer->seen = true;
         answer->title = box->windowTitle();
         answer->text = box->text();
