@@ -5,9 +5,9 @@
 #   scripts/stress.sh [RUNS]
 #
 # The two runs use two build trees of their own (build-stress/a and build-stress/b), so
-# they share no file: each tree has its own test home (HOME, XDG folders, no session bus:
-# see tests/CMakeLists.txt), its own temporary folder (TMPDIR), its own Testing/ logs,
-# screenshots and packaging folders. Tests that need a bus start a private one, those that
+# they share no file: each tree has its own test home (HOME, XDG folders, temporary folder,
+# no session bus: see tests/CMakeLists.txt), its own Testing/ logs, screenshots and
+# packaging folders. Tests that need a bus start a private one, those that
 # need a display start their own X server on a free display number, and no test listens
 # on a network port.
 #
@@ -27,7 +27,6 @@ mkdir -p "$logs"
 for tree in a b; do
   bash "$root/scripts/build.sh" "$base/$tree" >"$logs/build-$tree.log" 2>&1 \
     || { tail -50 "$logs/build-$tree.log"; echo "stress: building $base/$tree failed" >&2; exit 2; }
-  mkdir -p "$base/$tree/tmp"
 done
 
 export QT_QPA_PLATFORM=offscreen
@@ -35,7 +34,7 @@ export QT_QPA_PLATFORM=offscreen
 # run_suite TREE LOG: one plain `ctest -j2` of the whole suite in TREE; prints a summary line.
 run_suite() {
   local tree=$1 log=$2 status=0
-  (cd "$base/$tree" && TMPDIR="$base/$tree/tmp" ctest -j2 --output-on-failure) >"$log" 2>&1 || status=$?
+  (cd "$base/$tree" && ctest -j2 --output-on-failure) >"$log" 2>&1 || status=$?
   local summary failed
   summary=$(grep -E "tests passed, [0-9]+ tests? failed out of" "$log" | tail -1)
   failed=$(sed -n '/The following tests FAILED:/,$p' "$log" | grep -E '^\s+[0-9]+ - ' \
