@@ -4,12 +4,12 @@
 # Not part of CI's time budget: run it by hand on a machine that may be loaded for a while.
 #   scripts/stress.sh [RUNS]
 #
-# The two runs use two build trees of their own (build-stress-a and build-stress-b), so
-# they share no file: each tree has its own test home (HOME, XDG folders, temporary folder,
-# no session bus: see tests/CMakeLists.txt), its own Testing/ logs, screenshots and
-# packaging folders. Tests that need a bus start a private one, those that
-# need a display start their own X server on a free display number, and no test listens
-# on a network port.
+# The two runs use two build trees: the measured runs build/ (as scripts/test.sh makes it),
+# the runs beside them build-stress/. So they share no file: each tree has its own test
+# home (HOME, XDG folders, temporary folder, no session bus: see tests/CMakeLists.txt), its
+# own Testing/ logs, screenshots and packaging folders. Tests that need a bus start a
+# private one, those that need a display start their own X server on a free display
+# number, and no test listens on a network port.
 #
 # Prints for every run its tests passed and failed and the names of the failed tests, and
 # keeps each run's whole output in build-stress-logs/. Exits 0 only when every measured
@@ -20,14 +20,14 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-5}
-# Beside build/, so the compiler cache serves the trees from build/'s objects.
-base="$root/build-stress"
-logs="$base-logs"
+# build-stress lies beside build/, so the compiler cache serves it from build/'s objects.
+declare -A trees=([a]="$root/build" [b]="$root/build-stress")
+logs="$root/build-stress-logs"
 mkdir -p "$logs"
 
 for tree in a b; do
-  bash "$root/scripts/build.sh" "$base-$tree" >"$logs/build-$tree.log" 2>&1 \
-    || { tail -50 "$logs/build-$tree.log"; echo "stress: building $base-$tree failed" >&2; exit 2; }
+  bash "$root/scripts/build.sh" "${trees[$tree]}" >"$logs/build-$tree.log" 2>&1 \
+    || { tail -50 "$logs/build-$tree.log"; echo "stress: building ${trees[$tree]} failed" >&2; exit 2; }
 done
 
 export QT_QPA_PLATFORM=offscreen
@@ -35,7 +35,7 @@ export QT_QPA_PLATFORM=offscreen
 # run_suite TREE LOG: one plain `ctest -j2` of the whole suite in TREE; prints a summary line.
 run_suite() {
   local tree=$1 log=$2 status=0
-  (cd "$base-$tree" && ctest -j2 --output-on-failure) >"$log" 2>&1 || status=$?
+  (cd "${trees[$tree]}" && ctest -j2 --output-on-failure) >"$log" 2>&1 || status=$?
   local summary failed
   summary=$(grep -E "tests passed, [0-9]+ tests? failed out of" "$log" | tail -1)
   failed=$(sed -n '/The following tests FAILED:/,$p' "$log" | grep -E '^\s+[0-9]+ - ' \

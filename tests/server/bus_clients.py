@@ -74,7 +74,7 @@ def type_and_find(console, text, expected):
     """Types a line, then finds the expected output on the screen: (column, row) or None."""
     console.PutKeys(text)
     console.PutControl("<Enter>")
-    deadline = time.monotonic() + 10
+    deadline = time.monotonic() + 60
     while time.monotonic() < deadline:
         for row, line in enumerate(screen_of(console)):
             column = line.find(expected)
@@ -104,7 +104,7 @@ def test_open_console():
     console.Release()
     check(alive(pid), "the process lives while the application object is held")
     app.Release()
-    check(ends_within(pid, 5), "the process ends when its last object is released")
+    check(ends_within(pid, 30), "the process ends when its last object is released")
 
 
 def test_single_use():
@@ -114,9 +114,9 @@ def test_single_use():
     pids = pid_of(first[0]), pid_of(second[0])
     check(pids[0] != pids[1], "a second client while the first holds its object gets a new process")
     other.close()
-    check(ends_within(pids[1], 5), "a client leaving the bus releases its object")
+    check(ends_within(pids[1], 30), "a client leaving the bus releases its object")
     dbus.Interface(bus.get_object(*first), APP).Release()
-    check(ends_within(pids[0], 5), "the first process ends at its release")
+    check(ends_within(pids[0], 30), "the first process ends at its release")
 
 
 KILLED_CLIENT = """
@@ -137,7 +137,7 @@ def test_killed_client():
     client.send_signal(signal.SIGKILL)
     client.wait()
     killed = time.monotonic()
-    ended = ends_within(pid, 5)
+    ended = ends_within(pid, 30)
     check(ended, "a client killed with SIGKILL releases its object")
     if ended:
         print("  released and ended %.2f s after the kill" % (time.monotonic() - killed))
@@ -175,7 +175,7 @@ def test_client_killed_during_a_long_call(method):
     # Another client is served meanwhile: the main thread and the object are not held up.
     other = dbus.bus.BusConnection(os.environ["DBUS_SESSION_BUS_ADDRESS"])
     try:
-        text = dbus.Interface(other.get_object(service, path), CONSOLE).ReadText(0, 0, 9, 0, timeout=10)
+        text = dbus.Interface(other.get_object(service, path), CONSOLE).ReadText(0, 0, 9, 0, timeout=30)
         served = isinstance(text, dbus.String)
     except dbus.DBusException as e:
         served = False
@@ -186,7 +186,7 @@ def test_client_killed_during_a_long_call(method):
     client.kill()
     client.wait()
     killed = time.monotonic()
-    ended = ends_within(pid, 5)
+    ended = ends_within(pid, 30)
     check(ended, "a client killed during %s ends its call, its object and its process" % method)
     if ended:
         print("  ended %.2f s after the kill" % (time.monotonic() - killed))
@@ -202,7 +202,7 @@ def test_release_signature():
         check(e.get_dbus_name() == "org.freedesktop.DBus.Error.InvalidArgs", "Release with arguments is refused")
     check(alive(pid), "a refused Release releases nothing")
     console_at(service, path).Release()
-    check(ends_within(pid, 5), "the process ends at the right release")
+    check(ends_within(pid, 30), "the process ends at the right release")
 
 
 def test_run_command_elsewhere():
@@ -219,7 +219,7 @@ def test_run_command_elsewhere():
     console.Release()
     check(alive(other_pid), "the other process lives while its object is held")
     other.Release()
-    check(ends_within(other_pid, 5), "the other process ends at its release")
+    check(ends_within(other_pid, 30), "the other process ends at its release")
 
 
 def test_errors_and_introspection():
@@ -244,7 +244,7 @@ def test_errors_and_introspection():
           "a generic client reads the interface")
     check(str(console.ReadText(0, 0, 3, 0)) == "", "ReadText of a blank screen is empty")
     console.Release()
-    check(ends_within(pid, 5), "the process ends at the release")
+    check(ends_within(pid, 30), "the process ends at the release")
 
 
 def test_new_methods():
@@ -273,7 +273,7 @@ def test_new_methods():
     except dbus.DBusException as e:
         check("Syntax error in regular expression" in e.get_dbus_message(), "a bad pattern fails with its description")
     console.Release()
-    check(ends_within(pid, 5), "the process ends at the release")
+    check(ends_within(pid, 30), "the process ends at the release")
 
 
 def test_example_client(example):
