@@ -1,7 +1,7 @@
 #pragma once
 // Moving bytes through the pty master: the queues of what the terminal sends to the program
 // (typed keys first, then answers to queries, bounded), written without ever blocking, and
-// the reader thread that drains the program's output as fast as it comes.
+// the reader and parser threads that drain the program's output as fast as it comes.
 
 #include <array>
 #include <atomic>
