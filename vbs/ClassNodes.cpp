@@ -46,6 +46,18 @@ ClassInstance::ClassInstance(const ClassDef& def, Ref<RunLink> link)
 
 ClassInstance::~ClassInstance() = default;
 
+void ClassInstance::traceValues(ValueVisitor& visitor)
+{
+    for (const Variant& v : m_fields)
+        visitor.visit(v);
+}
+
+void ClassInstance::clearValues() noexcept
+{
+    for (Variant& v : m_fields)
+        v.clear();
+}
+
 DispId ClassInstance::dispId(std::u16string_view name)
 {
     if (!m_link->ctx)
