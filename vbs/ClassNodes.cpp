@@ -23,6 +23,12 @@ private:
     Variant* m_slot;
 };
 
+// A host's call into the script was interrupted.
+ErrorInfo abortedInfo()
+{
+    return ErrorInfo{err::Aborted, std::u16string(kRuntimeSource), u"Operation aborted"};
+}
+
 Variant letValue(Variant value)
 {
     return value.isObject() ? valueOf(value) : std::move(value);
@@ -94,7 +100,7 @@ Result<Variant> ClassInstance::invoke(DispId id, InvokeKind kind, Args& args)
     } catch (const ScriptException& e) {
         return e.info;
     } catch (const InterruptException&) {
-        return ErrorInfo{int32_t(0x80004004u), std::u16string(kRuntimeSource), u"Operation aborted"};
+        return abortedInfo();
     }
 }
 
@@ -113,7 +119,7 @@ Result<Variant> ProcRef::invoke(DispId id, InvokeKind kind, Args& args)
     } catch (const ScriptException& e) {
         return e.info;
     } catch (const InterruptException&) {
-        return ErrorInfo{int32_t(0x80004004u), std::u16string(kRuntimeSource), u"Operation aborted"};
+        return abortedInfo();
     }
 }
 
