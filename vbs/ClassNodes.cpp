@@ -200,7 +200,8 @@ Variant callProcedure(Context& ctx, const Procedure& p, ClassInstance* me, const
         frame.params()[n - 1] = &frame.locals()[n - 1];
     }
     frame.enter(&p, me);
-    createArrays(p.arrays, frame.locals(), ctx.limits.maxArrayElements);
+    if (!p.arrays.empty())
+        createArrays(p.arrays, frame.locals(), ctx.limits.maxArrayElements);
     try {
         p.body->exec(ctx);
     } catch (ScriptException& e) {
