@@ -2,7 +2,7 @@
 // after its leader was reaped, daemons in sessions of their own, programs that ignore the
 // polite signals; and nothing that was not started in it is touched.
 
-#include "ConsoleProcesses.h"
+#include "console/ConsoleProcesses.h"
 #include "ConsoleTestUtil.h"
 
 #include <csignal>
@@ -86,7 +86,7 @@ TEST_P(LeftBehind, EveryProcessOfTheConsoleEndsAndNothingElse)
         if (c.byKill) {
             const auto start = std::chrono::steady_clock::now();
             console.killProgram();
-            EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+            EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);  // it waits about a second
             for (pid_t p : pids)
                 EXPECT_FALSE(alive(p)) << p;
         }

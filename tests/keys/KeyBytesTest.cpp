@@ -1,9 +1,9 @@
 // End to end: keys sent through the hosted console reach a real program in the pty as the
 // bytes an xterm sends. The helper program `keybytes` reports every byte it reads.
 
-#include "HostedConsole.h"
-#include "KeyPacer.h"
-#include "KeySender.h"
+#include "console/HostedConsole.h"
+#include "keys/KeyPacer.h"
+#include "keys/KeySender.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +24,7 @@ namespace {
 const std::string Helper = std::string(QP_TEST_HELPERS_DIR) + "/keybytes";
 constexpr const char* Sentinel = "7c ";  // '|', which no key below sends
 
-bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s)
+bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout = 60s)
 {
     const auto end = std::chrono::steady_clock::now() + timeout;
     while (!done()) {

@@ -1,14 +1,14 @@
 // Docking a real window into the real main window's sites: the window grows by the room the
 // docked window needs, never beyond the desktop, and shrinks back when it leaves.
-#include "DockableWindow.h"
-#include "DockSite.h"
+#include "desktop/DockableWindow.h"
+#include "desktop/DockSite.h"
 #include "MainWindowFixture.h"
-#include "GrowingDockTree.h"
-#include "PanelSplitter.h"
+#include "desktop/GrowingDockTree.h"
+#include "shell/PanelSplitter.h"
 
-#include "ActionTable.h"
-#include "ConsoleView.h"
-#include "ScriptWindow.h"
+#include "shell/ActionTable.h"
+#include "display/widget/ConsoleView.h"
+#include "scriptwin/ScriptWindow.h"
 
 #include <QAction>
 #include <QLabel>
@@ -29,8 +29,9 @@ struct Docking : MainWindowFixture {
         MainWindowFixture::SetUp();
         script = std::make_unique<DockableWindow>("Script");
         script->setUndockedSize(QSize(458, 300));
-        // The first refreshes fit the window to the console before anything docks.
-        QTest::qWait(400);
+        // The first refresh fits the window to the console before anything docks.
+        form->refreshScreen();
+        settle();
     }
     void TearDown() override
     {
@@ -38,7 +39,6 @@ struct Docking : MainWindowFixture {
         MainWindowFixture::TearDown();
         SetDesktopSizeOverride(QSize());
     }
-    static void settle() { QTest::qWait(50); }
     int pageHeight() const { return form->pages()->height(); }
     int pageWidth() const { return form->pages()->width(); }
 };

@@ -2,7 +2,7 @@
 // A site and a host object for the engine's tests. The site records MsgBox texts and error
 // reports; the host object `Test` offers members that exercise the dispatch interface.
 
-#include "Engine.h"
+#include "vbs/Engine.h"
 
 #include <atomic>
 #include <functional>
@@ -24,6 +24,7 @@ public:
     std::u16string typeName() const override { return u"TestObject"; }
 
     std::atomic<int> calls{0};
+    std::atomic<int> waitsEnded{0};  // HostWait calls that slept their whole time
     std::function<void()> onWait;  // run inside HostWait, on the script thread
 
 private:
