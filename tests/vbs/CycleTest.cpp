@@ -1,6 +1,6 @@
 // Script values that refer to each other go when the run ends, whichever way it ends; what a
 // host still holds stays whole; Class_Terminate runs as before for everything else.
-#include "Classes.h"
+#include "vbs/Classes.h"
 #include "TestHost.h"
 
 #include <gtest/gtest.h>
