@@ -128,12 +128,13 @@ inline constexpr ParamInfo kCheckAttr[] = {{"Left", Integer, In},   {"Top", Inte
                                            {"Right", Integer, In},  {"Bottom", Integer, In},
                                            {"Attr", Integer, In},   {"Mask", Integer, In},
                                            {"CheckResult", Boolean, OutRetval}};
+inline constexpr ParamInfo kMatchScreen[] = {{"Name", Text, In}, {"CheckResult", Boolean, OutRetval}};
 inline constexpr ParamInfo kOpenConsole[] = {{"Command", Text, In}, {"Console", Variant, OutRetval}};
 }  // namespace typelib_detail
 
 // IZEBConsole's methods in slot order. The first eleven are the original interface; the
 // later ones are appended after them, so existing callers keep their slots and identifiers.
-inline constexpr std::array<MethodInfo, 24> IZEBConsoleMethods = {{
+inline constexpr std::array<MethodInfo, 25> IZEBConsoleMethods = {{
     {"PutKeys", 1, 1, typelib_detail::kKeys},
     {"PutControl", 3, 2, typelib_detail::kKeys},
     {"CheckString", 4, 3, typelib_detail::kCheckString},
@@ -158,6 +159,7 @@ inline constexpr std::array<MethodInfo, 24> IZEBConsoleMethods = {{
     {"CursorY", 22, 22, typelib_detail::kCursorY},
     {"ReadAttr", 23, 23, typelib_detail::kReadAttr},
     {"CheckAttr", 24, 24, typelib_detail::kCheckAttr},
+    {"MatchScreen", 25, 25, typelib_detail::kMatchScreen},
 }};
 
 // The attribute bits of a cell as ReadAttr gives them and CheckAttr compares them, named
