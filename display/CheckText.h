@@ -3,7 +3,7 @@
 // selection, and the CheckWindow block the recorder writes when the active window changes.
 // Texts are UTF-8 (the ANSI code page here); every line ends in CR LF.
 
-#include "ScreenTypes.h"
+#include "console/ScreenTypes.h"
 
 #include <string>
 #include <string_view>

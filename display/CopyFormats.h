@@ -2,7 +2,7 @@
 // The screen's copy formats that need no toolkit: the RTF document of a rectangle with the
 // cells' colours. The texts come from the readers of ScreenText.h.
 
-#include "ScreenTypes.h"
+#include "console/ScreenTypes.h"
 
 #include <string>
 

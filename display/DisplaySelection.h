@@ -2,7 +2,7 @@
 // The display's mouse selection, in pixels and in cells. Pure logic: the widget feeds it
 // mouse positions and the cell size, and everyone who reads selected cells asks it.
 
-#include "ScreenTypes.h"
+#include "console/ScreenTypes.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "FrameDetect.h"
 
-#include "HostedConsole.h"
+#include "console/HostedConsole.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -3,7 +3,7 @@
 // window frames. Rectangles here are 1-based (column 1 and row 1 are the first); the
 // all-zero rectangle means that no window was found.
 
-#include "ScreenTypes.h"
+#include "console/ScreenTypes.h"
 
 #include <array>
 #include <optional>

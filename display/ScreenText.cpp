@@ -1,7 +1,7 @@
 #include "ScreenText.h"
 
-#include "Codepage.h"
-#include "HostedConsole.h"
+#include "console/Codepage.h"
+#include "console/HostedConsole.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -4,7 +4,7 @@
 // the checks generated from a selection read through the same routine, so a generated
 // check passes while the screen is unchanged.
 
-#include "ScreenTypes.h"
+#include "console/ScreenTypes.h"
 
 #include <string>
 #include <string_view>

@@ -5,6 +5,3 @@ set(vbs_seeds ${PROJECT_SOURCE_DIR}/tests/vbs ${PROJECT_SOURCE_DIR}/tests/play/s
     ${CMAKE_CURRENT_LIST_DIR}/corpus/vbs_extra)
 qp_add_fuzzer(vbs_parse_fuzzer vbs/ParseFuzzer.cpp qp_vbs CORPUS ${vbs_seeds})
 qp_add_fuzzer(vbs_run_fuzzer vbs/RunFuzzer.cpp qp_vbs CORPUS ${vbs_seeds})
-foreach(target vbs_parse_fuzzer vbs_run_fuzzer)
-  target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_LIST_DIR}/vbs)
-endforeach()

@@ -1,7 +1,7 @@
 #include "KeyNotation.h"
 
-#include "ConsoleFuncs.h"
-#include "KeyEventRecord.h"
+#include "console/ConsoleFuncs.h"
+#include "console/KeyEventRecord.h"
 #include "KeysText.h"
 #include "Utf8.h"
 #include "VirtualKeys.h"

@@ -3,7 +3,7 @@
 // PutControl, the paste) shares one pacer, so two paced keys are always at least the gap
 // apart, whichever thread sends them. Unpaced keys (the user's own) neither wait nor count.
 
-#include "Cancellation.h"
+#include "console/Cancellation.h"
 
 #include <chrono>
 #include <mutex>

@@ -2,7 +2,7 @@
 // Keys to key-event records: what a typed character and a key combination become, one
 // key-down record each. Pure functions; KeySender writes the records into the console.
 
-#include "KeyEventRecord.h"
+#include "console/KeyEventRecord.h"
 #include "KeyboardLayout.h"
 
 #include <cstdint>

@@ -6,8 +6,8 @@
 // Text arrives as UTF-8 (the ANSI code page here) and is walked one character per key.
 // Callers that hold text in a single-byte code page convert it to UTF-8 first.
 
-#include "HostedConsole.h"
-#include "KeyEventRecord.h"
+#include "console/HostedConsole.h"
+#include "console/KeyEventRecord.h"
 #include "KeyPacer.h"
 
 #include <functional>

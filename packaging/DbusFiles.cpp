@@ -1,7 +1,7 @@
 // qp-dbus-files PROGRAM DATADIR: writes the session bus's activation files and interface
 // descriptions that start PROGRAM, under DATADIR/dbus-1, exactly as "pallant -RegServer"
 // writes them for one user. The installation runs it for the installed program.
-#include "Registration.h"
+#include "server/Registration.h"
 
 #include <cstdio>
 #include <exception>

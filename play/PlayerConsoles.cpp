@@ -1,6 +1,6 @@
 #include "PlayerConsoles.h"
 
-#include "ZEBConsole.h"
+#include "script/ZEBConsole.h"
 
 #include <stdexcept>
 

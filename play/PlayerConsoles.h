@@ -4,8 +4,8 @@
 // Console object, so one script can drive a server and a client. Every console, with what
 // runs in it, ends when the script ends.
 
-#include "ConsoleSession.h"
-#include "HostedConsole.h"
+#include "script/ConsoleSession.h"
+#include "console/HostedConsole.h"
 #include "ProgramEnds.h"
 
 #include <memory>

@@ -7,7 +7,7 @@
 // start in the trace is followed by its end, in order. Stands for the trace file in the
 // console's session: keys, checks and starts go on to the file.
 
-#include "HostedConsole.h"
+#include "console/HostedConsole.h"
 #include "Report.h"
 
 #include <condition_variable>

@@ -1,9 +1,9 @@
 #include "Report.h"
 
-#include "Codepage.h"
-#include "Engine.h"
-#include "ScreenText.h"
-#include "ShellCommand.h"
+#include "console/Codepage.h"
+#include "vbs/Engine.h"
+#include "display/ScreenText.h"
+#include "console/ShellCommand.h"
 
 #include <algorithm>
 #include <cerrno>

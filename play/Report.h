@@ -2,8 +2,8 @@
 // What the player writes: the screen as text for a failed script, the JUnit XML report and
 // the trace of keys and checks.
 
-#include "ConsoleSession.h"
-#include "ScreenTypes.h"
+#include "script/ConsoleSession.h"
+#include "console/ScreenTypes.h"
 
 #include <chrono>
 #include <fstream>

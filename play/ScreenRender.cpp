@@ -1,8 +1,8 @@
 #include "ScreenRender.h"
 
-#include "Attributes.h"
+#include "console/Attributes.h"
 #include "Report.h"
-#include "Text.h"
+#include "vbs/Text.h"
 
 #include <cstdio>
 #include <ctime>

@@ -3,8 +3,8 @@
 // self-contained HTML page with the colours, the cursor and the failing cells marked, and
 // an asciicast v2 recording of a whole run made from the screens the console went through.
 
-#include "HostedConsole.h"
-#include "ScreenTypes.h"
+#include "console/HostedConsole.h"
+#include "console/ScreenTypes.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -1,7 +1,7 @@
 #pragma once
 // Plays one script in a fresh hosted console and tells how it went.
 
-#include "MsgBoxButtons.h"
+#include "script/MsgBoxButtons.h"
 #include "PlayOptions.h"
 #include "Report.h"
 

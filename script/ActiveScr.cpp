@@ -1,6 +1,6 @@
 #include "ActiveScr.h"
 
-#include "Cancellation.h"
+#include "console/Cancellation.h"
 
 #include "ZEBConsApp.h"
 #include "ZEBConsole.h"

@@ -12,8 +12,8 @@
 //
 // One run at a time per host; Idle and Interrupt may be called from any thread meanwhile.
 
-#include "Engine.h"
-#include "Object.h"
+#include "vbs/Engine.h"
+#include "vbs/Object.h"
 #include "TypeLibrary.h"
 
 #include <cstdint>

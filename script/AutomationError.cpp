@@ -1,7 +1,7 @@
 #include "AutomationError.h"
 
-#include "Codepage.h"
-#include "Coerce.h"
+#include "console/Codepage.h"
+#include "vbs/Coerce.h"
 
 namespace qp {
 

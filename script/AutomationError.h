@@ -3,7 +3,7 @@
 // is caught at the method's boundary and becomes error information (a failure code, the
 // object's programmatic identifier as source, the exception's message as description).
 
-#include "ErrorInfo.h"
+#include "vbs/ErrorInfo.h"
 
 #include <cstdint>
 #include <exception>

@@ -8,11 +8,11 @@
 // thread for outside callers). Configure the hooks before objects are used; all of them
 // are read under one lock and called outside it.
 
-#include "Cancellation.h"
-#include "HostedConsole.h"
-#include "KeyPacer.h"
-#include "Object.h"
-#include "ScreenTypes.h"
+#include "console/Cancellation.h"
+#include "console/HostedConsole.h"
+#include "keys/KeyPacer.h"
+#include "vbs/Object.h"
+#include "console/ScreenTypes.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,7 +1,7 @@
 #include "Dispatch.h"
 
-#include "Coerce.h"
-#include "Text.h"
+#include "vbs/Coerce.h"
+#include "vbs/Text.h"
 
 namespace qp {
 

@@ -3,8 +3,8 @@
 // type library's tables, and a call's arguments checked and converted to the parameter
 // types, as the automation layer does before a method runs.
 
-#include "ErrorInfo.h"
-#include "Object.h"
+#include "vbs/ErrorInfo.h"
+#include "vbs/Object.h"
 #include "TypeLibrary.h"
 
 #include <cstdint>

@@ -1,8 +1,8 @@
 #include "GoldenScreen.h"
 
-#include "HostedConsole.h"
-#include "ScriptFile.h"
-#include "Text.h"
+#include "console/HostedConsole.h"
+#include "vbs/ScriptFile.h"
+#include "vbs/Text.h"
 
 #include <algorithm>
 #include <atomic>

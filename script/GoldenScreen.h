@@ -21,7 +21,7 @@
 // there are keys); an update keeps the keys the file already gives, so a changed cell
 // changes one line of the file. The words after the attribute are for people and ignored.
 
-#include "ScreenTypes.h"
+#include "console/ScreenTypes.h"
 
 #include <cstddef>
 #include <cstdint>

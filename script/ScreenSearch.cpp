@@ -1,7 +1,7 @@
 #include "ScreenSearch.h"
 
 #include "AutomationError.h"
-#include "ScreenText.h"
+#include "display/ScreenText.h"
 #include "ZEBConsole.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 16

@@ -3,7 +3,7 @@
 // expression (the syntax scripts know from RegExp) matched against each row's text. Rows
 // are read as the checks read them; positions are 0-based cells, row by row.
 
-#include "ScreenTypes.h"
+#include "console/ScreenTypes.h"
 
 #include <memory>
 #include <optional>

@@ -1,9 +1,9 @@
 #include "ZEBConsApp.h"
 
 #include "AutomationError.h"
-#include "Coerce.h"
+#include "vbs/Coerce.h"
 #include "Dispatch.h"
-#include "HostedConsole.h"
+#include "console/HostedConsole.h"
 #include "TypeLibrary.h"
 #include "ZEBConsole.h"
 

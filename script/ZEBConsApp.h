@@ -3,7 +3,7 @@
 // and hands back that console's object.
 
 #include "ConsoleSession.h"
-#include "Object.h"
+#include "vbs/Object.h"
 
 #include <memory>
 

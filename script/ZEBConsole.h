@@ -13,9 +13,9 @@
 // the screen only where they lie on it: cells off the screen read as nothing.
 
 #include "ConsoleSession.h"
-#include "Object.h"
+#include "vbs/Object.h"
 #include "ScreenSearch.h"
-#include "ScreenTypes.h"
+#include "console/ScreenTypes.h"
 
 #include <memory>
 #include <optional>

@@ -1,9 +1,9 @@
 #include "ClipboardCopy.h"
 
-#include "Codepage.h"
-#include "HostedConsole.h"
-#include "ScreenText.h"
-#include "ConsoleView.h"
+#include "console/Codepage.h"
+#include "console/HostedConsole.h"
+#include "display/ScreenText.h"
+#include "display/widget/ConsoleView.h"
 
 #include <QClipboard>
 #include <QFontInfo>

@@ -2,8 +2,8 @@
 // The screen on the clipboard: every copy format as a MIME type of one clipboard entry,
 // and the 16-colour screenshot.
 
-#include "CopyFormats.h"
-#include "ScreenTypes.h"
+#include "display/CopyFormats.h"
+#include "console/ScreenTypes.h"
 
 #include <QImage>
 #include <QString>

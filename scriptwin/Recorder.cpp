@@ -1,6 +1,6 @@
 #include "Recorder.h"
 
-#include "CheckText.h"
+#include "display/CheckText.h"
 
 namespace qp {
 

@@ -4,7 +4,7 @@
 // position of its own: the statement it wrote last stays selected in the editor, and the
 // selection is how the next key finds it.
 
-#include "FrameDetect.h"
+#include "display/FrameDetect.h"
 #include "ScriptEditing.h"
 
 #include <string>

@@ -1,9 +1,9 @@
 #include "ScriptRunner.h"
 
-#include "ConsoleSession.h"
-#include "ErrorBox.h"
+#include "script/ConsoleSession.h"
+#include "desktop/ErrorBox.h"
 #include "ScriptThread.h"
-#include "ZEBConsole.h"
+#include "script/ZEBConsole.h"
 
 #include <QApplication>
 #include <QInputDialog>

@@ -4,8 +4,8 @@
 // InputBox, its errors) appear on the GUI thread on top of the main window; the worker waits
 // for the answer.
 
-#include "ActiveScr.h"
-#include "MsgBoxButtons.h"
+#include "script/ActiveScr.h"
+#include "script/MsgBoxButtons.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,7 +1,7 @@
 #include "ScriptThread.h"
 
-#include "ActiveScr.h"
-#include "AutomationError.h"
+#include "script/ActiveScr.h"
+#include "script/AutomationError.h"
 
 namespace qp {
 

@@ -2,7 +2,7 @@
 
 #include "ScriptText.h"
 #include "ScriptEditor.h"
-#include "ScriptFile.h"
+#include "vbs/ScriptFile.h"
 
 #include <QAction>
 #include <QFile>

@@ -4,7 +4,7 @@
 // script files live here; a save goes to a temporary file that then replaces the old one,
 // so a failed save leaves the old file as it was.
 
-#include "DockableWindow.h"
+#include "desktop/DockableWindow.h"
 
 #include <QString>
 

@@ -1,11 +1,11 @@
 #include "AutomationServer.h"
 
 #include "BusNames.h"
-#include "Coerce.h"
+#include "vbs/Coerce.h"
 #include "Introspection.h"
 #include "RemoteConsole.h"
-#include "ZEBConsApp.h"
-#include "ZEBConsole.h"
+#include "script/ZEBConsApp.h"
+#include "script/ZEBConsole.h"
 
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>

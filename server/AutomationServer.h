@@ -13,9 +13,9 @@
 // Everything here runs on the main thread: the bus delivers calls to the thread that
 // owns the server's objects. runInAnotherInstance may be called from any thread.
 
-#include "ConsoleSession.h"
+#include "script/ConsoleSession.h"
 #include "StartMode.h"
-#include "TypeLibrary.h"
+#include "script/TypeLibrary.h"
 
 #include <QDBusConnection>
 #include <QObject>

@@ -1,7 +1,7 @@
 #pragma once
 // The names under which the automation objects appear on the session bus.
 
-#include "TypeLibrary.h"
+#include "script/TypeLibrary.h"
 
 #include <string>
 #include <string_view>

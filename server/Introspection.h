@@ -2,7 +2,7 @@
 // The D-Bus descriptions of the automation interfaces, made from the type library's tables:
 // what the bus objects answer to Introspect and what registration writes as interface files.
 
-#include "TypeLibrary.h"
+#include "script/TypeLibrary.h"
 
 #include <string>
 

@@ -1,11 +1,11 @@
 #include "RemoteConsole.h"
 
-#include "AutomationError.h"
+#include "script/AutomationError.h"
 #include "BusNames.h"
-#include "Coerce.h"
-#include "Dispatch.h"
+#include "vbs/Coerce.h"
+#include "script/Dispatch.h"
 #include "Introspection.h"
-#include "TypeLibrary.h"
+#include "script/TypeLibrary.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>

@@ -4,7 +4,7 @@
 // script holds it as it holds its own Console. Dropping the last reference releases the
 // remote object.
 
-#include "Object.h"
+#include "vbs/Object.h"
 
 #include <QDBusConnection>
 #include <QString>

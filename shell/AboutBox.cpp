@@ -1,6 +1,6 @@
 #include "AboutBox.h"
 
-#include "ErrorBox.h"
+#include "desktop/ErrorBox.h"
 #include "ProgramInfo.h"
 
 #include <QCoreApplication>

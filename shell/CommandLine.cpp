@@ -1,6 +1,6 @@
 #include "CommandLine.h"
 
-#include "ShellCommand.h"
+#include "console/ShellCommand.h"
 
 namespace qp {
 

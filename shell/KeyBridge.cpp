@@ -1,9 +1,9 @@
 #include "KeyBridge.h"
 
-#include "KeyRecords.h"
-#include "KeyboardLayout.h"
-#include "KeysText.h"
-#include "VirtualKeys.h"
+#include "keys/KeyRecords.h"
+#include "keys/KeyboardLayout.h"
+#include "keys/KeysText.h"
+#include "keys/VirtualKeys.h"
 
 #include <QString>
 

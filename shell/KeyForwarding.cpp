@@ -4,13 +4,13 @@
 #include "MainWindow.h"
 
 #include "KeyLogWindow.h"
-#include "ErrorBox.h"
+#include "desktop/ErrorBox.h"
 #include "KeyBridge.h"
 #include "KeyReceiver.h"
-#include "KeySender.h"
+#include "keys/KeySender.h"
 #include "QtKeyMap.h"
-#include "ConsoleView.h"
-#include "VirtualKeys.h"
+#include "display/widget/ConsoleView.h"
+#include "keys/VirtualKeys.h"
 
 #include <QAction>
 #include <QApplication>

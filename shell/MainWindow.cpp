@@ -1,18 +1,18 @@
 #include "MainWindow.h"
 
 #include "CommandLine.h"
-#include "ConsoleSession.h"
+#include "script/ConsoleSession.h"
 #include "KeyLogWindow.h"
-#include "DisplayFont.h"
-#include "DockSite.h"
-#include "ErrorBox.h"
-#include "Errors.h"
+#include "display/widget/DisplayFont.h"
+#include "desktop/DockSite.h"
+#include "desktop/ErrorBox.h"
+#include "console/Errors.h"
 #include "KeyReceiver.h"
 #include "PanelSplitter.h"
-#include "ScriptRunner.h"
-#include "ConsoleView.h"
-#include "ScriptWindow.h"
-#include "ZEBConsole.h"
+#include "scriptwin/ScriptRunner.h"
+#include "display/widget/ConsoleView.h"
+#include "scriptwin/ScriptWindow.h"
+#include "script/ZEBConsole.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

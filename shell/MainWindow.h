@@ -4,9 +4,9 @@
 // tool bar and the dock sites for the script window.
 
 #include "ActionTable.h"
-#include "FrameDetect.h"
-#include "HostedConsole.h"
-#include "KeyPacer.h"
+#include "display/FrameDetect.h"
+#include "console/HostedConsole.h"
+#include "keys/KeyPacer.h"
 #include "ShiftState.h"
 
 #include <QPointer>

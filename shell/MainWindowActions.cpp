@@ -2,10 +2,10 @@
 // the main window itself.
 #include "MainWindow.h"
 
-#include "DockSite.h"
-#include "ErrorBox.h"
+#include "desktop/DockSite.h"
+#include "desktop/ErrorBox.h"
 #include "KeyReceiver.h"
-#include "ToolImages.h"
+#include "desktop/ToolImages.h"
 #include "AboutBox.h"
 #include "RunDialog.h"
 

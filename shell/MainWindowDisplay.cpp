@@ -1,11 +1,11 @@
 // The main window and its display: focus, fitting the window to the display, fonts.
 #include "MainWindow.h"
 
-#include "DisplayFont.h"
-#include "DockSite.h"
+#include "display/widget/DisplayFont.h"
+#include "desktop/DockSite.h"
 #include "KeyReceiver.h"
-#include "GrowingDockTree.h"
-#include "ConsoleView.h"
+#include "desktop/GrowingDockTree.h"
+#include "display/widget/ConsoleView.h"
 
 #include <QFontDialog>
 #include <QLayout>

@@ -1,6 +1,6 @@
 #include "PanelSplitter.h"
 
-#include "DockSite.h"
+#include "desktop/DockSite.h"
 
 #include <QMouseEvent>
 

@@ -2,7 +2,7 @@
 // A splitter beside a side panel: dragging it resizes the panel, when the panel allows it
 // (an empty panel keeps its one pixel).
 
-#include "GrowingDockTree.h"
+#include "desktop/GrowingDockTree.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
 #include "QtKeyMap.h"
 
 #include "KeyBridge.h"
-#include "VirtualKeys.h"
+#include "keys/VirtualKeys.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

@@ -2,14 +2,14 @@
 // script window, its editor and the script host plug in here.
 #include "MainWindow.h"
 
-#include "ClipboardCopy.h"
-#include "DockSite.h"
-#include "Recorder.h"
-#include "ScreenText.h"
-#include "ScriptRunner.h"
-#include "ConsoleView.h"
-#include "ScriptEditor.h"
-#include "ScriptWindow.h"
+#include "scriptwin/ClipboardCopy.h"
+#include "desktop/DockSite.h"
+#include "scriptwin/Recorder.h"
+#include "display/ScreenText.h"
+#include "scriptwin/ScriptRunner.h"
+#include "display/widget/ConsoleView.h"
+#include "scriptwin/ScriptEditor.h"
+#include "scriptwin/ScriptWindow.h"
 
 #include <QAction>
 #include <QMimeData>

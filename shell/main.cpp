@@ -1,11 +1,11 @@
 // pallant: the desktop program. Its arguments are the command line of the program under
 // test.
-#include "ErrorBox.h"
-#include "Registration.h"
-#include "ServerStart.h"
+#include "desktop/ErrorBox.h"
+#include "server/Registration.h"
+#include "server/ServerStart.h"
 #include "MainWindow.h"
 #include "ProgramInfo.h"
-#include "ToolImages.h"
+#include "desktop/ToolImages.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -6,7 +6,7 @@
 // result of the method M. Everything outside the blocks is written by hand. --update
 // rewrites the blocks and adds a section for a method the document lacks; --check says
 // what --update would change and exits 1 when anything would.
-#include "TypeLibrary.h"
+#include "script/TypeLibrary.h"
 
 #include <fstream>
 #include <iostream>

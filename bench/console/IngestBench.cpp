@@ -6,9 +6,9 @@
 // The input comes from ../shared/bench/gen_input.py when that exists beside the source
 // tree, else from a small generator of our own with the same ingredients.
 
-#include "Emulator.h"
-#include "HostedConsole.h"
-#include "SnapshotBuilder.h"
+#include "console/Emulator.h"
+#include "console/HostedConsole.h"
+#include "console/SnapshotBuilder.h"
 
 #include <algorithm>
 #include <chrono>

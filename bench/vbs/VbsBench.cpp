@@ -3,8 +3,8 @@
 // objects and appending workloads print ours/python3 in processor time (at most 1.0 is the
 // target). The last line is "ratio <value>" for the integer loop.
 //   bench-vbs [REPEATS]   (each side's best of REPEATS runs; default 3)
-#include "Engine.h"
-#include "Text.h"
+#include "vbs/Engine.h"
+#include "vbs/Text.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,7 +1,7 @@
 #include "ConsoleView.h"
 
 #include "CellShapes.h"
-#include "ConsoleColors.h"
+#include "display/ConsoleColors.h"
 
 #include <QFontMetrics>
 #include <QGlyphRun>

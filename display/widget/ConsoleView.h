@@ -5,8 +5,8 @@
 // that it holds a reference to, so a snapshot replaced by another thread is never freed
 // under a paint.
 
-#include "DisplaySelection.h"
-#include "ScreenTypes.h"
+#include "display/DisplaySelection.h"
+#include "console/ScreenTypes.h"
 
 #include <QImage>
 #include <QRawFont>

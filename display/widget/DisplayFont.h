@@ -1,7 +1,7 @@
 #pragma once
 // Fonts of the display: the profile's plain font value to a real fixed-pitch Qt font and back.
 
-#include "SpaceParams.h"
+#include "console/SpaceParams.h"
 
 #include <QFont>
 #include <QStringList>

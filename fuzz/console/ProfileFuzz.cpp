@@ -1,6 +1,6 @@
 // Console profile text through the INI reader, the integer and the style parsers.
 
-#include "SpaceParams.h"
+#include "console/SpaceParams.h"
 
 #include <cstddef>
 #include <cstdint>

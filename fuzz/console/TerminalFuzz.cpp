@@ -2,9 +2,9 @@
 // then program output; a 0xFF byte starts a command (resize, snapshot, key record, reset
 // before a program, clear) given by the next bytes.
 
-#include "Emulator.h"
-#include "KeyTranslation.h"
-#include "SnapshotBuilder.h"
+#include "console/Emulator.h"
+#include "console/KeyTranslation.h"
+#include "console/SnapshotBuilder.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // Command lines through the tokenizer, the shell-rule reader, the joining and the
 // extension rule.
 
-#include "ConsoleFuncs.h"
-#include "ShellCommand.h"
+#include "console/ConsoleFuncs.h"
+#include "console/ShellCommand.h"
 
 #include <cstddef>
 #include <cstdint>

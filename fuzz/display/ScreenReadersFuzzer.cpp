@@ -1,8 +1,8 @@
 // Screen contents come from the program under test: any bytes in any cell. The input is a
 // screen size, a rectangle and the cells' characters; the readers and the frame detection
 // must read only inside the snapshot and never crash or hang.
-#include "FrameDetect.h"
-#include "ScreenText.h"
+#include "display/FrameDetect.h"
+#include "display/ScreenText.h"
 
 #include <cstdint>
 #include <cstring>

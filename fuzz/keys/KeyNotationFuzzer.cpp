@@ -2,11 +2,11 @@
 // combination parser, the canonical-name lookup and the typed-text walk, and checks that
 // what comes out is always a well-formed key-down record.
 
-#include "KeyNotation.h"
-#include "KeyPacer.h"
-#include "KeyRecords.h"
-#include "KeySender.h"
-#include "KeysText.h"
+#include "keys/KeyNotation.h"
+#include "keys/KeyPacer.h"
+#include "keys/KeyRecords.h"
+#include "keys/KeySender.h"
+#include "keys/KeysText.h"
 
 #include <cstddef>
 #include <cstdint>

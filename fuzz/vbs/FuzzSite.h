@@ -2,8 +2,8 @@
 // A quiet site and a small host object for the engine's fuzz targets. Every callback
 // checks the engine's promises: errors carry a number and sane positions.
 
-#include "Engine.h"
-#include "Text.h"
+#include "vbs/Engine.h"
+#include "vbs/Text.h"
 
 #include <string_view>
 

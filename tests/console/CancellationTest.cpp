@@ -1,7 +1,7 @@
 // Cancellable waits: a wait ends on its condition, its deadline, or any stop that concerns
 // it (the caller's, one it was given, one linked to either), never later.
 
-#include "Cancellation.h"
+#include "console/Cancellation.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The ANSI and OEM code pages through iconv.
 
-#include "Codepage.h"
+#include "console/Codepage.h"
 
 #include <gtest/gtest.h>
 

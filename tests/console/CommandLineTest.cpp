@@ -3,8 +3,8 @@
 // a simple command is its own process, and a line the shell cannot read starts nothing.
 
 #include "ConsoleTestUtil.h"
-#include "Errors.h"
-#include "ShellCommand.h"
+#include "console/Errors.h"
+#include "console/ShellCommand.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,6 +1,6 @@
 // The command-line tokenizer, the joining of arguments and the executable search.
 
-#include "ConsoleFuncs.h"
+#include "console/ConsoleFuncs.h"
 
 #include <filesystem>
 #include <fstream>

@@ -2,8 +2,8 @@
 // Shared by the console tests: waiting for the screen, reading it as text, and counting
 // what a process holds (descriptors, unreaped children).
 
-#include "HostedConsole.h"
-#include "SnapshotBuilder.h"
+#include "console/HostedConsole.h"
+#include "console/SnapshotBuilder.h"
 
 #include <chrono>
 #include <dirent.h>

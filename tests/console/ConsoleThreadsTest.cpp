@@ -2,7 +2,7 @@
 // and the size changes, keys sent from many threads, polling while another thread kills,
 // two starts at once, and a listener that calls back into the console.
 
-#include "Codepage.h"
+#include "console/Codepage.h"
 #include "ConsoleTestUtil.h"
 
 #include <atomic>

@@ -2,8 +2,8 @@
 // ring, regions, erase colours, wide and combining characters, resizing, the two screens,
 // the title and the row versions that tell a painter what changed.
 
-#include "Emulator.h"
-#include "SnapshotBuilder.h"
+#include "console/Emulator.h"
+#include "console/SnapshotBuilder.h"
 
 #include <gtest/gtest.h>
 

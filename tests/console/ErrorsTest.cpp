@@ -1,4 +1,4 @@
-#include "Errors.h"
+#include "console/Errors.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>

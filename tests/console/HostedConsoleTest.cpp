@@ -2,7 +2,7 @@
 // snapshot, the screen operations, starting and failing to start.
 
 #include "ConsoleTestUtil.h"
-#include "Errors.h"
+#include "console/Errors.h"
 
 #include <gtest/gtest.h>
 

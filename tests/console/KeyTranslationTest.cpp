@@ -2,8 +2,8 @@
 // without application cursor mode, and end to end through the real pty.
 
 #include "ConsoleTestUtil.h"
-#include "Emulator.h"
-#include "KeyTranslation.h"
+#include "console/Emulator.h"
+#include "console/KeyTranslation.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // after its leader was reaped, daemons in sessions of their own, programs that ignore the
 // polite signals; and nothing that was not started in it is touched.
 
-#include "ConsoleProcesses.h"
+#include "console/ConsoleProcesses.h"
 #include "ConsoleTestUtil.h"
 
 #include <csignal>

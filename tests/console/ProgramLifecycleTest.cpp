@@ -3,7 +3,7 @@
 // that goes to a new window, profiles, and nothing left behind.
 
 #include "ConsoleTestUtil.h"
-#include "Errors.h"
+#include "console/Errors.h"
 
 #include <csignal>
 #include <filesystem>

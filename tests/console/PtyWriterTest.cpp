@@ -1,7 +1,7 @@
 // The queue of bytes for the program: it never blocks, keeps order when the other side is
 // full, and after a failed write sends nothing more.
 
-#include "PtyIo.h"
+#include "console/PtyIo.h"
 
 #include <cerrno>
 #include <fcntl.h>

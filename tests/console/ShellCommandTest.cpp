@@ -2,8 +2,8 @@
 // their words are, which go to the shell, which cannot be read; quoting argument vectors
 // so they read back unchanged.
 
-#include "Errors.h"
-#include "ShellCommand.h"
+#include "console/Errors.h"
+#include "console/ShellCommand.h"
 
 #include <gtest/gtest.h>
 

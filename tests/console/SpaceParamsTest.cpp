@@ -1,6 +1,6 @@
 // Console profiles: the INI rules, integer and style parsing, and hostile files.
 
-#include "SpaceParams.h"
+#include "console/SpaceParams.h"
 
 #include <filesystem>
 #include <fstream>

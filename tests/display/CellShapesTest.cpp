@@ -1,8 +1,8 @@
 // Box-drawing and block characters drawn to fill the cell: at every cell size the lines meet
 // the cell's edges exactly where the neighbouring cells' lines do, so frames join.
-#include "CellShapes.h"
-#include "ConsoleView.h"
-#include "DisplayFont.h"
+#include "display/widget/CellShapes.h"
+#include "display/widget/ConsoleView.h"
+#include "display/widget/DisplayFont.h"
 
 #include <QFontDatabase>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "ConsoleColors.h"
+#include "display/ConsoleColors.h"
 
 #include <gtest/gtest.h>
 

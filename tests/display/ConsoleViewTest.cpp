@@ -1,7 +1,7 @@
 // The display control, painted for real on the offscreen platform and read back by pixel.
-#include "ConsoleColors.h"
-#include "DisplayFont.h"
-#include "ConsoleView.h"
+#include "display/ConsoleColors.h"
+#include "display/widget/DisplayFont.h"
+#include "display/widget/ConsoleView.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>

@@ -1,4 +1,4 @@
-#include "DisplaySelection.h"
+#include "display/DisplaySelection.h"
 
 #include <gtest/gtest.h>
 

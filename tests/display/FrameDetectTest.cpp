@@ -1,4 +1,4 @@
-#include "FrameDetect.h"
+#include "display/FrameDetect.h"
 #include "TextScreens.h"
 
 #include <gtest/gtest.h>

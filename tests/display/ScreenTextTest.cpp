@@ -1,7 +1,7 @@
-#include "CopyFormats.h"
-#include "Emulator.h"
-#include "ScreenText.h"
-#include "SnapshotBuilder.h"
+#include "display/CopyFormats.h"
+#include "console/Emulator.h"
+#include "display/ScreenText.h"
+#include "console/SnapshotBuilder.h"
 #include "TextScreens.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 // Builds screen snapshots from lines of UTF-8 text, the way the console fills them: blanks
 // everywhere else, UTF-16 in the wide cells and the OEM byte in the OEM cells.
 
-#include "Codepage.h"
-#include "ScreenTypes.h"
+#include "console/Codepage.h"
+#include "console/ScreenTypes.h"
 
 #include <string>
 #include <vector>

@@ -1,9 +1,9 @@
 // End to end: keys sent through the hosted console reach a real program in the pty as the
 // bytes an xterm sends. The helper program `keybytes` reports every byte it reads.
 
-#include "HostedConsole.h"
-#include "KeyPacer.h"
-#include "KeySender.h"
+#include "console/HostedConsole.h"
+#include "keys/KeyPacer.h"
+#include "keys/KeySender.h"
 
 #include <gtest/gtest.h>
 

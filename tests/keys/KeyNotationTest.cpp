@@ -1,6 +1,6 @@
-#include "KeyEventRecord.h"
-#include "KeyNotation.h"
-#include "KeysText.h"
+#include "console/KeyEventRecord.h"
+#include "keys/KeyNotation.h"
+#include "keys/KeysText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "KeyRecords.h"
-#include "VirtualKeys.h"
+#include "keys/KeyRecords.h"
+#include "keys/VirtualKeys.h"
 
 #include <gtest/gtest.h>
 

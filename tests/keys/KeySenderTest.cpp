@@ -1,7 +1,7 @@
-#include "Cancellation.h"
-#include "Errors.h"
-#include "KeyPacer.h"
-#include "KeySender.h"
+#include "console/Cancellation.h"
+#include "console/Errors.h"
+#include "keys/KeyPacer.h"
+#include "keys/KeySender.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "KeyRecords.h"
-#include "KeyboardLayout.h"
-#include "KeysText.h"
-#include "VirtualKeys.h"
+#include "keys/KeyRecords.h"
+#include "keys/KeyboardLayout.h"
+#include "keys/KeysText.h"
+#include "keys/VirtualKeys.h"
 
 #include <gtest/gtest.h>
 

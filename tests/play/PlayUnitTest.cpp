@@ -1,7 +1,7 @@
-#include "PlayOptions.h"
-#include "Report.h"
-#include "ScreenRender.h"
-#include "ScriptPlayer.h"
+#include "play/PlayOptions.h"
+#include "play/Report.h"
+#include "play/ScreenRender.h"
+#include "play/ScriptPlayer.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // ends with nobody asking the console, with the exit status (128 + signal), once, before
 // the next start, and for a program still running when the script ends.
 
-#include "ProgramEnds.h"
+#include "play/ProgramEnds.h"
 
 #include <gtest/gtest.h>
 

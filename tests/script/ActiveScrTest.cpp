@@ -1,8 +1,8 @@
 #include "ScriptTestSupport.h"
 
-#include "ActiveScr.h"
-#include "Text.h"
-#include "ZEBConsApp.h"
+#include "script/ActiveScr.h"
+#include "vbs/Text.h"
+#include "script/ZEBConsApp.h"
 
 #include <atomic>
 #include <condition_variable>

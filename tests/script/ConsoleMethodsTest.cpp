@@ -3,8 +3,8 @@
 // sleeping, and their argument checks.
 #include "ScriptTestSupport.h"
 
-#include "Text.h"
-#include "TypeLibrary.h"
+#include "vbs/Text.h"
+#include "script/TypeLibrary.h"
 
 #include <thread>
 

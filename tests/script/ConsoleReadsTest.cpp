@@ -2,8 +2,8 @@
 // and failed checks called as statements: against real programs in the real pty.
 #include "ScriptTestSupport.h"
 
-#include "ActiveScr.h"
-#include "Text.h"
+#include "script/ActiveScr.h"
+#include "vbs/Text.h"
 
 #include <mutex>
 

@@ -1,9 +1,9 @@
 // Golden screen files: written and read back, kept stable across updates, differences told
 // row by row, names that would leave the golden folder refused, and hostile files refused
 // with a reason instead of crashing.
-#include "GoldenScreen.h"
+#include "script/GoldenScreen.h"
 
-#include "Text.h"
+#include "vbs/Text.h"
 
 #include <gtest/gtest.h>
 

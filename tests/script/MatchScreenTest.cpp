@@ -2,10 +2,10 @@
 // updating writes it and then it matches, a changed screen fails with the differing rows
 // (raised as error 1 when called as a statement), bad names and hosts without a golden
 // folder are errors, and a hostile golden file fails the check instead of the process.
-#include "GoldenScreen.h"
+#include "script/GoldenScreen.h"
 #include "ScriptTestSupport.h"
 
-#include "Text.h"
+#include "vbs/Text.h"
 
 #include <filesystem>
 #include <fstream>

@@ -2,10 +2,10 @@
 // A hosted console with a console object on it, fast timings, and calls through the
 // dispatch side as the script engine makes them.
 
-#include "AutomationError.h"
-#include "ConsoleSession.h"
-#include "HostedConsole.h"
-#include "ZEBConsole.h"
+#include "script/AutomationError.h"
+#include "script/ConsoleSession.h"
+#include "console/HostedConsole.h"
+#include "script/ZEBConsole.h"
 
 #include <gtest/gtest.h>
 

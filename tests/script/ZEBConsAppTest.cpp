@@ -1,6 +1,6 @@
 #include "ScriptTestSupport.h"
 
-#include "ZEBConsApp.h"
+#include "script/ZEBConsApp.h"
 
 using namespace qp;
 using namespace qp::test;

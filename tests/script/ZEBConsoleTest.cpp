@@ -1,7 +1,7 @@
 #include "ScriptTestSupport.h"
 
-#include "TypeLibrary.h"
-#include "ZEBConsApp.h"
+#include "script/TypeLibrary.h"
+#include "script/ZEBConsApp.h"
 
 #include <atomic>
 #include <climits>

@@ -1,7 +1,7 @@
 // The RTF document of a copy, byte for byte.
-#include "CopyFormats.h"
+#include "display/CopyFormats.h"
 
-#include "../display/TextScreens.h"
+#include "tests/display/TextScreens.h"
 
 #include <gtest/gtest.h>
 

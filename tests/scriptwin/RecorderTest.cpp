@@ -1,6 +1,6 @@
 // The recorder's statements and the generated checks, written into a plain-text script.
-#include "CheckText.h"
-#include "Recorder.h"
+#include "display/CheckText.h"
+#include "scriptwin/Recorder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Script files as lines, and the colouring rules.
-#include "ScriptText.h"
-#include "VbsHighlight.h"
+#include "scriptwin/ScriptText.h"
+#include "scriptwin/VbsHighlight.h"
 
 #include <gtest/gtest.h>
 

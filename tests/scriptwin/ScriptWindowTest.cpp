@@ -1,16 +1,16 @@
 // The script window in the real main window, with bash in the real pty: recording typed
 // keys, checks from selections played back at once, the play / record / stop states, Stop
 // during a pause, script files, the editor's operations and colours, and the copy formats.
-#include "ClipboardCopy.h"
-#include "DockSite.h"
-#include "KeyReceiver.h"
-#include "../shell/MainWindowFixture.h"
-#include "ScriptRunner.h"
-#include "ConsoleView.h"
-#include "ScriptEditor.h"
-#include "ScriptWindow.h"
-#include "VbsHighlight.h"
-#include "VbsLexer.h"
+#include "scriptwin/ClipboardCopy.h"
+#include "desktop/DockSite.h"
+#include "shell/KeyReceiver.h"
+#include "tests/shell/MainWindowFixture.h"
+#include "scriptwin/ScriptRunner.h"
+#include "display/widget/ConsoleView.h"
+#include "scriptwin/ScriptEditor.h"
+#include "scriptwin/ScriptWindow.h"
+#include "scriptwin/VbsHighlight.h"
+#include "scriptwin/VbsLexer.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -1,5 +1,5 @@
-#include "Introspection.h"
-#include "Registration.h"
+#include "server/Introspection.h"
+#include "server/Registration.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // A script in this process, whose console runs a program, asks for another console: the
 // object it gets lives in another instance, reached through the bus, and its methods act
 // on that instance's console. Runs on a bus of its own (with_bus.sh).
-#include "ActiveScr.h"
-#include "AutomationServer.h"
-#include "HostedConsole.h"
-#include "ZEBConsole.h"
+#include "script/ActiveScr.h"
+#include "server/AutomationServer.h"
+#include "console/HostedConsole.h"
+#include "script/ZEBConsole.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "StartMode.h"
+#include "server/StartMode.h"
 
 #include <gtest/gtest.h>
 

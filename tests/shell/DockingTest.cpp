@@ -1,14 +1,14 @@
 // Docking a real window into the real main window's sites: the window grows by the room the
 // docked window needs, never beyond the desktop, and shrinks back when it leaves.
-#include "DockableWindow.h"
-#include "DockSite.h"
+#include "desktop/DockableWindow.h"
+#include "desktop/DockSite.h"
 #include "MainWindowFixture.h"
-#include "GrowingDockTree.h"
-#include "PanelSplitter.h"
+#include "desktop/GrowingDockTree.h"
+#include "shell/PanelSplitter.h"
 
-#include "ActionTable.h"
-#include "ConsoleView.h"
-#include "ScriptWindow.h"
+#include "shell/ActionTable.h"
+#include "display/widget/ConsoleView.h"
+#include "scriptwin/ScriptWindow.h"
 
 #include <QAction>
 #include <QLabel>

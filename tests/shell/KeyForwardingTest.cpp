@@ -1,10 +1,10 @@
 // Keys typed into the console page reach a real program in the real pty: the records the
 // console received, the key log, the selection rule and the paste.
-#include "KeyLogWindow.h"
-#include "KeyEventRecord.h"
-#include "KeyReceiver.h"
+#include "shell/KeyLogWindow.h"
+#include "console/KeyEventRecord.h"
+#include "shell/KeyReceiver.h"
 #include "MainWindowFixture.h"
-#include "ConsoleView.h"
+#include "display/widget/ConsoleView.h"
 
 #include <QAction>
 #include <QClipboard>

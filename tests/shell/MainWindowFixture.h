@@ -1,8 +1,8 @@
 #pragma once
 // A real main window on the offscreen platform, with the real hosted console, and helpers
 // to wait for the console and answer modal boxes.
-#include "ConsoleFuncs.h"
-#include "MainWindow.h"
+#include "console/ConsoleFuncs.h"
+#include "shell/MainWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,15 +1,15 @@
 // The main window with the real hosted console: start-up, caption, actions, dialogs,
 // refreshing and closing.
-#include "ActionTable.h"
-#include "CommandLine.h"
-#include "ShellCommand.h"
-#include "DisplayFont.h"
-#include "DockSite.h"
-#include "KeyReceiver.h"
+#include "shell/ActionTable.h"
+#include "shell/CommandLine.h"
+#include "console/ShellCommand.h"
+#include "display/widget/DisplayFont.h"
+#include "desktop/DockSite.h"
+#include "shell/KeyReceiver.h"
 #include "MainWindowFixture.h"
-#include "ConsoleView.h"
-#include "AboutBox.h"
-#include "RunDialog.h"
+#include "display/widget/ConsoleView.h"
+#include "shell/AboutBox.h"
+#include "shell/RunDialog.h"
 
 #include <QAction>
 #include <QFile>

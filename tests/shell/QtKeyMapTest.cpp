@@ -1,7 +1,7 @@
 // Qt key events as the layout's key codes, on the offscreen platform (no native scan
 // codes: the key is told by Qt's key code).
-#include "QtKeyMap.h"
-#include "VirtualKeys.h"
+#include "shell/QtKeyMap.h"
+#include "keys/VirtualKeys.h"
 
 #include <QKeyEvent>
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 // Rules of the shell that need no window: key log texts, modifier prefixes, the dock tree's
 // arithmetic and the action table.
-#include "ActionTable.h"
-#include "KeyLogWindow.h"
-#include "GrowingDockTree.h"
-#include "ShiftState.h"
-#include "ToolImages.h"
+#include "shell/ActionTable.h"
+#include "shell/KeyLogWindow.h"
+#include "desktop/GrowingDockTree.h"
+#include "shell/ShiftState.h"
+#include "desktop/ToolImages.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 //   ' expect syntax error N at L:P: TEXT    ... at line L, position P (1-based)
 // TEXT is the description as the host receives it.
 #include "TestHost.h"
-#include "Text.h"
+#include "vbs/Text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Script objects under hostile use: long chains released at once, texts that run themselves,
 // Class_Terminate that fails or keeps its object, instances a host keeps after the run.
-#include "Classes.h"
+#include "vbs/Classes.h"
 #include "TestHost.h"
 
 #include <gtest/gtest.h>

@@ -193,7 +193,7 @@ TEST(Runner, TheMemoryLimitStopsAScriptThatBuildsHugeArrays)
 }  // namespace
 
 // Script files in the encodings editors write: the same script in each reads the same.
-#include "ScriptFile.h"
+#include "vbs/ScriptFile.h"
 
 namespace {
 

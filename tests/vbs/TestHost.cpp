@@ -1,8 +1,8 @@
 #include "TestHost.h"
 
-#include "Coerce.h"
-#include "MsgBoxButtons.h"
-#include "Text.h"
+#include "vbs/Coerce.h"
+#include "script/MsgBoxButtons.h"
+#include "vbs/Text.h"
 
 #include <array>
 #include <chrono>

@@ -2,7 +2,7 @@
 // A site and a host object for the engine's tests. The site records MsgBox texts and error
 // reports; the host object `Test` offers members that exercise the dispatch interface.
 
-#include "Engine.h"
+#include "vbs/Engine.h"
 
 #include <atomic>
 #include <functional>

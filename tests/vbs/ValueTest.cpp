@@ -1,8 +1,8 @@
 // Values and conversions as hosts use them, and the text helpers.
-#include "Coerce.h"
-#include "Convert.h"
-#include "DateTime.h"
-#include "Text.h"
+#include "vbs/Coerce.h"
+#include "vbs/Convert.h"
+#include "vbs/DateTime.h"
+#include "vbs/Text.h"
 #include "TestHost.h"
 
 #include <gtest/gtest.h>

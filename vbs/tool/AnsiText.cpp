@@ -1,6 +1,6 @@
 #include "AnsiText.h"
 
-#include "Text.h"
+#include "vbs/Text.h"
 
 #include <clocale>
 #include <cstring>

@@ -2,10 +2,10 @@
 // output, one line each; errors to standard error as the host shows them. Exit status 0,
 // 1 after a run-time error, 2 after a syntax error.
 #include "AnsiText.h"
-#include "Engine.h"
-#include "MsgBoxButtons.h"
-#include "ScriptFile.h"
-#include "Text.h"
+#include "vbs/Engine.h"
+#include "script/MsgBoxButtons.h"
+#include "vbs/ScriptFile.h"
+#include "vbs/Text.h"
 
 #include <charconv>
 #include <cstdio>
