@@ -4,8 +4,8 @@
 // player and (later) the automation server plug into the objects. One per hosted console;
 // every console object of the process acts on it.
 //
-// Threads: the objects' methods may run on any thread (a script's worker thread, the main
-// thread for outside callers). Configure the hooks before objects are used; all of them
+// Threads: the objects' methods may run on any thread (a script's worker thread, a thread
+// of the automation server for each outside call, several at once). Configure the hooks before objects are used; all of them
 // are read under one lock and called outside it.
 
 #include "console/Cancellation.h"

@@ -18,11 +18,3 @@ std::string JoinScriptLines(const std::vector<std::string>& lines);
 std::string WithDefaultExtension(const std::string& path);
 
 }  // namespace qp
-
-namespace qp {
-
-// Writes bytes to path through a temporary file in the same folder that then replaces the
-// file: false (and the old file as it was) when any byte cannot be written.
-bool ReplaceFileContents(const std::string& path, const std::string& bytes);
-
-}  // namespace qp

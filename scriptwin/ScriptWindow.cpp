@@ -1,7 +1,8 @@
 #include "ScriptWindow.h"
 
-#include "ScriptText.h"
+#include "FileSave.h"
 #include "ScriptEditor.h"
+#include "ScriptText.h"
 #include "vbs/ScriptFile.h"
 
 #include <QAction>
@@ -10,6 +11,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <cstring>
 #include <stdexcept>
 
 namespace qp {
@@ -71,10 +73,17 @@ void ScriptWindow::SaveScript(const QString& fileName)
     for (std::string& line : lines)
         line = WithoutTrailingBlanks(std::move(line));
     const std::string bytes = JoinScriptLines(lines);
-    // Written in full to a temporary file first: a short write (a full disk, a file size
-    // limit) is an error, not a truncated script in place of the old one.
-    if (!ReplaceFileContents(QFile::encodeName(fileName).toStdString(), bytes))
-        throw fileError("Cannot create file %1", fileName);
+    // A save that fails (a full disk, a file size limit, no right to write) leaves the old
+    // version: the message says why, and where the old contents are in the rare case that
+    // they could not be put back.
+    const FileSaveResult saved = SaveFileContents(QFile::encodeName(fileName).toStdString(), bytes);
+    if (!saved.saved()) {
+        QString message = QString::fromLatin1("Cannot create file %1").arg(fileName) + QLatin1Char('\n') +
+                          QString::fromLocal8Bit(std::strerror(saved.error));
+        if (!saved.keptCopy.empty())
+            message += QStringLiteral("\nIts previous contents are kept in ") + QFile::decodeName(saved.keptCopy.c_str());
+        throw std::runtime_error(message.toStdString());
+    }
 }
 
 QString ScriptWindow::SaveFileName(const QString& typed)

@@ -1,6 +1,7 @@
 #include "AutomationServer.h"
 
 #include "BusNames.h"
+#include "console/Cancellation.h"
 #include "vbs/Coerce.h"
 #include "Introspection.h"
 #include "RemoteConsole.h"
@@ -69,6 +70,12 @@ AutomationServer::AutomationServer(std::shared_ptr<ConsoleSession> session, Star
 
 AutomationServer::~AutomationServer()
 {
+    // Calls still in progress end at once; their answers are not sent.
+    for (auto& [client, calls] : m_clientCalls)
+        calls.stop.request_stop();
+    for (auto& [id, worker] : m_workers)
+        worker.join();
+    m_workers.clear();
     if (m_session)
         m_session->setRemoteRunner(nullptr);
     for (auto& ep : m_classes) {
@@ -160,23 +167,82 @@ bool AutomationServer::handleMessage(size_t classIndex, const QDBusMessage& mess
         ep.bus.send(message.createErrorReply(QDBusError::UnknownObject, QStringLiteral("No such object: ") + path));
         return true;
     }
-    if (message.member() == QLatin1String("Release") &&
-        (iface.isEmpty() || iface == str(BusInterfaceName(*ep.cls->defaultInterface)))) {
-        const QString client = message.service();
-        if (!message.signature().isEmpty()) {
-            ep.bus.send(message.createErrorReply(QDBusError::InvalidArgs, QStringLiteral("Release takes no arguments")));
-            return true;
-        }
-        if (!ep.objects[path].holders.count(client)) {
-            ep.bus.send(message.createErrorReply(str(AutomationErrorName), QStringLiteral("This client holds no reference to the object")));
-            return true;
-        }
-        ep.bus.send(message.createReply());
-        release(classIndex, path, client);
-        return true;
-    }
-    callMethod(classIndex, path, message);
+    // Calls and releases of one client are served in the order they came, each once the one
+    // before has been answered; different clients' calls run side by side.
+    const bool isRelease = message.member() == QLatin1String("Release") &&
+                           (iface.isEmpty() || iface == str(BusInterfaceName(*ep.cls->defaultInterface)));
+    enqueue(message.service(), PendingCall{classIndex, path, message, isRelease});
     return true;
+}
+
+// --- each client's calls, in order, off the main thread -----------------------------------
+
+void AutomationServer::enqueue(const QString& client, PendingCall call)
+{
+    ClientCalls& calls = m_clientCalls[client];
+    if (calls.waiting.size() >= kMaxWaitingCalls) {
+        m_classes[call.classIndex]->bus.send(call.message.createErrorReply(
+            str(AutomationErrorName), QStringLiteral("Too many calls of this client are waiting")));
+        return;
+    }
+    calls.waiting.push_back(std::move(call));
+    if (!calls.running)
+        serveNext(client);
+}
+
+void AutomationServer::serveNext(const QString& client)
+{
+    for (;;) {
+        auto it = m_clientCalls.find(client);
+        if (it == m_clientCalls.end())
+            return;
+        ClientCalls& calls = it->second;
+        if (calls.running)
+            return;
+        if (calls.waiting.empty()) {
+            m_clientCalls.erase(it);
+            return;
+        }
+        PendingCall call = std::move(calls.waiting.front());
+        calls.waiting.pop_front();
+        if (call.release) {
+            releaseCall(call);
+            continue;
+        }
+        if (startCall(client, call))
+            return;  // answered when its worker is done
+    }
+}
+
+void AutomationServer::releaseCall(const PendingCall& call)
+{
+    ClassEndpoint& ep = *m_classes[call.classIndex];
+    const QString client = call.message.service();
+    auto it = ep.objects.find(call.path);
+    if (it == ep.objects.end()) {
+        ep.bus.send(call.message.createErrorReply(QDBusError::UnknownObject, QStringLiteral("No such object: ") + call.path));
+        return;
+    }
+    if (!call.message.signature().isEmpty()) {
+        ep.bus.send(call.message.createErrorReply(QDBusError::InvalidArgs, QStringLiteral("Release takes no arguments")));
+        return;
+    }
+    if (!it->second.holders.count(client)) {
+        ep.bus.send(call.message.createErrorReply(str(AutomationErrorName), QStringLiteral("This client holds no reference to the object")));
+        return;
+    }
+    ep.bus.send(call.message.createReply());
+    release(call.classIndex, call.path, client);
+}
+
+void AutomationServer::clientCallsEnd(const QString& client)
+{
+    auto it = m_clientCalls.find(client);
+    if (it == m_clientCalls.end())
+        return;
+    it->second.left = true;
+    it->second.waiting.clear();  // nobody is there to answer
+    it->second.stop.request_stop();  // the call in progress ends at once
 }
 
 void AutomationServer::createInstance(size_t classIndex, const QDBusMessage& message)
@@ -200,54 +266,97 @@ void AutomationServer::createInstance(size_t classIndex, const QDBusMessage& mes
     ep.bus.send(message.createReply(QVariantList{referenceArgument(ep.bus.baseService(), path)}));
 }
 
-void AutomationServer::callMethod(size_t classIndex, const QString& path, const QDBusMessage& message)
+bool AutomationServer::startCall(const QString& client, const PendingCall& call)
 {
+    const size_t classIndex = call.classIndex;
+    const QString& path = call.path;
+    const QDBusMessage& message = call.message;
     ClassEndpoint& ep = *m_classes[classIndex];
+    if (!ep.objects.count(path)) {
+        ep.bus.send(message.createErrorReply(QDBusError::UnknownObject, QStringLiteral("No such object: ") + path));
+        return false;
+    }
     const InterfaceInfo& info = *ep.cls->defaultInterface;
     const MethodInfo* method = methodNamed(info, message.member());
     if (!method || (!message.interface().isEmpty() && message.interface() != str(BusInterfaceName(info)))) {
         ep.bus.send(message.createErrorReply(QDBusError::UnknownMethod, QStringLiteral("No such method: ") + message.member()));
-        return;
+        return false;
     }
     const QString expected = QString::fromStdString(InSignature(*method));
     if (message.signature() != expected) {
         ep.bus.send(message.createErrorReply(QDBusError::InvalidArgs,
                                              QStringLiteral("Arguments of type \"%1\" expected").arg(expected)));
-        return;
+        return false;
+    }
+    if (m_running >= kMaxRunningCalls) {
+        ep.bus.send(message.createErrorReply(str(AutomationErrorName), QStringLiteral("Too many calls are in progress")));
+        return false;
     }
     // The arguments as the dispatch side takes them, out parameters as empty slots.
+    auto work = std::make_shared<CallWork>();
     const QVariantList in = message.arguments();
-    std::vector<vbs::Variant> values;
-    values.reserve(method->params.size());
+    work->values.reserve(method->params.size());
     int next = 0;
     for (const ParamInfo& p : method->params) {
         if (p.dir == ParamDir::OutRetval)
             continue;
         if (p.dir == ParamDir::Out)
-            values.emplace_back();
+            work->values.emplace_back();
         else if (p.type == ParamType::Integer)
-            values.push_back(vbs::Variant::fromLong(in[next++].toInt()));
+            work->values.push_back(vbs::Variant::fromLong(in[next++].toInt()));
         else
-            values.push_back(vbs::Variant::fromString(in[next++].toString().toStdU16String()));
+            work->values.push_back(vbs::Variant::fromString(in[next++].toString().toStdU16String()));
     }
-    std::vector<vbs::ArgSlot> argSlots;
-    for (vbs::Variant& v : values)
-        argSlots.push_back({&v, true});
-    vbs::Args args(argSlots);
-
-    const QString client = message.service();
     // A client that calls an object holds it from then on: an object handed out by another
     // instance reaches its client without passing through this process again.
     holdBy(classIndex, path, client);
-    QString madeForCaller;
     if (classIndex == kApp)
-        madeForCaller = ensureConsoleObject();
-    vbs::ObjectRef object = ep.objects[path].object;  // alive through the call, whatever it releases
-    auto result = [&] {
-        const OutsideCallScope outside;
-        return object->invoke(method->dispId, vbs::InvokeKind::Method, args);
-    }();
-    if (!result) {
+        work->madeForCaller = ensureConsoleObject();
+    work->object = ep.objects[path].object;  // alive through the call, whatever it releases
+    work->dispId = method->dispId;
+
+    ClientCalls& calls = m_clientCalls[client];
+    calls.running = true;
+    calls.stop = std::stop_source();
+    ++m_running;
+    const uint64_t id = m_nextWorker++;
+    const std::stop_token stop = calls.stop.get_token();
+    // The call runs on a thread of its own, so the main thread goes on serving every other
+    // client; its answer is sent from the main thread once it is done.
+    m_workers.emplace(id, std::thread([this, id, work, stop, client, call] {
+        {
+            const OutsideCallScope outside;
+            const StopScope scope(stop);
+            std::vector<vbs::ArgSlot> argSlots;
+            for (vbs::Variant& v : work->values)
+                argSlots.push_back({&v, true});
+            vbs::Args args(argSlots);
+            work->result = work->object->invoke(work->dispId, vbs::InvokeKind::Method, args);
+        }
+        QMetaObject::invokeMethod(this, [this, id, work, client, call] { finishCall(id, client, call, *work); },
+                                  Qt::QueuedConnection);
+    }));
+    return true;
+}
+
+void AutomationServer::finishCall(uint64_t worker, const QString& client, const PendingCall& call, CallWork& work)
+{
+    if (auto t = m_workers.find(worker); t != m_workers.end()) {
+        t->second.join();  // it has posted this and ends now
+        m_workers.erase(t);
+    }
+    --m_running;
+    const size_t classIndex = call.classIndex;
+    const QString& path = call.path;
+    const QDBusMessage& message = call.message;
+    ClassEndpoint& ep = *m_classes[classIndex];
+    const MethodInfo* method = methodNamed(*ep.cls->defaultInterface, message.member());
+    const auto& result = work.result;
+    auto calls = m_clientCalls.find(client);
+    const bool left = calls == m_clientCalls.end() || calls->second.left;
+    if (left) {
+        // Nobody is there to answer, and nothing it returned is handed to anyone.
+    } else if (!result) {
         const vbs::ErrorInfo& e = result.error();
         const QString text = e.description.empty() ? QStringLiteral("Error %1").arg(e.number)
                                                    : QString::fromStdU16String(e.description);
@@ -257,7 +366,7 @@ void AutomationServer::callMethod(size_t classIndex, const QString& path, const 
         size_t slot = 0;
         for (const ParamInfo& p : method->params) {
             if (p.dir == ParamDir::Out) {
-                const vbs::Variant& v = values[slot];
+                const vbs::Variant& v = work.values[slot];
                 if (p.type == ParamType::Integer) {
                     auto n = vbs::toLong(v);
                     out << int(n ? n.value() : -1);
@@ -282,8 +391,13 @@ void AutomationServer::callMethod(size_t classIndex, const QString& path, const 
         }
         ep.bus.send(message.createReply(out));
     }
-    if (!madeForCaller.isEmpty())
-        dropIfUnheld(kConsole, madeForCaller);
+    work.object = nullptr;
+    work.result = vbs::Variant();
+    if (!work.madeForCaller.isEmpty())
+        dropIfUnheld(kConsole, work.madeForCaller);
+    if (calls != m_clientCalls.end())
+        calls->second.running = false;
+    serveNext(client);
 }
 
 // A client asking the application object for a console in a process started for automation
@@ -383,6 +497,7 @@ void AutomationServer::dropIfUnheld(size_t classIndex, const QString& path)
 
 void AutomationServer::clientLeft(size_t classIndex, const QString& client)
 {
+    clientCallsEnd(client);
     ClassEndpoint& ep = *m_classes[classIndex];
     ep.watcher->removeWatchedService(client);
     std::vector<QString> held;

@@ -10,25 +10,33 @@
 // to as a result, and every client that called it); a client lets go with Release or by leaving the bus. When the
 // last counted object goes in a process started for automation, lastObjectReleased fires.
 //
-// Everything here runs on the main thread: the bus delivers calls to the thread that
-// owns the server's objects. runInAnotherInstance may be called from any thread.
+// The bus delivers messages to the main thread, which never waits for a method: each
+// client's calls (and releases) are served in the order they came, one at a time, each
+// method on a thread of its own, so a long call (typing, pausing, waiting for the screen)
+// holds up neither the main thread nor other clients. Everything else (the objects, their
+// holders, the answers) stays on the main thread. A client that leaves the bus has its
+// call in progress stopped at once (see Cancellation.h) and its waiting calls dropped.
+// runInAnotherInstance may be called from any thread.
 
 #include "script/ConsoleSession.h"
 #include "StartMode.h"
 #include "script/TypeLibrary.h"
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QObject>
 #include <QString>
 
 #include <array>
 #include <atomic>
+#include <deque>
 #include <map>
 #include <memory>
 #include <set>
+#include <stop_token>
+#include <thread>
 #include <vector>
 
-class QDBusMessage;
 class QDBusServiceWatcher;
 
 namespace qp {
@@ -73,6 +81,30 @@ private:
         std::set<QString> holders;             // clients holding the object
         std::vector<vbs::ObjectRef> kept;      // other instances' objects handed out through it
     };
+    // A message waiting for its client's previous call to end.
+    struct PendingCall {
+        size_t classIndex = 0;
+        QString path;
+        QDBusMessage message;
+        bool release = false;
+    };
+    struct ClientCalls {
+        std::deque<PendingCall> waiting;
+        bool running = false;     // a method of this client runs on a worker
+        bool left = false;        // the client left the bus: its answers go nowhere
+        std::stop_source stop;    // that method's stop
+    };
+    // A method's arguments and result, handed between the main thread and its worker.
+    struct CallWork {
+        vbs::ObjectRef object;
+        vbs::DispId dispId = 0;
+        std::vector<vbs::Variant> values;
+        vbs::Result<vbs::Variant> result = vbs::Variant();
+        QString madeForCaller;
+    };
+    static constexpr size_t kMaxWaitingCalls = 1024;  // per client
+    static constexpr int kMaxRunningCalls = 256;      // in all
+
     struct ClassEndpoint {
         const CoClassInfo* cls = nullptr;
         QDBusConnection bus{QString()};
@@ -84,7 +116,13 @@ private:
     };
 
     void createInstance(size_t classIndex, const QDBusMessage& message);
-    void callMethod(size_t classIndex, const QString& path, const QDBusMessage& message);
+    void enqueue(const QString& client, PendingCall call);
+    void serveNext(const QString& client);
+    void releaseCall(const PendingCall& call);
+    // False when the call was answered at once (an error); true when a worker runs it.
+    bool startCall(const QString& client, const PendingCall& call);
+    void finishCall(uint64_t worker, const QString& client, const PendingCall& call, CallWork& work);
+    void clientCallsEnd(const QString& client);
     void release(size_t classIndex, const QString& path, const QString& client);
     void clientLeft(size_t classIndex, const QString& client);
     QString addObject(size_t classIndex, vbs::ObjectRef object, bool counted);
@@ -101,6 +139,10 @@ private:
     StartMode m_mode;
     std::array<std::unique_ptr<ClassEndpoint>, 2> m_classes;  // ZEBConsole, ZEBConsApp
     int m_count = 0;
+    std::map<QString, ClientCalls> m_clientCalls;  // clients with calls running or waiting
+    std::map<uint64_t, std::thread> m_workers;
+    uint64_t m_nextWorker = 1;
+    int m_running = 0;
 };
 
 }  // namespace qp

@@ -54,7 +54,7 @@ TEST_P(WaitEnds, AtOnceForWhatConcernsIt) {
     }
     other.join();
     EXPECT_EQ(end, c.expected);
-    EXPECT_LT(secondsSince(start), 5.0);
+    EXPECT_LT(secondsSince(start), 15.0);  // against waits of 30 s
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -83,7 +83,7 @@ TEST(Cancellation, AStopRequestedBeforeTheWaitEndsItWithoutWaiting) {
     EXPECT_EQ(point.waitUntil(Clock::now() + 30s, {}, [] { return false; }), WaitEnd::Stopped);
     EXPECT_FALSE(point.sleepUntil(Clock::now() + 30s));
     EXPECT_TRUE(StopRequested());
-    EXPECT_LT(secondsSince(start), 1.0);
+    EXPECT_LT(secondsSince(start), 15.0);  // against waits of 30 s
 }
 
 TEST(Cancellation, TheConditionWinsOverAStopThatCameFirst) {
@@ -144,7 +144,7 @@ TEST(Cancellation, ManyWaitersOnOnePointAllEndOnTheirCallersStop) {
     for (auto& t : waiters)
         t.join();
     EXPECT_EQ(stopped.load(), 8);
-    EXPECT_LT(secondsSince(start), 5.0);
+    EXPECT_LT(secondsSince(start), 15.0);  // against waits of 30 s
 }
 
 }  // namespace

@@ -41,10 +41,12 @@ public:
         ss << in.rdbuf();
         return ss.str();
     }
-    // Waits until the record of one run is complete (a long one arrives in several writes).
+    // Waits until the record of one run is there (qp_recordargs puts whole records in
+    // place at once) and takes it.
     std::string take(size_t expectedSize)
     {
-        for (int i = 0; i < 1000 && read().size() < expectedSize; ++i)
+        const auto deadline = std::chrono::steady_clock::now() + kWaitDeadline;
+        while (read().size() < expectedSize && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(10ms);
         std::string text = read();
         fs::remove(m_path);

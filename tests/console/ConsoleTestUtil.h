@@ -30,9 +30,13 @@ inline ConsoleOptions fastOptions(int16_t columns = 80, int16_t rows = 25)
     return o;
 }
 
+// The deadline of every wait below: generous, so that only a fault, never a slow machine,
+// reaches it.
+inline constexpr std::chrono::milliseconds kWaitDeadline = std::chrono::seconds(60);
+
 // Polls the console's snapshot until pred holds or the timeout passes; the last snapshot.
 inline SnapshotPtr waitForScreen(HostedConsole& console, const std::function<bool(const ScreenSnapshot&)>& pred,
-                                 std::chrono::milliseconds timeout = std::chrono::seconds(10))
+                                 std::chrono::milliseconds timeout = kWaitDeadline)
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     SnapshotPtr snap = console.takeSnapshot();
@@ -51,13 +55,13 @@ inline bool screenContains(const ScreenSnapshot& s, const std::string& text)
 }
 
 inline SnapshotPtr waitForText(HostedConsole& console, const std::string& text,
-                               std::chrono::milliseconds timeout = std::chrono::seconds(10))
+                               std::chrono::milliseconds timeout = kWaitDeadline)
 {
     return waitForScreen(console, [&](const ScreenSnapshot& s) { return screenContains(s, text); }, timeout);
 }
 
 // Waits until the program under test has ended (isProgramActive polls and reaps).
-inline bool waitForExit(HostedConsole& console, std::chrono::milliseconds timeout = std::chrono::seconds(10))
+inline bool waitForExit(HostedConsole& console, std::chrono::milliseconds timeout = kWaitDeadline)
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (console.isProgramActive()) {
@@ -105,7 +109,7 @@ inline int zombieChildren()
     return count;
 }
 
-inline bool processGone(pid_t pid, std::chrono::milliseconds timeout = std::chrono::seconds(3))
+inline bool processGone(pid_t pid, std::chrono::milliseconds timeout = kWaitDeadline)
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {

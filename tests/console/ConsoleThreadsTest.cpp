@@ -82,7 +82,12 @@ TEST(ConsoleThreads, SnapshotsStayConsistentWhileFloodingAndResizing)
             std::this_thread::sleep_for(1ms);
         }
     });
-    std::this_thread::sleep_for(400ms);
+    // At least 400 ms of it, and until the program's output and the readers have met
+    // (however slowly a loaded machine gets there; a minute at most).
+    const auto start = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - start < 60s
+           && (std::chrono::steady_clock::now() - start < 400ms || snapshots.load() <= 10 || listener.calls.load() == 0))
+        std::this_thread::sleep_for(10ms);
     stop = true;
     for (auto& t : threads)
         t.join();

@@ -86,7 +86,7 @@ TEST_P(LeftBehind, EveryProcessOfTheConsoleEndsAndNothingElse)
         if (c.byKill) {
             const auto start = std::chrono::steady_clock::now();
             console.killProgram();
-            EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+            EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);  // it waits about a second
             for (pid_t p : pids)
                 EXPECT_FALSE(alive(p)) << p;
         }

@@ -24,7 +24,7 @@ namespace {
 const std::string Helper = std::string(QP_TEST_HELPERS_DIR) + "/keybytes";
 constexpr const char* Sentinel = "7c ";  // '|', which no key below sends
 
-bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s)
+bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout = 60s)
 {
     const auto end = std::chrono::steady_clock::now() + timeout;
     while (!done()) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <mutex>
 #include <thread>
@@ -53,7 +54,7 @@ TEST(KeyPacer, TenPacedKeysTakeNineGaps)
     sender.putKeys("0123456789");
     const auto elapsed = Clock::now() - start;
     EXPECT_GE(elapsed, 450ms);
-    EXPECT_LT(elapsed, 5s);
+    EXPECT_LT(elapsed, 20s);
     EXPECT_EQ(log.characters(), u"0123456789");
 }
 
@@ -235,8 +236,18 @@ TEST_P(PacedTypingStops, AtOnceOnTheCallersStop)
     std::stop_source caller;
     if (c.stopBefore)
         caller.request_stop();
+    // The stop comes once the typing is under way (its first key sent), however slowly the
+    // machine gets there.
+    std::atomic<bool> typed{false};
     std::thread stopper([&] {
-        std::this_thread::sleep_for(300ms);
+        for (;;) {
+            {
+                std::lock_guard lock(log.mutex);
+                if (typed || !log.records.empty())
+                    break;
+            }
+            std::this_thread::sleep_for(1ms);
+        }
         caller.request_stop();
     });
     const auto start = Clock::now();
@@ -248,8 +259,9 @@ TEST_P(PacedTypingStops, AtOnceOnTheCallersStop)
         c.control ? sender.putControl(text) : sender.putKeys(text);
     }
     const auto took = Clock::now() - start;
+    typed = true;
     stopper.join();
-    EXPECT_LT(took, 5s);
+    EXPECT_LT(took, 20s);  // against 100 000 keys 50 ms apart
     std::lock_guard lock(log.mutex);
     if (c.stopBefore) {
         EXPECT_TRUE(log.records.empty());
@@ -275,7 +287,7 @@ TEST(KeyPacer, AGivenStopEndsTheWaitForTheTurnAndCountsNoKeyAsSent)
     });
     const auto start = Clock::now();
     EXPECT_FALSE(pacer.PaceKeys({stop.get_token()}));
-    EXPECT_LT(Clock::now() - start, 5s);
+    EXPECT_LT(Clock::now() - start, 20s);  // against a gap of an hour
     stopper.join();
     // A stopped caller gets no more turns.
     EXPECT_FALSE(pacer.PaceKeys({stop.get_token()}));

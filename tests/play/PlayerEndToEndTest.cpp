@@ -131,7 +131,7 @@ TEST(Player, TheTimeLimitEndsAScriptThatWaits) {
     EXPECT_TRUE(contains(r.output, "pausing\n")) << r.output;
     EXPECT_TRUE(contains(r.output, "Time limit of 1 s exceeded")) << r.output;
     EXPECT_FALSE(contains(r.output, "not reached")) << r.output;
-    EXPECT_LT(took, 10.0);
+    EXPECT_LT(took, 30.0);
 }
 
 TEST(Player, TheTimeLimitEndsLongTypingAtOnce) {
@@ -143,7 +143,7 @@ TEST(Player, TheTimeLimitEndsLongTypingAtOnce) {
     EXPECT_TRUE(contains(r.output, "Time limit of 3 s exceeded")) << r.output;
     EXPECT_FALSE(contains(r.output, "not reached")) << r.output;
     EXPECT_GT(took, 2.9);
-    EXPECT_LT(took, 10.0);
+    EXPECT_LT(took, 30.0);
 }
 
 bool processAlive(pid_t pid) {
@@ -192,7 +192,7 @@ TEST_P(StoppedPlayer, WritesItsReportAndLeavesNothingBehind) {
     close(out[1]);
     // The program in the first script's console tells what it left behind.
     std::string left;
-    for (int i = 0; i < 1000 && left.empty(); ++i) {
+    for (int i = 0; i < 6000 && left.empty(); ++i) {  // a minute at most
         left = readFile(pidFile);
         if (left.empty())
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -225,7 +225,7 @@ TEST_P(StoppedPlayer, WritesItsReportAndLeavesNothingBehind) {
     while (read(out[0], &c, 1) == 1)
         rest += c;
     close(out[0]);
-    EXPECT_LT(took, 10.0);
+    EXPECT_LT(took, 25.0);
     ASSERT_TRUE(WIFEXITED(status)) << status;
     EXPECT_EQ(WEXITSTATUS(status), 128 + GetParam().signal) << rest;
     EXPECT_FALSE(contains(rest, "not reached")) << rest;

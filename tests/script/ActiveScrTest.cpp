@@ -185,7 +185,7 @@ TEST_P(InterruptedCalls, EndAtOnce) {
     const auto start = std::chrono::steady_clock::now();
     host.Interrupt();
     worker.join();
-    EXPECT_LT(secondsSince(start), 5.0);
+    EXPECT_LT(secondsSince(start), 20.0);
     EXPECT_EQ(boxes.size(), 1u);
     EXPECT_TRUE(host.Idle());
     EXPECT_EQ(host.lastOutcome(), vbs::RunOutcome::Interrupted);

@@ -46,13 +46,13 @@ TEST_P(ReadAfterEnter, SeesTheAnswerOnlyWhenTheReadSettles) {
 
 INSTANTIATE_TEST_SUITE_P(
     Programs, ReadAfterEnter,
-    ::testing::Values(AnswerCase{"SettledReadSeesAQuickAnswer", 400ms, "0.05", true},
+    ::testing::Values(AnswerCase{"SettledReadSeesAQuickAnswer", 1500ms, "0.05", true},
                       AnswerCase{"UnsettledReadIsTooEarly", 0ms, "1", false},
                       AnswerCase{"SettleDoesNotWaitForASlowAnswer", 50ms, "1", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SettleTest, ReadTextAndCheckRectSettleToo) {
-    make(400ms);
+    make(1500ms);
     obj->RunCommand(u"sh -c 'echo go; read l; sleep 0.05; echo one; echo two'");
     ASSERT_TRUE(obj->WaitString(10, 0, 0, u"go"));
     obj->PutControl(u"<Enter>");
@@ -72,7 +72,7 @@ TEST_F(SettleTest, AProgramThatNeverGoesQuietIsReadAfterTheBound) {
     EXPECT_FALSE(obj->CheckString(0, 0, u"never"));
     const double took = secondsSince(start);
     EXPECT_GT(took, 1.9);
-    EXPECT_LT(took, 6.0);
+    EXPECT_LT(took, 20.0);
 }
 
 TEST_F(SettleTest, AReadRightAfterTheStartWaitsForTheProgramToDraw) {
@@ -88,7 +88,7 @@ TEST_F(SettleTest, FirstKeysToAProgramThatDrawsNothingWaitOnlyUntilItReads) {
     obj->RunCommand(u"sh -c 'read l; echo got:$l; sleep 5'");
     const auto start = std::chrono::steady_clock::now();
     obj->PutKeys(u"x");
-    EXPECT_LT(secondsSince(start), 1.5);
+    EXPECT_LT(secondsSince(start), 1.9);  // not the whole settle bound of 2 s
     obj->PutControl(u"<Enter>");
     EXPECT_TRUE(obj->CheckString(0, 1, u"got:x"));
 }
@@ -99,7 +99,7 @@ TEST_F(SettleTest, AStoppedSessionReadsAtOnce) {
     session->stopWaiting();
     const auto start = std::chrono::steady_clock::now();
     obj->CheckString(0, 0, u"never");
-    EXPECT_LT(secondsSince(start), 1.5);
+    EXPECT_LT(secondsSince(start), 1.9);  // not the whole settle bound of 2 s
 }
 
 // Keys typed at once after bash starts used to be echoed twice: once by the terminal

@@ -110,7 +110,7 @@ TEST_F(ScreenChecks, ReadTextFillsItsOutArgumentAndClearsItOnEntry) {
 TEST_F(ScreenChecks, CheckWindowFindsTheFrameAtOnce) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(obj->CheckWindow(3, 5, 5, 6));
-    EXPECT_LT(secondsSince(start), 1.0);
+    EXPECT_LT(secondsSince(start), 5.0);  // against the ten seconds it waits for a frame
 }
 
 TEST_F(ConsoleObjectTest, CheckWindowOfNothingIsTrueWithoutFrames) {
@@ -123,7 +123,7 @@ TEST_F(ScreenChecks, CheckWindowGivesUpAfterTenSeconds) {
     EXPECT_FALSE(obj->CheckWindow(1, 1, 10, 10));
     const double took = secondsSince(start);
     EXPECT_GT(took, 9.5);
-    EXPECT_LT(took, 20.0);
+    EXPECT_LT(took, 40.0);
 }
 
 // --- dispatch ---------------------------------------------------------------------------------
@@ -183,45 +183,46 @@ TEST_F(ConsoleObjectTest, PauseWaitsSecondsWhateverThePollingPeriod) {
     auto start = std::chrono::steady_clock::now();
     obj->Pause(0);
     obj->Pause(-3);
-    EXPECT_LT(secondsSince(start), 0.2);
+    EXPECT_LT(secondsSince(start), 0.9);  // no whole second
     start = std::chrono::steady_clock::now();
     obj->Pause(1);
     const double took = secondsSince(start);
     EXPECT_GT(took, 0.95);
-    EXPECT_LT(took, 3.0);
+    EXPECT_LT(took, 10.0);
 }
 
 TEST_F(ConsoleObjectTest, WaitStringChecksOnceWithNoTimeAndWaitsAboutItsSeconds) {
     runAndWait(u"printf here", 0, 0, u"here");
     auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(obj->WaitString(0, 0, 0, u"there"));
-    EXPECT_LT(secondsSince(start), 0.2);
+    EXPECT_LT(secondsSince(start), 0.9);  // no whole second
     start = std::chrono::steady_clock::now();
     EXPECT_FALSE(obj->WaitString(1, 0, 0, u"there"));
     const double took = secondsSince(start);
     EXPECT_GT(took, 0.95);
-    EXPECT_LT(took, 3.0);
+    EXPECT_LT(took, 10.0);
 }
 
 TEST_F(ConsoleObjectTest, WaitStringReturnsAsSoonAsDelayedOutputShows) {
-    obj->RunCommand(u"sh -c \"sleep 0.5; echo ready\"");
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(obj->WaitString(5, 0, 0, u"ready"));
+    obj->RunCommand(u"sh -c \"sleep 0.5; echo ready\"");
+    EXPECT_TRUE(obj->WaitString(60, 0, 0, u"ready"));
     const double took = secondsSince(start);
-    EXPECT_GT(took, 0.3);
-    EXPECT_LT(took, 3.0);
+    EXPECT_GT(took, 0.45);
+    EXPECT_LT(took, 30.0);  // against the sixty seconds it was given
 }
 
-// With one-second periods, output 300 ms into a wait is seen at the period's end, or at
+// With three-second periods, output 300 ms into a wait is seen at the period's end, or at
 // once when the session wakes on output; either way a wait for text that never comes
-// lasts its whole time.
+// lasts its whole time. (Periods far longer than the output's delay keep the two apart
+// on a loaded machine.)
 class WakeOnOutput : public ::testing::TestWithParam<bool> {};
 
 TEST_P(WakeOnOutput, DecidesWhenDelayedOutputIsSeen) {
     const bool wake = GetParam();
     SessionScreenListener listener;
     HostedConsole console{&listener, fastConsole()};
-    auto session = std::make_shared<ConsoleSession>(console, ScriptTimings{0ms, 1000ms, wake});
+    auto session = std::make_shared<ConsoleSession>(console, ScriptTimings{0ms, 3000ms, wake});
     listener.attach(session);
     auto obj = ZEBConsole::create(session);
     obj->RunCommand(u"sh -c \"sleep 0.3; echo ready; sleep 0.3; echo more\"");
@@ -229,9 +230,9 @@ TEST_P(WakeOnOutput, DecidesWhenDelayedOutputIsSeen) {
     EXPECT_TRUE(obj->WaitString(5, 0, 0, u"ready"));
     const double took = secondsSince(start);
     if (wake) {
-        EXPECT_LT(took, 0.9);
+        EXPECT_LT(took, 2.5);
     } else {
-        EXPECT_GT(took, 0.95);
+        EXPECT_GT(took, 2.95);
     }
     start = std::chrono::steady_clock::now();
     EXPECT_FALSE(obj->WaitString(2, 0, 5, u"never"));
@@ -253,7 +254,7 @@ TEST_F(ConsoleObjectTest, StoppedWaitingCutsEveryWaitShort) {
     EXPECT_FALSE(obj->CheckWindow(1, 1, 2, 2));
     obj->PutKeys(std::u16string(100000, u'a'));
     obj->PutControl(u"<Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up><Up>");
-    EXPECT_LT(secondsSince(start), 5.0);
+    EXPECT_LT(secondsSince(start), 20.0);  // against waits of 30 s and more
     stopper.join();
     EXPECT_TRUE(console.inputLog().empty() || console.inputLog().size() < 100u);
     session->resumeWaiting();
@@ -281,7 +282,7 @@ TEST_F(ConsoleObjectTest, ACallersStopEndsOnlyThatCallersTyping) {
     const auto start = std::chrono::steady_clock::now();
     first.request_stop();
     a.join();
-    EXPECT_LT(secondsSince(start), 5.0);
+    EXPECT_LT(secondsSince(start), 20.0);  // against 100 000 keys 5 ms apart
     b.join();
     EXPECT_TRUE(secondDone.load());
     size_t bs = 0;
@@ -307,7 +308,8 @@ TEST_F(ConsoleObjectTest, PumpRunsOnlyOnTheMainThread) {
 
 TEST_F(ConsoleObjectTest, IsProcessActiveStaysFalseAfterTheProgramExits) {
     obj->RunCommand(u"true");
-    for (int i = 0; i < 200 && obj->IsProcessActive(); ++i)
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (obj->IsProcessActive() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(10ms);
     EXPECT_FALSE(obj->IsProcessActive());
     EXPECT_FALSE(obj->IsProcessActive());
@@ -320,7 +322,7 @@ TEST_F(ConsoleObjectTest, KillProcessEndsAProgramThatIgnoresSignals) {
     EXPECT_TRUE(obj->IsProcessActive());
     const auto start = std::chrono::steady_clock::now();
     obj->KillProcess();
-    EXPECT_LT(secondsSince(start), 2.0);
+    EXPECT_LT(secondsSince(start), 10.0);  // it waits about a second
     EXPECT_FALSE(obj->IsProcessActive());
 }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Clients of the automation server on the session bus this run started."""
 import os
+import select
 import signal
 import subprocess
 import sys
@@ -48,12 +49,15 @@ def alive(pid):
 
 
 def ends_within(pid, seconds):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        if not alive(pid):
-            return True
-        time.sleep(0.05)
-    return False
+    """Waits for the process's end (not polled: a pidfd becomes readable when it exits)."""
+    try:
+        fd = os.pidfd_open(pid)
+    except ProcessLookupError:
+        return True
+    try:
+        return bool(select.select([fd], [], [], seconds)[0]) or not alive(pid)
+    finally:
+        os.close(fd)
 
 
 def screen_of(console):
@@ -131,6 +135,55 @@ def test_killed_client():
     check(ended, "a client killed with SIGKILL releases its object")
     if ended:
         print("  released and ended %.2f s after the kill" % (time.monotonic() - killed))
+
+
+# A client that starts a call which would run for ever (Pause(2147483647): 24 days; 1 MB of
+# keys 50 ms apart: 14 hours) and then waits to be killed. It says where its object is once
+# the server has taken that call: the server takes each client's messages in order, so the
+# answer to the Introspect sent after it means the call is in progress.
+HOSTILE_CLIENT = """
+import dbus, dbus.lowlevel, sys
+bus = dbus.SessionBus()
+service, path = bus.get_object("QuorviaPallant.ZEBConsole", "/").CreateInstance(
+    dbus_interface="QuorviaPallant.ClassFactory")
+method = sys.argv[1]
+if method == "PutKeys":
+    dbus.Interface(bus.get_object(service, path), "QuorviaPallant.IZEBConsole").RunCommand("cat")
+    argument = dbus.String("k" * (1 << 20))
+else:
+    argument = dbus.Int32(2147483647)
+call = dbus.lowlevel.MethodCallMessage(service, path, "QuorviaPallant.IZEBConsole", method)
+call.append(argument)
+bus.send_message(call)
+bus.call_blocking(service, path, "org.freedesktop.DBus.Introspectable", "Introspect", "", ())
+print(service, path, flush=True)
+sys.stdin.read()
+"""
+
+
+def test_client_killed_during_a_long_call(method):
+    client = subprocess.Popen([sys.executable, "-c", HOSTILE_CLIENT, method],
+                              stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+    service, path = client.stdout.readline().split()
+    pid = pid_of(service)
+    # Another client is served meanwhile: the main thread and the object are not held up.
+    other = dbus.bus.BusConnection(os.environ["DBUS_SESSION_BUS_ADDRESS"])
+    try:
+        text = dbus.Interface(other.get_object(service, path), CONSOLE).ReadText(0, 0, 9, 0, timeout=10)
+        served = isinstance(text, dbus.String)
+    except dbus.DBusException as e:
+        served = False
+        print("  " + str(e))
+    check(served, "another client is answered while a client's %s runs" % method)
+    other.close()
+    check(alive(pid), "a client's %s in progress keeps its process" % method)
+    client.kill()
+    client.wait()
+    killed = time.monotonic()
+    ended = ends_within(pid, 5)
+    check(ended, "a client killed during %s ends its call, its object and its process" % method)
+    if ended:
+        print("  ended %.2f s after the kill" % (time.monotonic() - killed))
 
 
 def test_release_signature():
@@ -253,6 +306,8 @@ def main():
     test_new_methods()
     test_example_client(example)
     test_release_signature()
+    test_client_killed_during_a_long_call("Pause")
+    test_client_killed_during_a_long_call("PutKeys")
     if failures:
         sys.exit("%d failed: %s" % (len(failures), "; ".join(failures)))
 

@@ -29,8 +29,9 @@ struct Docking : MainWindowFixture {
         MainWindowFixture::SetUp();
         script = std::make_unique<DockableWindow>("Script");
         script->setUndockedSize(QSize(458, 300));
-        // The first refreshes fit the window to the console before anything docks.
-        QTest::qWait(400);
+        // The first refresh fits the window to the console before anything docks.
+        form->refreshScreen();
+        settle();
     }
     void TearDown() override
     {
@@ -38,7 +39,6 @@ struct Docking : MainWindowFixture {
         MainWindowFixture::TearDown();
         SetDesktopSizeOverride(QSize());
     }
-    static void settle() { QTest::qWait(50); }
     int pageHeight() const { return form->pages()->height(); }
     int pageWidth() const { return form->pages()->width(); }
 };

@@ -121,8 +121,7 @@ TEST_F(Keys, EveryEventIsLogged)
     EXPECT_TRUE(log.contains("Down 0011 [C]"));
     // Closing the log window destroys it; the next key makes a new one.
     form->keyLogWindow()->close();
-    QTest::qWait(20);
-    EXPECT_EQ(form->keyLogWindow(), nullptr);
+    EXPECT_TRUE(waitFor([&] { return form->keyLogWindow() == nullptr; }));
     press(Qt::Key_B);
     ASSERT_NE(form->keyLogWindow(), nullptr);
     EXPECT_EQ(keyLog().first(), "Down 0042 []");

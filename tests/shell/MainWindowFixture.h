@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -37,8 +38,9 @@ struct MainWindowFixture : ::testing::Test {
     }
     void TearDown() override { form.reset(); }
 
-    // Processes events until pred holds or ms pass.
-    static bool waitFor(const std::function<bool()>& pred, int ms = 5000)
+    // Processes events until pred holds or ms pass (a generous bound: a loaded machine
+    // may take long, a fault never ends).
+    static bool waitFor(const std::function<bool()>& pred, int ms = 30000)
     {
         QElapsedTimer t;
         t.start();
@@ -48,6 +50,16 @@ struct MainWindowFixture : ::testing::Test {
             QTest::qWait(20);
         }
         return true;
+    }
+
+    // Delivers everything the last change posted (layout requests, resize and move events
+    // and the window system's answers to them) until none is left.
+    static void settle()
+    {
+        for (int pass = 0; pass < 10; ++pass) {
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+        }
     }
 
     // The screen's rows as text.
@@ -77,7 +89,8 @@ struct MainWindowFixture : ::testing::Test {
 };
 
 // Answers the next modal message box: records its title and text, clicks the button whose
-// text is `button`.
+// text is `button`. Only while the answer is held: a test that expected no box leaves no
+// answerer behind to take a later test's box.
 struct BoxAnswer {
     QString title;
     QString text;
@@ -89,12 +102,15 @@ inline std::shared_ptr<BoxAnswer> answerNextBox(const QString& button)
     // Owned by the application, so a box that never comes leaks nothing.
     auto* poll = new QTimer(qApp);
     poll->setInterval(20);
-    QObject::connect(poll, &QTimer::timeout, [answer, button, poll] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
+    QObject::connect(poll, &QTimer::timeout, [held = std::weak_ptr<BoxAnswer>(answer), button, poll] {
+        const std::shared_ptr<BoxAnswer> answer = held.lock();
+        auto* box = answer ? qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) : nullptr;
+        if (answer && !box)
             return;
         poll->stop();
         poll->deleteLater();
+        if (!answer)
+            return;
         answer->seen = true;
         answer->title = box->windowTitle();
         answer->text = box->text();
@@ -107,6 +123,36 @@ inline std::shared_ptr<BoxAnswer> answerNextBox(const QString& button)
     });
     poll->start();
     return answer;
+}
+
+// Acts on the next modal dialog of type T once it is up, however long it takes to come: the
+// event loop asks every 10 ms (a modal dialog's own loop runs it). Ends with the returned
+// guard, so a dialog that never came leaves nothing behind to act on a later one.
+struct ModalAction {
+    QPointer<QTimer> poll;
+    bool done() const { return !poll || !poll->isActive(); }
+    ~ModalAction()
+    {
+        if (poll)
+            poll->deleteLater();
+    }
+};
+template <typename T>
+[[nodiscard]] inline std::unique_ptr<ModalAction> whenModal(std::function<void(T*)> act)
+{
+    auto action = std::make_unique<ModalAction>();
+    auto* poll = new QTimer(qApp);
+    action->poll = poll;
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, poll, [act, poll] {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        poll->stop();
+        act(dialog);
+    });
+    poll->start();
+    return action;
 }
 
 }  // namespace qp::test

@@ -148,15 +148,20 @@ TEST_F(MainWindowTest, AStaticScreenIsNotRepainted)
     } counter;
     ASSERT_TRUE(form->RunInConsole("sh -c \"printf 'still'; exec sleep 30\""));
     EXPECT_TRUE(waitFor([&] { return form->consoleView()->Lines().value(0).startsWith("still"); }));
-    QTest::qWait(300);
+    // The paint the text asked for is done; then ten ticks of the refresh timer over the
+    // same screen paint nothing (counted in ticks, so a slow machine only takes longer).
+    settle();
+    int ticks = 0;
+    const auto tick = QObject::connect(form->refreshTimer(), &QTimer::timeout, [&] { ++ticks; });
     form->consoleView()->installEventFilter(&counter);
-    QTest::qWait(1000);  // ten ticks
+    ASSERT_TRUE(waitFor([&] { return ticks >= 10; }));
     EXPECT_LE(counter.paints, 1);
 
+    // Asked to, it repaints on the ticks.
     form->consoleView()->setRepaintEveryTick(true);
     counter.paints = 0;
-    QTest::qWait(1000);
-    EXPECT_GE(counter.paints, 5);
+    EXPECT_TRUE(waitFor([&] { return counter.paints >= 5; }));
+    QObject::disconnect(tick);
     form->consoleView()->removeEventFilter(&counter);
 }
 
@@ -184,9 +189,7 @@ TEST_F(MainWindowTest, ClosingAsksAndNoKeepsEverythingRunning)
 TEST_F(MainWindowTest, RunDialogGivesTheCommandOnlyWhenConfirmed)
 {
     auto type = [](const QString& text, const char* button) {
-        QTimer::singleShot(50, [text, button] {
-            auto* dialog = qobject_cast<RunDialog*>(QApplication::activeModalWidget());
-            ASSERT_NE(dialog, nullptr);
+        return whenModal<RunDialog>([text, button](RunDialog* dialog) {
             EXPECT_EQ(dialog->windowTitle(), "Run new command");
             EXPECT_EQ(dialog->size(), QSize(561, 101));
             dialog->edit()->setText(text);
@@ -194,14 +197,17 @@ TEST_F(MainWindowTest, RunDialogGivesTheCommandOnlyWhenConfirmed)
         });
     };
     QString command = "unchanged";
-    type("ignored", "cancel");
+    auto cancelled = type("ignored", "cancel");
     EXPECT_FALSE(ShowRunDialog(form.get(), command));
+    EXPECT_TRUE(cancelled->done());
     EXPECT_EQ(command, "unchanged");
-    type("", "ok");
+    auto empty = type("", "ok");
     EXPECT_TRUE(ShowRunDialog(form.get(), command));
+    EXPECT_TRUE(empty->done());
     EXPECT_EQ(command, "");
-    type("sh -c \"exec sleep 30\"", "ok");
+    auto run = type("sh -c \"exec sleep 30\"", "ok");
     form->action(ActionId::aRun)->trigger();
+    EXPECT_TRUE(run->done());
     EXPECT_TRUE(form->IsProgramActive());
     EXPECT_EQ(form->focusWidget(), form->keyReceiver());
     EXPECT_EQ(QString(RunDialog::kFileFilter),
@@ -233,13 +239,12 @@ TEST_F(MainWindowTest, AboutBoxHelpOpensTheManualBesideTheProgram)
         opened.push_back(url);
         return true;
     });
-    QTimer::singleShot(50, [] {
-        auto* about = qobject_cast<AboutBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(about, nullptr);
+    const auto help = whenModal<AboutBox>([](AboutBox* about) {
         EXPECT_EQ(about->windowTitle(), "About");
         about->findChild<QPushButton*>("help")->click();
     });
     form->action(ActionId::aAbout)->trigger();
+    EXPECT_TRUE(help->done());
     SetUrlOpener(nullptr);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], QUrl::fromLocalFile(manual.path));
@@ -252,13 +257,10 @@ TEST_F(MainWindowTest, AboutBoxHelpOpensTheManualBesideTheProgram)
 TEST_F(MainWindowTest, HelpSaysSoWhenTheDesktopHasNoOpenerOrNoManual)
 {
     auto helpThroughTheAboutBox = [this] {
-        QTimer::singleShot(50, [] {
-            auto* about = qobject_cast<AboutBox*>(QApplication::activeModalWidget());
-            ASSERT_NE(about, nullptr);
-            about->findChild<QPushButton*>("help")->click();
-        });
+        const auto help = whenModal<AboutBox>([](AboutBox* about) { about->findChild<QPushButton*>("help")->click(); });
         const auto box = answerNextBox("OK");
         form->action(ActionId::aAbout)->trigger();
+        EXPECT_TRUE(help->done());
         EXPECT_TRUE(box->seen);
         return box->text;
     };
@@ -293,9 +295,7 @@ TEST_F(MainWindowTest, FontDialogOffersFixedPitchFontsAndTheChoiceReachesTheProf
     start.name = "DejaVu Sans Mono";
     start.size = 10;
     form->setDisplayFont(ToDisplayFont(start));
-    QTimer::singleShot(50, [] {
-        auto* dialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
+    const auto choose = whenModal<QFontDialog>([](QFontDialog* dialog) {
         EXPECT_TRUE(dialog->testOption(QFontDialog::MonospacedFonts));
         QFont chosen = dialog->currentFont();
         chosen.setPointSize(16);
@@ -304,6 +304,7 @@ TEST_F(MainWindowTest, FontDialogOffersFixedPitchFontsAndTheChoiceReachesTheProf
     });
     const int before = form->consoleView()->CellHeight();
     form->action(ActionId::aFont)->trigger();
+    EXPECT_TRUE(choose->done());
     EXPECT_GT(form->consoleView()->CellHeight(), before);
     EXPECT_TRUE(QFontInfo(form->consoleView()->font()).fixedPitch());
     EXPECT_EQ(form->console()->displayFont().size, 16);

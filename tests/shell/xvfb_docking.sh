@@ -50,13 +50,13 @@ wait_until() {
 openbox --sm-disable >>"$log" 2>&1 &
 pids+=($!)
 wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
-wait_until 100 wm_ready || { echo "no window manager"; exit 1; }
+wait_until 600 wm_ready || { echo "no window manager"; exit 1; }
 
 cd "$work"
 "$pallant" bash --norc --noprofile >>"$log" 2>&1 &
 pids+=($!)
 main_window() { xdotool search --name "^Quorvia Pallant" | head -1; }
-wait_until 150 main_window || { echo "no main window"; cat "$log"; exit 1; }
+wait_until 600 main_window || { echo "no main window"; cat "$log"; exit 1; }
 W=$(main_window)
 
 # Absolute client geometry of a window: x y w h.
@@ -86,6 +86,11 @@ STOP=(155 30)
 EDITOR=(250 150)
 SHOW_SCRIPT=(185 39)  # on the main window's tool bar
 
+save_dialog_active() { [ "$(xdotool getactivewindow getwindowname 2>/dev/null)" = "Save Script" ]; }
+unmapped() { xwininfo -id "$1" | grep -q 'Map State: IsUnMapped'; }
+# A person's hand: the pauses between the pointer's moves and presses let the window manager
+# and the toolkit see a gesture (press, drag, release) as one; what each gesture did is
+# waited for afterwards.
 click_at() { xdotool mousemove "$1" "$2"; sleep 0.1; xdotool click 1; sleep 0.2; }
 drag() {
   xdotool mousemove "$1" "$2"; sleep 0.2; xdotool mousedown 1; sleep 0.2
@@ -113,15 +118,16 @@ check_window() {
   lines+=("$line")
   rm -f "$saved"
   click_at $((sx + SAVE[0])) $((sy + SAVE[1]))
-  if ! wait_until 100 xdotool search --name "^Save Script$"; then
+  if ! wait_until 600 xdotool search --name "^Save Script$"; then
     fail "$state (step $step): Save opened no dialog"
     import -window root "$out/docking-step$step.png"
     return
   fi
-  sleep 0.3
+  # Typed once the dialog has the keyboard.
+  wait_until 600 save_dialog_active || fail "$state (step $step): the Save dialog did not get the focus"
   xdotool type --delay 10 "$saved"
   xdotool key Return
-  if ! wait_until 100 test -s "$saved"; then
+  if ! wait_until 600 test -s "$saved"; then
     fail "$state (step $step): nothing saved"
     import -window root "$out/docking-step$step.png"
     return
@@ -146,13 +152,13 @@ on_screen() {
 }
 check_floating() {
   local f
-  if ! wait_until 50 has_script_window; then fail "$1: no floating window"; return; fi
+  if ! wait_until 300 has_script_window; then fail "$1: no floating window"; return; fi
   f=$(xdotool search --name '^Script$' | head -1)
   if on_screen "$f"; then pass "$1: the floating window lies on the screen ($(geom "$f"))"
   else fail "$1: the floating window is off the screen ($(geom "$f"))"; fi
 }
 check_docked() {
-  if wait_until 50 no_script_window; then pass "$1: no native window of its own"
+  if wait_until 300 no_script_window; then pass "$1: no native window of its own"
   else fail "$1: a native \"Script\" window stays: $(xwininfo -root -tree | grep '"Script":')"; fi
 }
 drag_grip() {  # from-state to-x to-y
@@ -178,7 +184,7 @@ check_window floating
 before=$(main_geometry)
 read -r mx my mw mh <<<"$before"
 drag_grip floating 400 $((my + mh - 2))
-wait_until 50 geometry_changed_from "$before" || fail "docking at the bottom did not grow the window"
+wait_until 300 geometry_changed_from "$before" || fail "docking at the bottom did not grow the window"
 check_docked "docked at the bottom"
 read -r sx sy <<<"$(script_origin bottom)"
 click_at $((sx + RECORD[0])) $((sy + RECORD[1]))
@@ -187,8 +193,11 @@ click_at $((mx + 300)) $((my + 150))
 xdotool type --delay 30 "echo rec"
 xdotool key Return
 # The key log window comes up at the first key on the console and stays on top: out of the way.
-wait_until 50 xdotool search --name '^DebugForm$' && xdotool windowminimize "$(xdotool search --name '^DebugForm$' | head -1)"
-sleep 0.3
+if wait_until 300 xdotool search --name '^DebugForm$'; then
+  debug_form=$(xdotool search --name '^DebugForm$' | head -1)
+  xdotool windowminimize "$debug_form"
+  wait_until 300 unmapped "$debug_form" || fail "the key log window did not get out of the way"
+fi
 click_at $((sx + STOP[0])) $((sy + STOP[1]))
 check_window bottom
 if grep -q 'Console.PutKeys "echo rec"' "$saved" 2>/dev/null; then pass "Record in the bottom panel records"
@@ -205,7 +214,7 @@ check_window floating
 before=$(main_geometry)
 read -r mx my mw mh <<<"$before"
 drag_grip floating $((mx + 3)) $((my + 200))
-wait_until 50 geometry_changed_from "$before" || fail "docking at the left did not grow the window"
+wait_until 300 geometry_changed_from "$before" || fail "docking at the left did not grow the window"
 check_docked "docked at the left"
 check_window left
 
@@ -230,7 +239,7 @@ check_window page
 before=$(main_geometry)
 read -r mx my mw mh <<<"$before"
 drag_grip page $((mx + 300)) $((my + mh - 2))
-wait_until 50 geometry_changed_from "$before" || fail "docking at the bottom from the page did not grow the window"
+wait_until 300 geometry_changed_from "$before" || fail "docking at the bottom from the page did not grow the window"
 check_docked "docked at the bottom from the page"
 check_window bottom
 

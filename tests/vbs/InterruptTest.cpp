@@ -50,11 +50,11 @@ struct Running {
 TEST(Interrupt, EndsAnEmptyEndlessLoop)
 {
     Running r(u"Do : Loop");
-    ASSERT_TRUE(waitFor([&] { return r.engine.state() == EngineState::Connected; }, 5s));
+    ASSERT_TRUE(waitFor([&] { return r.engine.state() == EngineState::Connected; }, 60s));
     std::this_thread::sleep_for(50ms);
     EXPECT_FALSE(r.done);
     r.engine.interrupt();
-    ASSERT_TRUE(waitFor([&] { return r.done.load(); }, 5s)) << "the loop did not stop";
+    ASSERT_TRUE(waitFor([&] { return r.done.load(); }, 60s)) << "the loop did not stop";
     r.worker.join();
     EXPECT_EQ(r.outcome, RunOutcome::Interrupted);
     EXPECT_EQ(r.engine.state(), EngineState::Disconnected);
@@ -72,9 +72,9 @@ TEST(Interrupt, EndsLoopsOfEveryKind)
     };
     for (const char16_t* text : loops) {
         Running r(text);
-        std::this_thread::sleep_for(20ms);
+        ASSERT_TRUE(waitFor([&] { return r.engine.state() == EngineState::Connected; }, 60s));
         r.engine.interrupt();
-        ASSERT_TRUE(waitFor([&] { return r.done.load(); }, 5s)) << qp::vbs::test::narrow(text);
+        ASSERT_TRUE(waitFor([&] { return r.done.load(); }, 60s)) << qp::vbs::test::narrow(text);
         r.worker.join();
         EXPECT_EQ(r.outcome, RunOutcome::Interrupted);
     }
@@ -83,12 +83,11 @@ TEST(Interrupt, EndsLoopsOfEveryKind)
 TEST(Interrupt, DoesNotBreakIntoAHostMethod)
 {
     Running r(u"HostWait 300\nMsgBox \"after the wait\"");
-    ASSERT_TRUE(waitFor([&] { return r.test->calls.load() > 0; }, 5s));
+    ASSERT_TRUE(waitFor([&] { return r.test->calls.load() > 0; }, 60s));
     r.engine.interrupt();
-    auto start = std::chrono::steady_clock::now();
-    ASSERT_TRUE(waitFor([&] { return r.done.load(); }, 5s));
+    ASSERT_TRUE(waitFor([&] { return r.done.load(); }, 60s));
     r.worker.join();
-    EXPECT_GE(std::chrono::steady_clock::now() - start, 150ms) << "the method ran to its end";
+    EXPECT_EQ(r.test->waitsEnded.load(), 1) << "the method ran to its end";
     EXPECT_EQ(r.outcome, RunOutcome::Interrupted);
     EXPECT_TRUE(r.site.output.empty()) << "no statement ran after the method returned";
 }

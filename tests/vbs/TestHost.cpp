@@ -73,6 +73,7 @@ Result<Variant> TestObject::invoke(DispId id, InvokeKind kind, Args& args)
         if (!ms) return ms.error();
         if (onWait) onWait();
         std::this_thread::sleep_for(std::chrono::milliseconds(ms.value()));
+        ++waitsEnded;
         return Variant();
     }
     case ArgCount: return Variant::fromLong(int32_t(args.size()));

@@ -24,6 +24,7 @@ public:
     std::u16string typeName() const override { return u"TestObject"; }
 
     std::atomic<int> calls{0};
+    std::atomic<int> waitsEnded{0};  // HostWait calls that slept their whole time
     std::function<void()> onWait;  // run inside HostWait, on the script thread
 
 private:
