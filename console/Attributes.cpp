@@ -1,6 +1,34 @@
 #include "Attributes.h"
 
+#include <cstddef>
+
 namespace qp {
+
+namespace {
+
+// The terminal's 256-colour palette beyond the first 16: a cube of six levels a channel
+// and a ramp of 24 greys.
+using std::size_t;
+
+constexpr std::array<uint8_t, 6> kCubeLevels{0x00, 0x33, 0x66, 0x99, 0xCC, 0xFF};
+constexpr std::array<uint8_t, 24> kGreyLevels{0x00, 0x0B, 0x16, 0x21, 0x2C, 0x37, 0x42, 0x4D,
+                                              0x58, 0x63, 0x6E, 0x79, 0x85, 0x90, 0x9B, 0xA6,
+                                              0xB1, 0xBC, 0xC7, 0xD2, 0xDD, 0xE8, 0xF3, 0xFF};
+static_assert(kCubeLevels.size() * kCubeLevels.size() * kCubeLevels.size() + kGreyLevels.size() + 16 == 256);
+
+// Palette index to console colour, computed once.
+const std::array<uint8_t, 256>& indexedToConsole()
+{
+    static const std::array<uint8_t, 256> table = [] {
+        std::array<uint8_t, 256> t{};
+        for (int i = 0; i < 256; ++i)
+            t[size_t(i)] = i < 16 ? ConsoleIndexFromTerminal(uint8_t(i)) : NearestConsoleColour(PaletteRgb(uint8_t(i)));
+        return t;
+    }();
+    return table;
+}
+
+}  // namespace
 
 uint8_t NearestConsoleColour(Rgb rgb)
 {
@@ -19,40 +47,41 @@ uint8_t NearestConsoleColour(Rgb rgb)
     return best;
 }
 
-ConsolePen::ConsolePen(const VTermState* state)
+Rgb PaletteRgb(uint8_t index)
 {
-    for (int i = 0; i < 256; ++i) {
-        if (i < 16) {
-            m_indexed[size_t(i)] = ConsoleIndexFromTerminal(uint8_t(i));
-            continue;
-        }
-        VTermColor c;
-        vterm_color_indexed(&c, uint8_t(i));
-        vterm_state_convert_color_to_rgb(state, &c);
-        m_indexed[size_t(i)] = NearestConsoleColour({c.rgb.red, c.rgb.green, c.rgb.blue});
+    if (index >= 232) {
+        const uint8_t v = kGreyLevels[size_t(index - 232)];
+        return {v, v, v};
     }
+    if (index < 16)
+        return kConsolePalette[ConsoleIndexFromTerminal(index)];
+    const int i = index - 16;
+    return {kCubeLevels[size_t(i / 36)], kCubeLevels[size_t(i / 6 % 6)], kCubeLevels[size_t(i % 6)]};
+}
+
+ConsolePen::ConsolePen()
+{
     reset();
 }
 
 void ConsolePen::reset()
 {
-    m_fg.type = VTERM_COLOR_INDEXED | VTERM_COLOR_DEFAULT_FG;
-    m_fg.indexed.idx = 7;
-    m_bg.type = VTERM_COLOR_INDEXED | VTERM_COLOR_DEFAULT_BG;
-    m_bg.indexed.idx = 0;
+    m_fg = TermColor{};
+    m_bg = TermColor{};
     m_bold = false;
     m_reverse = false;
     m_underline = false;
     update();
 }
 
-uint8_t ConsolePen::consoleColour(const VTermColor& c, uint8_t defaultIndex) const
+uint8_t ConsolePen::consoleColour(const TermColor& c, uint8_t defaultIndex) const
 {
-    if (VTERM_COLOR_IS_DEFAULT_FG(&c) || VTERM_COLOR_IS_DEFAULT_BG(&c))
-        return defaultIndex;
-    if (VTERM_COLOR_IS_INDEXED(&c))
-        return m_indexed[c.indexed.idx];
-    return NearestConsoleColour({c.rgb.red, c.rgb.green, c.rgb.blue});
+    switch (c.kind) {
+    case TermColor::Kind::Default: return defaultIndex;
+    case TermColor::Kind::Indexed: return indexedToConsole()[c.index];
+    case TermColor::Kind::Rgb: break;
+    }
+    return NearestConsoleColour(c.rgb);
 }
 
 void ConsolePen::update()
@@ -60,7 +89,7 @@ void ConsolePen::update()
     uint8_t fg = consoleColour(m_fg, 0x07);
     const uint8_t bg = consoleColour(m_bg, 0x00);
     m_eraseAttr = uint16_t(fg | (bg << 4));
-    const bool lowFg = VTERM_COLOR_IS_DEFAULT_FG(&m_fg) || (VTERM_COLOR_IS_INDEXED(&m_fg) && m_fg.indexed.idx < 8);
+    const bool lowFg = m_fg.kind == TermColor::Kind::Default || (m_fg.kind == TermColor::Kind::Indexed && m_fg.index < 8);
     if (m_bold && lowFg)
         fg |= 0x08;
     m_attr = m_reverse ? uint16_t(bg | (fg << 4) | kAttrReverse) : uint16_t(fg | (bg << 4));

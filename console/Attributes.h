@@ -8,7 +8,6 @@
 
 #include <array>
 #include <cstdint>
-#include <vterm.h>
 
 namespace qp {
 
@@ -37,29 +36,47 @@ constexpr uint8_t ConsoleIndexFromTerminal(uint8_t index)
 
 uint8_t NearestConsoleColour(Rgb rgb);
 
+// A colour as the program set it: the default, a palette index (0-255) or RGB.
+struct TermColor {
+    enum class Kind : uint8_t { Default, Indexed, Rgb };
+    Kind kind = Kind::Default;
+    uint8_t index = 0;
+    Rgb rgb{0, 0, 0};
+    static TermColor indexed(uint8_t i) { return {Kind::Indexed, i, {0, 0, 0}}; }
+    static TermColor fromRgb(uint8_t r, uint8_t g, uint8_t b) { return {Kind::Rgb, 0, {r, g, b}}; }
+    friend bool operator==(const TermColor&, const TermColor&) = default;
+};
+
+// The RGB value of a 256-colour palette index: 16-231 the 6x6x6 cube, 232-255 the grey
+// ramp (0-15 are the console's own colours and never go through this).
+Rgb PaletteRgb(uint8_t index);
+
 // The pen as the emulator last set it, and the attribute words it gives.
 class ConsolePen {
 public:
-    // Resolves colours of the 256-colour palette through the terminal's own palette.
-    explicit ConsolePen(const VTermState* state);
+    ConsolePen();
     void reset();
     void setBold(bool on) { m_bold = on; update(); }
     void setReverse(bool on) { m_reverse = on; update(); }
     void setUnderline(bool on) { m_underline = on; update(); }
-    void setForeground(const VTermColor& c) { m_fg = c; update(); }
-    void setBackground(const VTermColor& c) { m_bg = c; update(); }
+    void setForeground(const TermColor& c) { m_fg = c; update(); }
+    void setBackground(const TermColor& c) { m_bg = c; update(); }
+    bool bold() const { return m_bold; }
+    bool reverse() const { return m_reverse; }
+    bool underline() const { return m_underline; }
+    const TermColor& foreground() const { return m_fg; }
+    const TermColor& background() const { return m_bg; }
     // The word written with characters.
     uint16_t attribute() const { return m_attr; }
     // The word erased cells take: the current colours, without bold or reverse.
     uint16_t eraseAttribute() const { return m_eraseAttr; }
 
 private:
-    uint8_t consoleColour(const VTermColor& c, uint8_t defaultIndex) const;
+    uint8_t consoleColour(const TermColor& c, uint8_t defaultIndex) const;
     void update();
 
-    std::array<uint8_t, 256> m_indexed{};
-    VTermColor m_fg{};
-    VTermColor m_bg{};
+    TermColor m_fg{};
+    TermColor m_bg{};
     bool m_bold = false;
     bool m_reverse = false;
     bool m_underline = false;

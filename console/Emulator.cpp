@@ -20,6 +20,15 @@ size_t sequenceLength(unsigned char lead)
     return 1;
 }
 
+TermColor termColor(const VTermColor& c)
+{
+    if (VTERM_COLOR_IS_DEFAULT_FG(&c) || VTERM_COLOR_IS_DEFAULT_BG(&c))
+        return {};
+    if (VTERM_COLOR_IS_INDEXED(&c))
+        return TermColor::indexed(c.indexed.idx);
+    return TermColor::fromRgb(c.rgb.red, c.rgb.green, c.rgb.blue);
+}
+
 CellSpan spanOf(const VTermRect& r) { return {r.start_row, r.end_row, r.start_col, r.end_col}; }
 
 // The UTF-16 text of a glyph: its base character and combining marks in the order written,
@@ -66,7 +75,7 @@ size_t Utf8SafeCut(const char* data, size_t len, size_t limit)
 }
 
 Emulator::Emulator(int cols, int rows)
-    : m_vt(vterm_new(rows, cols)), m_model(cols, rows), m_pen(vterm_obtain_state(m_vt.get()))
+    : m_vt(vterm_new(rows, cols)), m_model(cols, rows)
 {
     static const VTermStateCallbacks callbacks = {
         .putglyph = &Emulator::onPutGlyph,
@@ -210,8 +219,8 @@ int Emulator::onSetPenAttr(VTermAttr attr, VTermValue* val, void* user)
     case VTERM_ATTR_BOLD: pen.setBold(val->boolean != 0); break;
     case VTERM_ATTR_REVERSE: pen.setReverse(val->boolean != 0); break;
     case VTERM_ATTR_UNDERLINE: pen.setUnderline(val->number != 0); break;
-    case VTERM_ATTR_FOREGROUND: pen.setForeground(val->color); break;
-    case VTERM_ATTR_BACKGROUND: pen.setBackground(val->color); break;
+    case VTERM_ATTR_FOREGROUND: pen.setForeground(termColor(val->color)); break;
+    case VTERM_ATTR_BACKGROUND: pen.setBackground(termColor(val->color)); break;
     default: break;  // italic, blink, strike and fonts have no bit in the word
     }
     return 1;

@@ -100,6 +100,26 @@ public:
         m_active->touch(row, m_generation + 1);
         m_changed = true;
     }
+    // A run of one-column characters (each its one UTF-16 unit) from (row, col), all
+    // fitting on the row: what most program output is.
+    void putRun(int row, int col, const char* text, int length, uint16_t attr)
+    {
+        if (unsigned(row) >= unsigned(rows()) || col < 0 || length <= 0 || col + length > cols())
+            return;
+        ScreenCell* cells = m_active->row(row);
+        const int last = col + length - 1;
+        if (((cells[col].attr | cells[last].attr) & kCellHalves) != 0) {
+            splitWideHalves(row, col, 1);
+            splitWideHalves(row, last, 1);
+        }
+        const uint16_t plain = uint16_t(attr & ~kCellHalves);
+        for (int i = 0; i < length; ++i)
+            cells[col + i] = {static_cast<unsigned char>(text[i]), plain};
+        if (!m_active->clusters(row).empty())
+            m_active->dropClusters(row, col, col + length);
+        m_active->touch(row, m_generation + 1);
+        m_changed = true;
+    }
     void fill(const CellSpan& span, ScreenCell cell);
     void moveRect(const CellSpan& dest, const CellSpan& src);
     // Scrolls rows [top, bottom) by count (positive: up), blanking what comes in.

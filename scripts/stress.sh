@@ -4,15 +4,15 @@
 # Not part of CI's time budget: run it by hand on a machine that may be loaded for a while.
 #   scripts/stress.sh [RUNS]
 #
-# The two runs use two build trees of their own (build-stress/a and build-stress/b), so
-# they share no file: each tree has its own test home (HOME, XDG folders, no session bus:
-# see tests/CMakeLists.txt), its own temporary folder (TMPDIR), its own Testing/ logs,
-# screenshots and packaging folders. Tests that need a bus start a private one, those that
+# The two runs use two build trees of their own (build-stress-a and build-stress-b), so
+# they share no file: each tree has its own test home (HOME, XDG folders, temporary folder,
+# no session bus: see tests/CMakeLists.txt), its own Testing/ logs, screenshots and
+# packaging folders. Tests that need a bus start a private one, those that
 # need a display start their own X server on a free display number, and no test listens
 # on a network port.
 #
 # Prints for every run its tests passed and failed and the names of the failed tests, and
-# keeps each run's whole output in build-stress/logs/. Exits 0 only when every measured
+# keeps each run's whole output in build-stress-logs/. Exits 0 only when every measured
 # run passed. The runs of the tree beside it are reported too (they are load, and their
 # failures are faults as well).
 # The sanitizer passes run once each, with no retry, through scripts/test.sh --sanitize
@@ -20,14 +20,14 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-5}
+# Beside build/, so the compiler cache serves the trees from build/'s objects.
 base="$root/build-stress"
-logs="$base/logs"
+logs="$base-logs"
 mkdir -p "$logs"
 
 for tree in a b; do
-  bash "$root/scripts/build.sh" "$base/$tree" >"$logs/build-$tree.log" 2>&1 \
-    || { tail -50 "$logs/build-$tree.log"; echo "stress: building $base/$tree failed" >&2; exit 2; }
-  mkdir -p "$base/$tree/tmp"
+  bash "$root/scripts/build.sh" "$base-$tree" >"$logs/build-$tree.log" 2>&1 \
+    || { tail -50 "$logs/build-$tree.log"; echo "stress: building $base-$tree failed" >&2; exit 2; }
 done
 
 export QT_QPA_PLATFORM=offscreen
@@ -35,7 +35,7 @@ export QT_QPA_PLATFORM=offscreen
 # run_suite TREE LOG: one plain `ctest -j2` of the whole suite in TREE; prints a summary line.
 run_suite() {
   local tree=$1 log=$2 status=0
-  (cd "$base/$tree" && TMPDIR="$base/$tree/tmp" ctest -j2 --output-on-failure) >"$log" 2>&1 || status=$?
+  (cd "$base-$tree" && ctest -j2 --output-on-failure) >"$log" 2>&1 || status=$?
   local summary failed
   summary=$(grep -E "tests passed, [0-9]+ tests? failed out of" "$log" | tail -1)
   failed=$(sed -n '/The following tests FAILED:/,$p' "$log" | grep -E '^\s+[0-9]+ - ' \
@@ -45,7 +45,7 @@ run_suite() {
 }
 
 # The load beside the measured runs: the suite in tree b, again and again until they end.
-stop="$base/stop"
+stop="$logs/stop"
 rm -f "$stop"
 (
   n=0

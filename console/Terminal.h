@@ -1,0 +1,160 @@
+#pragma once
+// The terminal: our own DEC/xterm emulation writing straight into the screen model. The
+// parser (VtParser) hands over text runs, controls and sequences; this keeps the cursor
+// (with its pending wrap at the right margin), the pen, the modes, the scroll margins, the
+// tab stops, the character sets, the two screens with the saved cursor, the title, and
+// answers the program's queries (DA, DSR, CPR, DECRQSS, DECRQM) through its output.
+// Not thread-safe: the console's screen lock guards every call.
+
+#include "Attributes.h"
+#include "ScreenModel.h"
+#include "VtParser.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qp {
+
+// The modes a keyboard or a paste must honour, and the mouse reporting asked for.
+struct TerminalModes {
+    bool applicationCursor = false;  // DECCKM
+    bool applicationKeypad = false;  // DECKPAM
+    bool newline = false;            // LNM: Enter sends CR LF
+    bool bracketedPaste = false;
+    bool focusReports = false;
+    enum class Mouse : uint8_t { None, Click, Drag, Move } mouse = Mouse::None;
+    enum class MouseEncoding : uint8_t { X10, Utf8, Sgr, Urxvt } mouseEncoding = MouseEncoding::X10;
+};
+
+class Terminal : private VtHandler {
+public:
+    // The most characters one cell keeps: a base and its combining marks.
+    static constexpr size_t kMaxClusterChars = 6;
+
+    Terminal(int cols, int rows);
+    Terminal(const Terminal&) = delete;
+    Terminal& operator=(const Terminal&) = delete;
+
+    // Output of the program under test, cut anywhere (also inside UTF-8 characters).
+    void write(std::string_view bytes);
+    // Bytes the terminal sends to the program (answers to queries, translated keys).
+    std::string takeOutput();
+    bool hasOutput() const { return !m_output.empty(); }
+    void appendOutput(std::string_view bytes) { m_output.append(bytes); }
+
+    void resize(int cols, int rows);
+    // Back to a known state before a new program: any sequence in progress dropped, the
+    // main screen, default modes, pen, margins and character sets; the cells stay.
+    void prepareForProgram();
+    // Blanks every character (attributes kept) and homes the cursor.
+    void clearCharacters();
+
+    const ScreenModel& model() const { return m_model; }
+    uint16_t penAttribute() const { return m_pen.attribute(); }
+    const TerminalModes& modes() const { return m_modes; }
+    const std::string& title() const { return m_title; }
+    void clearTitle() { m_title.clear(); }
+    // True once after the program set a new title.
+    bool takeTitleChanged();
+
+private:
+    enum class Charset : uint8_t { Ascii, DecGraphics, Uk };
+
+    struct PenState {
+        bool bold = false, italic = false, blink = false, reverse = false, strike = false;
+        uint8_t underline = 0;  // 0 none, 1 single, 2 double, 3 curly
+        uint8_t font = 0;
+        TermColor fg{}, bg{};
+    };
+    struct Saved {
+        int row = 0, col = 0;
+        PenState pen{};
+        bool cursorVisible = true;
+        bool cursorBlink = true;
+        uint8_t cursorShape = 1;
+    };
+
+    // VtHandler
+    void printAscii(const char* text, size_t length) override;
+    void printText(const char32_t* chars, size_t length) override;
+    void execute(unsigned char control) override;
+    void escape(std::string_view intermediates, char final) override;
+    void csi(const CsiParams& params, char final) override;
+    void osc(std::string_view text) override;
+    void dcs(std::string_view text) override;
+
+    int rows() const { return m_model.rows(); }
+    int cols() const { return m_model.cols(); }
+    int regionBottom() const { return m_bottom < 0 ? rows() : m_bottom; }
+    int regionLeft() const { return m_leftRightMode ? m_left : 0; }
+    int regionRight() const { return m_leftRightMode && m_right >= 0 ? m_right : cols(); }
+    bool cursorInRegion() const;
+    ScreenCell eraseCell() const { return {0x20, m_pen.eraseAttribute()}; }
+
+    void putGlyph(const char32_t* chars, size_t count, int width);
+    void writeCell(int row, int col, const char32_t* chars, size_t count, int width);
+    void combine(char32_t mark);
+    void linefeed();
+    void reverseIndex();
+    void tab(int count, int direction);
+    void scrollRect(int top, int bottom, int left, int right, int downward, int rightward);
+    void erase(int top, int bottom, int left, int right);
+    void setMode(int mode, bool on);
+    void setDecMode(int mode, bool on);
+    void reportDecMode(int mode);
+    void setAltScreen(bool on, bool clear);
+    void saveCursor();
+    void restoreCursor();
+    void applyPen();
+    void selectGraphicRendition(const CsiParams& p);
+    void reset(bool hard);
+    void requestStatusString(std::string_view name);
+    void clampCursor();
+    void syncCursor() { m_model.setCursor(m_row, m_col); }
+    char32_t mapCharset(char c) const;
+
+    ScreenModel m_model;
+    VtParser m_parser;
+    ConsolePen m_pen;
+    PenState m_penState;
+    Saved m_saved;
+    TerminalModes m_modes;
+
+    int m_row = 0;
+    int m_col = 0;
+    bool m_pendingWrap = false;
+    bool m_autowrap = true;
+    bool m_insert = false;
+    bool m_origin = false;
+    bool m_leftRightMode = false;
+    bool m_cursorVisible = true;
+    bool m_cursorBlink = true;
+    uint8_t m_cursorShape = 1;  // 1 block, 2 underline, 3 bar
+    bool m_reverseScreen = false;
+    bool m_protected = false;
+    int m_top = 0;
+    int m_bottom = -1;  // exclusive; -1 follows the screen's height
+    int m_left = 0;
+    int m_right = -1;
+    std::vector<bool> m_tabStops;
+
+    std::array<Charset, 4> m_charsets{};
+    int m_gl = 0;
+    int m_singleShift = 0;
+    bool m_plainAscii = true;  // GL is ASCII and no single shift is pending
+
+    // The last glyph written, which combining marks join and REP repeats.
+    std::array<char32_t, kMaxClusterChars> m_glyph{};
+    size_t m_glyphChars = 0;
+    int m_glyphWidth = 0;
+    int m_glyphRow = 0;
+    int m_glyphCol = 0;
+
+    std::string m_output;
+    std::string m_title;
+    bool m_titleChanged = false;
+};
+
+}  // namespace qp

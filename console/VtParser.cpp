@@ -1,0 +1,334 @@
+#include "VtParser.h"
+
+#include <algorithm>
+
+namespace qp {
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+constexpr int32_t kMaxValue = 0x7FFFFFFE;
+
+// What a byte is to the state machine, whatever the state.
+enum ByteClass : uint8_t {
+    kPrint,         // 0x20-0x7E outside sequences
+    kControl,       // C0 acted on anywhere
+    kIgnore,        // NUL, DEL
+    kCancel,        // CAN, SUB: abort a sequence
+    kEsc,
+    kBel,           // ends a string, else a control
+    kHigh,          // 0x80-0xFF
+};
+
+constexpr std::array<uint8_t, 256> makeClasses()
+{
+    std::array<uint8_t, 256> t{};
+    for (int c = 0; c < 256; ++c) {
+        uint8_t k = kPrint;
+        if (c < 0x20)
+            k = kControl;
+        if (c == 0x00 || c == 0x7F)
+            k = kIgnore;
+        if (c == 0x18 || c == 0x1A)
+            k = kCancel;
+        if (c == 0x1B)
+            k = kEsc;
+        if (c == 0x07)
+            k = kBel;
+        if (c >= 0x80)
+            k = kHigh;
+        t[size_t(c)] = k;
+    }
+    return t;
+}
+constexpr std::array<uint8_t, 256> kClasses = makeClasses();
+
+bool isIntermediate(unsigned char c) { return c >= 0x20 && c <= 0x2F; }
+
+}  // namespace
+
+void VtParser::reset()
+{
+    m_state = State::Ground;
+    m_utf8Remaining = 0;
+    m_textLength = 0;
+    m_string.clear();
+    m_intermediates.clear();
+}
+
+void VtParser::write(std::string_view bytes)
+{
+    auto p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto end = p + bytes.size();
+    while (p < end) {
+        if (m_state == State::Ground) {
+            // Printable ASCII: the common case, handed over as a run.
+            const unsigned char* run = p;
+            while (p < end && static_cast<unsigned char>(*p - 0x20) < 0x5F)
+                ++p;
+            if (p > run) {
+                if (m_utf8Remaining != 0) {
+                    m_utf8Remaining = 0;  // a character cut short by plain text
+                    pushChar(kReplacement);
+                    flushText();
+                }
+                m_handler.printAscii(reinterpret_cast<const char*>(run), size_t(p - run));
+                continue;
+            }
+            if (*p >= 0x80) {
+                p = decodeUtf8(p, end);
+                continue;
+            }
+        }
+        step(*p++);
+        // Parameters are most of a CSI: read them without going round the loop.
+        while (m_state == State::CsiParam && p < end && *p >= '0' && *p <= '9') {
+            int32_t& v = m_csi.values[size_t(m_csi.count - 1)];
+            v = v == CsiParams::kMissing ? 0 : v;
+            v = v > kMaxValue / 10 ? kMaxValue : v * 10 + (*p - '0');
+            ++p;
+        }
+        // Strings: the bytes up to the next control go in at once.
+        if ((m_state == State::Osc || m_state == State::Dcs) && p < end) {
+            const unsigned char* run = p;
+            while (p < end && *p >= 0x20 && *p != 0x7F)
+                ++p;
+            const size_t room = kMaxString - std::min(kMaxString, m_string.size());
+            m_string.append(reinterpret_cast<const char*>(run), std::min(room, size_t(p - run)));
+        }
+    }
+}
+
+void VtParser::pushChar(char32_t c)
+{
+    if (m_textLength == m_text.size())
+        flushText();
+    m_text[m_textLength++] = c;
+}
+
+void VtParser::flushText()
+{
+    if (m_textLength != 0) {
+        const size_t n = m_textLength;
+        m_textLength = 0;
+        m_handler.printText(m_text.data(), n);
+    }
+}
+
+const unsigned char* VtParser::decodeUtf8(const unsigned char* p, const unsigned char* end)
+{
+    for (; p < end && *p >= 0x80; ++p) {
+        const unsigned char c = *p;
+        if (c < 0xC0) {
+            if (m_utf8Remaining == 0) {
+                pushChar(kReplacement);
+                continue;
+            }
+            m_utf8Code = (m_utf8Code << 6) | (c & 0x3F);
+            if (--m_utf8Remaining != 0)
+                continue;
+            char32_t cp = m_utf8Code;
+            static constexpr uint32_t kShortest[7] = {0, 0, 0x80, 0x800, 0x10000, 0x200000, 0x4000000};
+            if (cp < kShortest[m_utf8Total] || (cp >= 0xD800 && cp <= 0xDFFF) || cp == 0xFFFE || cp == 0xFFFF ||
+                cp > 0x10FFFF || cp < 0xA0)
+                cp = kReplacement;  // overlong, surrogate, non-character, beyond Unicode, C1
+            pushChar(cp);
+            continue;
+        }
+        if (m_utf8Remaining != 0) {
+            m_utf8Remaining = 0;
+            pushChar(kReplacement);
+        }
+        if (c >= 0xFE) {
+            pushChar(kReplacement);
+            continue;
+        }
+        m_utf8Total = c < 0xE0 ? 2 : c < 0xF0 ? 3 : c < 0xF8 ? 4 : c < 0xFC ? 5 : 6;
+        m_utf8Code = c & (0x7Fu >> m_utf8Total);
+        m_utf8Remaining = uint8_t(m_utf8Total - 1);
+    }
+    flushText();
+    return p;
+}
+
+void VtParser::step(unsigned char c)
+{
+    switch (kClasses[c]) {
+    case kIgnore:
+        return;
+    case kCancel:
+        if (m_state == State::Osc || m_state == State::Dcs || m_state == State::StringEscape)
+            m_string.clear();
+        m_state = State::Ground;
+        return;
+    case kEsc:
+        if (m_state == State::Osc || m_state == State::Dcs) {
+            m_stringKind = m_state;
+            m_state = State::StringEscape;
+        } else if (m_state == State::Ignored) {
+            m_state = State::IgnoredEscape;
+        } else {
+            m_string.clear();
+            m_intermediates.clear();
+            m_state = State::Escape;
+        }
+        return;
+    case kBel:
+        if (m_state == State::Osc || m_state == State::Dcs) {
+            m_stringKind = m_state;
+            endString(true);
+            return;
+        }
+        if (m_state == State::Ignored || m_state == State::IgnoredEscape) {
+            m_state = State::Ground;
+            return;
+        }
+        [[fallthrough]];
+    case kControl:
+        // Controls act inside sequences and strings too, and leave them as they were;
+        // the strings nobody reads ignore them.
+        if (m_state != State::Ignored && m_state != State::IgnoredEscape)
+            m_handler.execute(c);
+        return;
+    default:
+        break;
+    }
+    switch (m_state) {
+    case State::Ground:
+        return;  // only bytes the fast paths leave: none
+    case State::Escape:
+        escapeByte(c);
+        return;
+    case State::CsiEntry:
+    case State::CsiParam:
+    case State::CsiIntermediate:
+    case State::CsiIgnore:
+        csiByte(c);
+        return;
+    case State::Osc:
+    case State::Dcs:
+        if (m_string.size() < kMaxString)
+            m_string.push_back(char(c));
+        return;
+    case State::StringEscape:
+        if (c == '\\') {
+            endString(true);
+            return;
+        }
+        m_string.clear();  // another sequence: the string is dropped
+        m_intermediates.clear();
+        m_state = State::Escape;
+        escapeByte(c);
+        return;
+    case State::Ignored:
+        return;
+    case State::IgnoredEscape:
+        m_intermediates.clear();
+        m_state = c == '\\' ? State::Ground : State::Escape;
+        if (m_state == State::Escape)
+            escapeByte(c);
+        return;
+    }
+}
+
+void VtParser::endString(bool dispatch)
+{
+    m_state = State::Ground;
+    if (dispatch) {
+        if (m_stringKind == State::Osc)
+            m_handler.osc(m_string);
+        else
+            m_handler.dcs(m_string);
+    }
+    m_string.clear();
+}
+
+void VtParser::escapeByte(unsigned char c)
+{
+    if (c == '[') {
+        startCsi();
+        return;
+    }
+    if (c == ']' || c == 'P') {
+        m_state = c == ']' ? State::Osc : State::Dcs;
+        m_string.clear();
+        return;
+    }
+    if (isIntermediate(c)) {
+        if (m_intermediates.size() < kMaxIntermediates)
+            m_intermediates.push_back(char(c));
+        return;
+    }
+    if (c >= 0x80)
+        return;  // not part of any escape sequence; the sequence goes on
+    if (m_intermediates.empty() && (c == 'X' || c == '^' || c == '_')) {
+        m_state = State::Ignored;  // SOS, PM, APC
+        return;
+    }
+    m_state = State::Ground;
+    if (m_intermediates.empty() && c >= 0x40 && c < 0x60)
+        m_handler.execute(static_cast<unsigned char>(c + 0x40));  // a C1 control in 7 bits
+    else if (c >= 0x30 && c < 0x7F)
+        m_handler.escape(m_intermediates, char(c));
+}
+
+void VtParser::startCsi()
+{
+    m_state = State::CsiEntry;
+    m_csi.count = 1;
+    m_csi.values[0] = CsiParams::kMissing;
+    m_csi.subMask = 0;
+    m_csi.leader = 0;
+    m_csi.intermediate = 0;
+    m_csi.unusual = false;
+}
+
+void VtParser::csiByte(unsigned char c)
+{
+    if (m_state == State::CsiIgnore) {
+        // Parameters and intermediates go up to the final byte; a byte beyond ASCII ends
+        // the sequence and is text.
+        if (c >= 0x40)
+            m_state = State::Ground;
+        if (c >= 0x80)
+            decodeUtf8(&c, &c + 1);
+        return;
+    }
+    if (m_state == State::CsiEntry) {
+        if (c >= 0x3C && c <= 0x3F) {
+            m_csi.unusual |= m_csi.leader != 0;
+            m_csi.leader = char(c);
+            return;
+        }
+        m_state = State::CsiParam;
+    }
+    if (m_state == State::CsiParam) {
+        if (c >= '0' && c <= '9') {
+            int32_t& v = m_csi.values[size_t(m_csi.count - 1)];
+            v = v == CsiParams::kMissing ? c - '0' : (v > kMaxValue / 10 ? kMaxValue : v * 10 + (c - '0'));
+            return;
+        }
+        if (c == ':' || c == ';') {
+            if (m_csi.count == CsiParams::kMaxParameters) {
+                m_state = State::CsiIgnore;  // too many: the whole sequence is dropped
+                return;
+            }
+            if (c == ':')
+                m_csi.subMask |= 1u << (m_csi.count - 1);
+            m_csi.values[size_t(m_csi.count++)] = CsiParams::kMissing;
+            return;
+        }
+        m_state = State::CsiIntermediate;
+    }
+    if (isIntermediate(c)) {
+        m_csi.unusual |= m_csi.intermediate != 0;
+        m_csi.intermediate = char(c);
+        return;
+    }
+    m_state = State::Ground;
+    if (c >= 0x40 && c <= 0x7E)
+        m_handler.csi(m_csi, char(c));
+    // else a malformed sequence, dropped with this byte
+}
+
+}  // namespace qp
