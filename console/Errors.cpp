@@ -4,15 +4,15 @@
 
 namespace qp {
 
-static std::string win32Message(int code)
+static std::string systemCallMessage(int code)
 {
     if (code == 0)
         return "A Win32 API function failed";
     return "Win32 Error.  Code: " + std::to_string(code) + ".\n" + std::strerror(code);
 }
 
-Win32Error::Win32Error(int code)
-    : std::runtime_error(win32Message(code)), m_code(code)
+ConsoleError::ConsoleError(int code)
+    : std::runtime_error(systemCallMessage(code)), m_code(code)
 {
 }
 

@@ -6,11 +6,12 @@
 
 namespace qp {
 
-// A failed platform call: "Win32 Error.  Code: %d.\n%s" with errno and its text,
-// or "A Win32 API function failed" when there is no error code.
-class Win32Error : public std::runtime_error {
+// A failed system call of the console (a pty write, a pty that cannot be opened). Its
+// message keeps the words users know: "Win32 Error.  Code: %d.\n%s" with errno and its
+// text, or "A Win32 API function failed" when there is no error code.
+class ConsoleError : public std::runtime_error {
 public:
-    explicit Win32Error(int code);
+    explicit ConsoleError(int code);
     int code() const { return m_code; }
 private:
     int m_code;

@@ -447,7 +447,7 @@ void HostedConsole::Impl::send(std::string_view bytes)
         error = m_writer.waitForRoom(kInputQueueLimit, kInputRoomWait);
     }
     if (error != 0)
-        throw Win32Error(error);
+        throw ConsoleError(error);
 }
 
 void HostedConsole::Impl::writeInput(const KeyEventRecord& record)

@@ -140,7 +140,7 @@ public:
 
     // --- input ----------------------------------------------------------------------------
     // Writes one key-event record into the console's input: the terminal turns it into the
-    // bytes an xterm sends for that key. Throws Win32Error when the write fails.
+    // bytes an xterm sends for that key. Throws ConsoleError when the write fails.
     void writeInput(const KeyEventRecord& record);
     // The bounded log of records written, oldest first.
     std::vector<KeyEventRecord> inputLog() const;

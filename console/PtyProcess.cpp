@@ -133,7 +133,7 @@ Pty::Pty(int cols, int rows)
 {
     winsize ws = windowSize(cols, rows);
     if (openpty(&m_master, &m_slave, nullptr, nullptr, &ws) != 0)
-        throw Win32Error(errno);
+        throw ConsoleError(errno);
     setCloexec(m_master);
     setCloexec(m_slave);
     setNonBlocking(m_master);

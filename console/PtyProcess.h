@@ -13,7 +13,7 @@ namespace qp {
 // master never reports a hang-up between programs and input typed meanwhile waits.
 class Pty {
 public:
-    Pty(int cols, int rows);  // throws Win32Error
+    Pty(int cols, int rows);  // throws ConsoleError
     ~Pty();
     Pty(const Pty&) = delete;
     Pty& operator=(const Pty&) = delete;

@@ -1,6 +1,6 @@
 #pragma once
 // Sends keys into the hosted console: one key-down record per key, written one at a time.
-// A failed write raises the console's Win32Error; keys written before it stay written and
+// A failed write raises ConsoleError; keys written before it stay written and
 // nothing after it is sent.
 //
 // Text arrives as UTF-8 (the ANSI code page here) and is walked one character per key.

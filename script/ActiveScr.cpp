@@ -45,19 +45,19 @@ int32_t TActiveScriptSite::GetItemInfo(const std::u16string& name, uint32_t mask
     if (Script && Script->OnGetNamedItem)
         Script->OnGetNamedItem(name, obj);
     if (!obj)
-        return DISP_E_PARAMNOTFOUND_CODE;
-    if (mask == SCRIPTINFO_IUNKNOWN) {
+        return kItemNotFound;
+    if (mask == kItemInfoObject) {
         if (unknown)
             *unknown = obj;
     } else if (typeInfo) {
         *typeInfo = classInfoOf(obj.get());
     }
-    return S_OK_CODE;
+    return kItemFound;
 }
 
 vbs::ObjectRef TActiveScriptSite::namedItem(std::u16string_view name) {
     vbs::ObjectRef obj;
-    GetItemInfo(std::u16string(name), SCRIPTINFO_IUNKNOWN, &obj, nullptr);
+    GetItemInfo(std::u16string(name), kItemInfoObject, &obj, nullptr);
     return obj;
 }
 

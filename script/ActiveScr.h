@@ -31,19 +31,21 @@ class TVBScript;
 // Resolves a named item to its object; leaves obj empty for a name it does not know.
 using TGetNamedItemEvent = std::function<void(const std::u16string& ItemName, vbs::ObjectRef& Obj)>;
 
-// What GetItemInfo may be asked for.
-inline constexpr uint32_t SCRIPTINFO_IUNKNOWN = 1;
-inline constexpr uint32_t SCRIPTINFO_ITYPEINFO = 2;
-inline constexpr int32_t S_OK_CODE = 0;
-inline constexpr int32_t DISP_E_PARAMNOTFOUND_CODE = int32_t(0x80020004);
+// What GetItemInfo may be asked for: the object itself, or the type information of its class.
+inline constexpr uint32_t kItemInfoObject = 1;
+inline constexpr uint32_t kItemInfoType = 2;
+// What GetItemInfo answers: found, or no such named item (the code automation gives a
+// parameter that is not found).
+inline constexpr int32_t kItemFound = 0;
+inline constexpr int32_t kItemNotFound = int32_t(0x80020004);
 
 // The site the engine talks back to; one per run.
 class TActiveScriptSite final : public vbs::Site {
 public:
     explicit TActiveScriptSite(TVBScript* script) : Script(script) {}
 
-    // The object (mask exactly SCRIPTINFO_IUNKNOWN) or the type information of its class
-    // (any other mask) for a named item: S_OK, or DISP_E_PARAMNOTFOUND for an unknown name.
+    // The object (mask exactly kItemInfoObject) or the type information of its class
+    // (any other mask) for a named item: kItemFound, or kItemNotFound for an unknown name.
     int32_t GetItemInfo(const std::u16string& name, uint32_t mask, vbs::ObjectRef* unknown,
                         const CoClassInfo** typeInfo);
     // The error as the user sees it: "Line: ", the line, " Position: ", the position, CR LF

@@ -6,14 +6,14 @@
 namespace qp {
 
 vbs::ErrorInfo automationError(std::u16string_view source) {
-    vbs::ErrorInfo info{E_UNEXPECTED_CODE, std::u16string(source), u""};
+    vbs::ErrorInfo info{kUnexpectedFailure, std::u16string(source), u""};
     try {
         throw;
     } catch (const ScriptRuntimeError& e) {
         info.number = e.number();
         info.source = vbs::runtimeError(e.number()).source;
         info.description = AnsiToUtf16(e.what());
-    } catch (const OleError& e) {
+    } catch (const FailureCodeError& e) {
         if (e.code() < 0)
             info.number = e.code();
         info.description = AnsiToUtf16(e.what());

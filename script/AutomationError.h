@@ -13,13 +13,15 @@
 
 namespace qp {
 
-// The failure code of every error that carries none of its own: "catastrophic failure".
-inline constexpr int32_t E_UNEXPECTED_CODE = int32_t(0x8000FFFF);
+// The failure code of every error that carries none of its own: "catastrophic failure"
+// (E_UNEXPECTED to automation clients).
+inline constexpr int32_t kUnexpectedFailure = int32_t(0x8000FFFF);
 
-// An error that carries a failure code of its own (an object in another instance failed).
-class OleError : public std::runtime_error {
+// An error that carries a failure code of its own (an object in another instance failed),
+// which the caller receives instead of kUnexpectedFailure when it is negative.
+class FailureCodeError : public std::runtime_error {
 public:
-    OleError(int32_t code, const std::string& message) : std::runtime_error(message), m_code(code) {}
+    FailureCodeError(int32_t code, const std::string& message) : std::runtime_error(message), m_code(code) {}
     int32_t code() const { return m_code; }
 
 private:
@@ -45,7 +47,7 @@ public:
 };
 
 // The error information for the exception being handled (call inside a catch block):
-// E_UNEXPECTED, or the error's own code when it is an OleError with a negative code; a
+// kUnexpectedFailure, or the error's own code when it is a FailureCodeError with a negative code; a
 // ScriptRuntimeError keeps its number and takes the runtime source.
 vbs::ErrorInfo automationError(std::u16string_view source);
 

@@ -1,6 +1,7 @@
 #include "Dispatch.h"
 
 #include "vbs/Coerce.h"
+#include "vbs/Errors.h"
 #include "vbs/Text.h"
 
 namespace qp {
@@ -42,9 +43,9 @@ vbs::Result<ArgValue> convertOne(const ParamInfo& param, const vbs::Variant& val
 vbs::Result<std::vector<ArgValue>> convertArguments(const MethodInfo& method, vbs::InvokeKind kind,
                                                     const vbs::Args& args) {
     if (kind == vbs::InvokeKind::PropertyPut || kind == vbs::InvokeKind::PropertyPutRef)
-        return vbs::runtimeError(438);
+        return vbs::runtimeError(vbs::err::NoSuchMember);
     if (args.size() != method.argumentCount())
-        return vbs::runtimeError(450);
+        return vbs::runtimeError(vbs::err::WrongArgs);
     std::vector<ArgValue> values;
     values.reserve(args.size());
     for (size_t i = 0; i < args.size(); ++i) {

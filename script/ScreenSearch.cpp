@@ -2,6 +2,7 @@
 
 #include "AutomationError.h"
 #include "display/ScreenText.h"
+#include "vbs/Errors.h"
 #include "ZEBConsole.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 16
@@ -61,7 +62,7 @@ ScreenPattern::ScreenPattern(const std::u16string& pattern) : m_impl(std::make_u
     m_impl->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), options, &error,
                                  &offset, nullptr);
     if (!m_impl->code)
-        throw ScriptRuntimeError(5017, "Syntax error in regular expression");
+        throw ScriptRuntimeError(vbs::err::RegExpSyntax, "Syntax error in regular expression");
 }
 
 ScreenPattern::~ScreenPattern() {

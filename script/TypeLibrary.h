@@ -132,34 +132,68 @@ inline constexpr ParamInfo kMatchScreen[] = {{"Name", Text, In}, {"CheckResult",
 inline constexpr ParamInfo kOpenConsole[] = {{"Command", Text, In}, {"Console", Variant, OutRetval}};
 }  // namespace typelib_detail
 
+// The dispatch identifiers of IZEBConsole's methods. They never change: a client compiled
+// against the type library calls by them.
+namespace dispid {
+enum : int32_t {
+    PutKeys = 1,
+    RunCommand = 2,
+    PutControl = 3,
+    CheckString = 4,
+    CheckRect = 5,
+    ReadText = 6,
+    Pause = 7,
+    WaitString = 8,
+    IsProcessActive = 9,
+    KillProcess = 10,
+    CheckWindow = 11,
+    WaitQuiet = 12,
+    FindString = 13,
+    WaitFind = 14,
+    FindPattern = 15,
+    WaitPattern = 16,
+    WaitExit = 17,
+    Sleep = 18,
+    ScreenWidth = 19,
+    ScreenHeight = 20,
+    CursorX = 21,
+    CursorY = 22,
+    ReadAttr = 23,
+    CheckAttr = 24,
+    MatchScreen = 25,
+};
+// IZEBConsApp's one method.
+inline constexpr int32_t OpenConsole = 1;
+}  // namespace dispid
+
 // IZEBConsole's methods in slot order. The first eleven are the original interface; the
 // later ones are appended after them, so existing callers keep their slots and identifiers.
 inline constexpr std::array<MethodInfo, 25> IZEBConsoleMethods = {{
-    {"PutKeys", 1, 1, typelib_detail::kKeys},
-    {"PutControl", 3, 2, typelib_detail::kKeys},
-    {"CheckString", 4, 3, typelib_detail::kCheckString},
-    {"CheckRect", 5, 4, typelib_detail::kCheckRect},
-    {"ReadText", 6, 5, typelib_detail::kReadText},
-    {"Pause", 7, 6, typelib_detail::kPause},
-    {"WaitString", 8, 7, typelib_detail::kWaitString},
-    {"IsProcessActive", 9, 8, typelib_detail::kIsProcessActive},
-    {"KillProcess", 10, 9, {}},
-    {"RunCommand", 2, 10, typelib_detail::kRunCommand},
-    {"CheckWindow", 11, 11, typelib_detail::kCheckWindow},
-    {"WaitQuiet", 12, 12, typelib_detail::kWaitQuiet},
-    {"FindString", 13, 13, typelib_detail::kFindString},
-    {"WaitFind", 14, 14, typelib_detail::kWaitFind},
-    {"FindPattern", 15, 15, typelib_detail::kFindPattern},
-    {"WaitPattern", 16, 16, typelib_detail::kWaitPattern},
-    {"WaitExit", 17, 17, typelib_detail::kWaitExit},
-    {"Sleep", 18, 18, typelib_detail::kSleep},
-    {"ScreenWidth", 19, 19, typelib_detail::kScreenWidth},
-    {"ScreenHeight", 20, 20, typelib_detail::kScreenHeight},
-    {"CursorX", 21, 21, typelib_detail::kCursorX},
-    {"CursorY", 22, 22, typelib_detail::kCursorY},
-    {"ReadAttr", 23, 23, typelib_detail::kReadAttr},
-    {"CheckAttr", 24, 24, typelib_detail::kCheckAttr},
-    {"MatchScreen", 25, 25, typelib_detail::kMatchScreen},
+    {"PutKeys", dispid::PutKeys, 1, typelib_detail::kKeys},
+    {"PutControl", dispid::PutControl, 2, typelib_detail::kKeys},
+    {"CheckString", dispid::CheckString, 3, typelib_detail::kCheckString},
+    {"CheckRect", dispid::CheckRect, 4, typelib_detail::kCheckRect},
+    {"ReadText", dispid::ReadText, 5, typelib_detail::kReadText},
+    {"Pause", dispid::Pause, 6, typelib_detail::kPause},
+    {"WaitString", dispid::WaitString, 7, typelib_detail::kWaitString},
+    {"IsProcessActive", dispid::IsProcessActive, 8, typelib_detail::kIsProcessActive},
+    {"KillProcess", dispid::KillProcess, 9, {}},
+    {"RunCommand", dispid::RunCommand, 10, typelib_detail::kRunCommand},
+    {"CheckWindow", dispid::CheckWindow, 11, typelib_detail::kCheckWindow},
+    {"WaitQuiet", dispid::WaitQuiet, 12, typelib_detail::kWaitQuiet},
+    {"FindString", dispid::FindString, 13, typelib_detail::kFindString},
+    {"WaitFind", dispid::WaitFind, 14, typelib_detail::kWaitFind},
+    {"FindPattern", dispid::FindPattern, 15, typelib_detail::kFindPattern},
+    {"WaitPattern", dispid::WaitPattern, 16, typelib_detail::kWaitPattern},
+    {"WaitExit", dispid::WaitExit, 17, typelib_detail::kWaitExit},
+    {"Sleep", dispid::Sleep, 18, typelib_detail::kSleep},
+    {"ScreenWidth", dispid::ScreenWidth, 19, typelib_detail::kScreenWidth},
+    {"ScreenHeight", dispid::ScreenHeight, 20, typelib_detail::kScreenHeight},
+    {"CursorX", dispid::CursorX, 21, typelib_detail::kCursorX},
+    {"CursorY", dispid::CursorY, 22, typelib_detail::kCursorY},
+    {"ReadAttr", dispid::ReadAttr, 23, typelib_detail::kReadAttr},
+    {"CheckAttr", dispid::CheckAttr, 24, typelib_detail::kCheckAttr},
+    {"MatchScreen", dispid::MatchScreen, 25, typelib_detail::kMatchScreen},
 }};
 
 // The attribute bits of a cell as ReadAttr gives them and CheckAttr compares them, named
@@ -190,7 +224,7 @@ inline constexpr std::array<ConstantInfo, 14> IZEBConsoleConstants = {{
 }};
 
 inline constexpr std::array<MethodInfo, 1> IZEBConsAppMethods = {{
-    {"OpenConsole", 1, 1, typelib_detail::kOpenConsole},
+    {"OpenConsole", dispid::OpenConsole, 1, typelib_detail::kOpenConsole},
 }};
 
 inline constexpr InterfaceInfo IZEBConsoleInfo{

@@ -2,6 +2,7 @@
 
 #include "AutomationError.h"
 #include "vbs/Coerce.h"
+#include "vbs/Errors.h"
 #include "Dispatch.h"
 #include "console/HostedConsole.h"
 #include "TypeLibrary.h"
@@ -30,7 +31,7 @@ vbs::DispId ZEBConsApp::dispId(std::u16string_view name) {
 vbs::Result<vbs::Variant> ZEBConsApp::invoke(vbs::DispId id, vbs::InvokeKind kind, vbs::Args& args) {
     const MethodInfo* method = findMethod(IZEBConsAppInfo, id);
     if (!method)
-        return vbs::runtimeError(438);
+        return vbs::runtimeError(vbs::err::NoSuchMember);
     auto converted = convertArguments(*method, kind, args);
     if (!converted)
         return converted.error();

@@ -3,6 +3,7 @@
 #include "AutomationError.h"
 #include "console/Codepage.h"
 #include "vbs/Coerce.h"
+#include "vbs/Errors.h"
 #include "Dispatch.h"
 #include "console/Errors.h"
 #include "display/FrameDetect.h"
@@ -115,7 +116,7 @@ constexpr int64_t kDaySeconds = 24 * 3600;
 // Waiting times beyond a day are refused: error 5, as VBScript refuses an argument out of range.
 void refuseOverADay(int64_t millis) {
     if (millis > kDaySeconds * 1000)
-        throw ScriptRuntimeError(5, "Invalid procedure call or argument");
+        throw ScriptRuntimeError(vbs::err::InvalidCall, "Invalid procedure call or argument");
 }
 
 std::chrono::steady_clock::time_point deadlineIn(int64_t millis) {
@@ -560,14 +561,14 @@ vbs::Result<vbs::Variant> ZEBConsole::invoke(vbs::DispId id, vbs::InvokeKind kin
         for (const ConstantInfo& c : IZEBConsoleConstants)
             if (c.dispId == id) {
                 if (kind == vbs::InvokeKind::PropertyPut || kind == vbs::InvokeKind::PropertyPutRef)
-                    return vbs::runtimeError(438);
+                    return vbs::runtimeError(vbs::err::NoSuchMember);
                 if (!args.empty())
-                    return vbs::runtimeError(450);
+                    return vbs::runtimeError(vbs::err::WrongArgs);
                 return vbs::Variant::fromLong(c.value);
             }
-        return vbs::runtimeError(438);
+        return vbs::runtimeError(vbs::err::NoSuchMember);
     }
-    if (id == 6 && args.size() == 5)
+    if (id == dispid::ReadText && args.size() == 5)
         args.set(4, vbs::Variant());  // ReadText's Readed is cleared on entry
     auto converted = convertArguments(*method, kind, args);
     if (!converted)
@@ -583,67 +584,68 @@ vbs::Result<vbs::Variant> ZEBConsole::invoke(vbs::DispId id, vbs::InvokeKind kin
         // A wait cut short by a stop is no failed check: the stop (an interrupt, the time
         // limit, the client leaving) ends the script itself.
         if (!b && why && s && s->failedStatementChecksRaise() && !s->waitingStopped())
-            return vbs::ErrorInfo{1, std::u16string(Source), failure};
+            return vbs::ErrorInfo{kFailedCheckError, std::u16string(Source), failure};
         return vbs::Variant::fromBool(b);
     };
     try {
         switch (id) {
-        case 1: PutKeys(textArg(a, 0)); return vbs::Variant();
-        case 3: PutControl(textArg(a, 0)); return vbs::Variant();
-        case 4: return checked(checkString(intArg(a, 0), intArg(a, 1), textArg(a, 2), why));
-        case 5: return checked(checkRect(intArg(a, 0), intArg(a, 1), intArg(a, 2), intArg(a, 3), textArg(a, 4), why));
-        case 6: args.set(4, vbs::Variant::fromString(ReadText(intArg(a, 0), intArg(a, 1), intArg(a, 2), intArg(a, 3))));
+        case dispid::PutKeys: PutKeys(textArg(a, 0)); return vbs::Variant();
+        case dispid::PutControl: PutControl(textArg(a, 0)); return vbs::Variant();
+        case dispid::CheckString: return checked(checkString(intArg(a, 0), intArg(a, 1), textArg(a, 2), why));
+        case dispid::CheckRect: return checked(checkRect(intArg(a, 0), intArg(a, 1), intArg(a, 2), intArg(a, 3), textArg(a, 4), why));
+        case dispid::ReadText: args.set(4, vbs::Variant::fromString(ReadText(intArg(a, 0), intArg(a, 1), intArg(a, 2), intArg(a, 3))));
                 return vbs::Variant();
-        case 7: Pause(intArg(a, 0)); return vbs::Variant();
-        case 8: return checked(waitString(intArg(a, 0), intArg(a, 1), intArg(a, 2), textArg(a, 3), why));
-        case 9: return boolean(IsProcessActive());
-        case 10: KillProcess(); return vbs::Variant();
-        case 2: return vbs::Variant::fromObject(RunCommand(textArg(a, 0)));
-        case 11: return checked(checkWindow(intArg(a, 0), intArg(a, 1), intArg(a, 2), intArg(a, 3), why));
-        case 12: return checked(waitQuiet(intArg(a, 0), intArg(a, 1), why));
-        case 13:
-        case 14:
-        case 15:
-        case 16: {
-            const bool waits = id == 14 || id == 16;
+        case dispid::Pause: Pause(intArg(a, 0)); return vbs::Variant();
+        case dispid::WaitString: return checked(waitString(intArg(a, 0), intArg(a, 1), intArg(a, 2), textArg(a, 3), why));
+        case dispid::IsProcessActive: return boolean(IsProcessActive());
+        case dispid::KillProcess: KillProcess(); return vbs::Variant();
+        case dispid::RunCommand: return vbs::Variant::fromObject(RunCommand(textArg(a, 0)));
+        case dispid::CheckWindow: return checked(checkWindow(intArg(a, 0), intArg(a, 1), intArg(a, 2), intArg(a, 3), why));
+        case dispid::WaitQuiet: return checked(waitQuiet(intArg(a, 0), intArg(a, 1), why));
+        case dispid::FindString:
+        case dispid::WaitFind:
+        case dispid::FindPattern:
+        case dispid::WaitPattern: {
+            const bool waits = id == dispid::WaitFind || id == dispid::WaitPattern;
+            const bool patterns = id == dispid::FindPattern || id == dispid::WaitPattern;
             const size_t first = waits ? 1 : 0;  // the text's argument; X, Y (and Matched) follow
             // Out values are cleared on entry, as ReadText's.
             args.set(first + 1, vbs::Variant::fromLong(-1));
             args.set(first + 2, vbs::Variant::fromLong(-1));
-            if (id >= 15)
+            if (patterns)
                 args.set(first + 3, vbs::Variant::fromString(u""));
             auto found = find(std::string(method->name).c_str(), waits ? intArg(a, 0) : -1, textArg(a, first),
-                              id >= 15, why);
+                              patterns, why);
             if (found) {
                 args.set(first + 1, vbs::Variant::fromLong(found->x));
                 args.set(first + 2, vbs::Variant::fromLong(found->y));
-                if (id >= 15)
+                if (patterns)
                     args.set(first + 3, vbs::Variant::fromString(found->text));
             }
             return checked(found.has_value());
         }
-        case 17: {
+        case dispid::WaitExit: {
             args.set(1, vbs::Variant::fromLong(-1));
             auto status = waitExit(intArg(a, 0), why);
             if (status)
                 args.set(1, vbs::Variant::fromLong(*status));
             return checked(status.has_value());
         }
-        case 18: Sleep(intArg(a, 0)); return vbs::Variant();
-        case 19: return vbs::Variant::fromLong(ScreenWidth());
-        case 20: return vbs::Variant::fromLong(ScreenHeight());
-        case 21: return vbs::Variant::fromLong(CursorX());
-        case 22: return vbs::Variant::fromLong(CursorY());
-        case 23: return vbs::Variant::fromLong(ReadAttr(intArg(a, 0), intArg(a, 1)));
-        case 24:
+        case dispid::Sleep: Sleep(intArg(a, 0)); return vbs::Variant();
+        case dispid::ScreenWidth: return vbs::Variant::fromLong(ScreenWidth());
+        case dispid::ScreenHeight: return vbs::Variant::fromLong(ScreenHeight());
+        case dispid::CursorX: return vbs::Variant::fromLong(CursorX());
+        case dispid::CursorY: return vbs::Variant::fromLong(CursorY());
+        case dispid::ReadAttr: return vbs::Variant::fromLong(ReadAttr(intArg(a, 0), intArg(a, 1)));
+        case dispid::CheckAttr:
             return checked(checkAttr(intArg(a, 0), intArg(a, 1), intArg(a, 2), intArg(a, 3), intArg(a, 4),
                                      intArg(a, 5), why));
-        case 25: return checked(matchScreen(textArg(a, 0), why));
+        case dispid::MatchScreen: return checked(matchScreen(textArg(a, 0), why));
         }
     } catch (...) {
         return automationError(Source);
     }
-    return vbs::runtimeError(438);
+    return vbs::runtimeError(vbs::err::NoSuchMember);
 }
 
 }  // namespace qp

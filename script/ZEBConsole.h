@@ -26,6 +26,8 @@ namespace qp {
 class ZEBConsole final : public vbs::Object {
 public:
     static constexpr std::u16string_view Source = u"QuorviaPallant.ZEBConsole";
+    // The run-time error number of a failed check called as a statement.
+    static constexpr int32_t kFailedCheckError = 1;
 
     static vbs::Ref<ZEBConsole> create(const std::shared_ptr<ConsoleSession>& session);
 

@@ -3,6 +3,7 @@
 #include "script/AutomationError.h"
 #include "BusNames.h"
 #include "vbs/Coerce.h"
+#include "vbs/Errors.h"
 #include "script/Dispatch.h"
 #include "Introspection.h"
 #include "script/TypeLibrary.h"
@@ -41,7 +42,7 @@ bool readReference(const QVariant& value, QString& service, QString& path)
 
 vbs::ErrorInfo errorOf(const QDBusMessage& reply)
 {
-    return vbs::ErrorInfo{E_UNEXPECTED_CODE, std::u16string(RemoteConsole::Source),
+    return vbs::ErrorInfo{kUnexpectedFailure, std::u16string(RemoteConsole::Source),
                           reply.errorMessage().toStdU16String()};
 }
 }  // namespace
@@ -73,8 +74,8 @@ vbs::Result<vbs::Variant> RemoteConsole::invoke(vbs::DispId id, vbs::InvokeKind 
 {
     const MethodInfo* method = findMethod(IZEBConsoleInfo, id);
     if (!method)
-        return vbs::runtimeError(438);
-    if (id == 6 && args.size() == 5)
+        return vbs::runtimeError(vbs::err::NoSuchMember);
+    if (id == dispid::ReadText && args.size() == 5)
         args.set(4, vbs::Variant());  // ReadText's Readed is cleared on entry
     auto converted = convertArguments(*method, kind, args);
     if (!converted)
@@ -121,7 +122,7 @@ vbs::Result<vbs::Variant> RemoteConsole::invoke(vbs::DispId id, vbs::InvokeKind 
         return vbs::Variant::fromLong(result.toInt());
     QString service, path;
     if (!readReference(result, service, path))
-        return vbs::ErrorInfo{E_UNEXPECTED_CODE, std::u16string(Source), u"The reply of the other instance is not an object reference"};
+        return vbs::ErrorInfo{kUnexpectedFailure, std::u16string(Source), u"The reply of the other instance is not an object reference"};
     if (service.isEmpty())
         return vbs::Variant::nothing();
     if (service == m_service && path == m_path)
@@ -145,9 +146,9 @@ vbs::ObjectRef RunInRemoteConsole(QDBusConnection bus, const std::u16string& cmd
     vbs::Variant command = vbs::Variant::fromString(cmdLine);
     vbs::ArgSlot slot{&command, false};
     vbs::Args args(std::span<vbs::ArgSlot>(&slot, 1));
-    auto result = console->invoke(2, vbs::InvokeKind::Method, args);
+    auto result = console->invoke(dispid::RunCommand, vbs::InvokeKind::Method, args);
     if (!result)
-        throw OleError(result.error().number, std::string(QString::fromStdU16String(result.error().description).toUtf8()));
+        throw FailureCodeError(result.error().number, std::string(QString::fromStdU16String(result.error().description).toUtf8()));
     return result.value().isObject() ? result.value().objectRef() : nullptr;
 }
 

@@ -5,12 +5,12 @@
 
 using namespace qp;
 
-TEST(Errors, Win32ErrorCarriesCodeAndSystemText)
+TEST(Errors, ConsoleErrorCarriesCodeAndSystemText)
 {
-    Win32Error e(EPIPE);
+    ConsoleError e(EPIPE);
     EXPECT_EQ(e.code(), EPIPE);
     EXPECT_EQ(std::string(e.what()), std::string("Win32 Error.  Code: ") + std::to_string(EPIPE) + ".\nBroken pipe");
-    EXPECT_STREQ(Win32Error(0).what(), "A Win32 API function failed");
+    EXPECT_STREQ(ConsoleError(0).what(), "A Win32 API function failed");
 }
 
 TEST(Errors, CantExecuteQuotesTheCommand)

@@ -30,7 +30,7 @@ struct RecordLog {
         return [this](const KeyEventRecord& r) {
             std::lock_guard lock(mutex);
             if (++writes == failAt)
-                throw Win32Error(EIO);
+                throw ConsoleError(EIO);
             records.push_back(r);
         };
     }
@@ -164,7 +164,7 @@ TEST(KeySender, AFailedWriteStopsTheRest)
     RecordLog log;
     log.failAt = 3;
     KeySender sender(log.writer(), pacer);
-    EXPECT_THROW(sender.putKeys("abcdef"), Win32Error);
+    EXPECT_THROW(sender.putKeys("abcdef"), ConsoleError);
     EXPECT_EQ(log.characters(), u"ab");
 
     RecordLog control;
@@ -173,7 +173,7 @@ TEST(KeySender, AFailedWriteStopsTheRest)
     try {
         controlSender.putControl("<F1><F2><F3>");
         FAIL() << "no error";
-    } catch (const Win32Error& e) {
+    } catch (const ConsoleError& e) {
         EXPECT_EQ(e.code(), EIO);
         EXPECT_EQ(std::string(e.what()).rfind("Win32 Error.  Code: ", 0), 0u);
     }

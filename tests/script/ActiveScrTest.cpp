@@ -124,13 +124,13 @@ TEST_F(HostTest, AnUnknownNamedItemFailsInGetItemInfoAndInTheScript) {
     TActiveScriptSite site(&host);
     vbs::ObjectRef unk(obj);
     const CoClassInfo* info = &ZEBConsAppClass;
-    EXPECT_EQ(site.GetItemInfo(u"Missing", SCRIPTINFO_IUNKNOWN, &unk, &info), DISP_E_PARAMNOTFOUND_CODE);
+    EXPECT_EQ(site.GetItemInfo(u"Missing", kItemInfoObject, &unk, &info), kItemNotFound);
     EXPECT_FALSE(unk);
     EXPECT_EQ(info, nullptr);
-    EXPECT_EQ(site.GetItemInfo(u"console", SCRIPTINFO_IUNKNOWN, &unk, nullptr), DISP_E_PARAMNOTFOUND_CODE);
-    EXPECT_EQ(site.GetItemInfo(u"Console", SCRIPTINFO_IUNKNOWN, &unk, nullptr), S_OK_CODE);
+    EXPECT_EQ(site.GetItemInfo(u"console", kItemInfoObject, &unk, nullptr), kItemNotFound);
+    EXPECT_EQ(site.GetItemInfo(u"Console", kItemInfoObject, &unk, nullptr), kItemFound);
     EXPECT_EQ(unk.get(), obj.get());
-    EXPECT_EQ(site.GetItemInfo(u"Console", SCRIPTINFO_ITYPEINFO, nullptr, &info), S_OK_CODE);
+    EXPECT_EQ(site.GetItemInfo(u"Console", kItemInfoType, nullptr, &info), kItemFound);
     EXPECT_EQ(info, &ZEBConsoleClass);
 
     run({u"Missing.Foo"});

@@ -142,7 +142,7 @@ protected:
             return u"";
         }
         const vbs::ScriptError& e = host.lastErrors().front();
-        EXPECT_EQ(e.number, 1);
+        EXPECT_EQ(e.number, ZEBConsole::kFailedCheckError);
         return e.description;
     }
 

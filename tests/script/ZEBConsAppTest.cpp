@@ -31,7 +31,7 @@ TEST_F(ConsoleObjectTest, OpenConsoleWhileAProgramRunsFailsWithTheAppSource) {
     auto r = call(*app, u"OpenConsole", {str(u"true")});
     ASSERT_FALSE(r.ok());
     EXPECT_EQ(r.error().source, u"QuorviaPallant.ZEBConsApp");
-    EXPECT_EQ(r.error().number, E_UNEXPECTED_CODE);
+    EXPECT_EQ(r.error().number, kUnexpectedFailure);
 }
 
 }  // namespace

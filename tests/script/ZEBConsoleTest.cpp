@@ -337,7 +337,7 @@ TEST_F(ConsoleObjectTest, RunCommandWhileAProgramRunsNeedsAnotherInstance) {
     obj->RunCommand(u"sleep 5");
     auto r = call(*obj, u"RunCommand", {str(u"true")});
     ASSERT_FALSE(r.ok());
-    EXPECT_EQ(r.error().number, E_UNEXPECTED_CODE);
+    EXPECT_EQ(r.error().number, kUnexpectedFailure);
     EXPECT_EQ(r.error().source, u"QuorviaPallant.ZEBConsole");
     EXPECT_EQ(r.error().description, std::u16string(RemoteConsoleUnavailable.begin(), RemoteConsoleUnavailable.end()));
 
@@ -354,7 +354,7 @@ TEST_F(ConsoleObjectTest, RunCommandWhileAProgramRunsNeedsAnotherInstance) {
 TEST_F(ConsoleObjectTest, AFailedRemoteCallKeepsItsOwnFailureCode) {
     obj->RunCommand(u"sleep 5");
     session->setRemoteRunner([](const std::u16string&) -> vbs::ObjectRef {
-        throw OleError(int32_t(0x80080005), "Server execution failed");
+        throw FailureCodeError(int32_t(0x80080005), "Server execution failed");
     });
     auto r = call(*obj, u"RunCommand", {str(u"true")});
     ASSERT_FALSE(r.ok());
@@ -395,7 +395,7 @@ TEST_F(ConsoleObjectTest, AnObjectWhoseSessionIsGoneFailsCleanly) {
     session.reset();
     auto r = call(*obj, u"IsProcessActive");
     ASSERT_FALSE(r.ok());
-    EXPECT_EQ(r.error().number, E_UNEXPECTED_CODE);
+    EXPECT_EQ(r.error().number, kUnexpectedFailure);
     EXPECT_EQ(r.error().description, u"The console of this object is gone");
 }
 
