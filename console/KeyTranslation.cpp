@@ -1,5 +1,7 @@
 #include "KeyTranslation.h"
 
+#include "text/Utf.h"
+
 #include <array>
 #include <string_view>
 
@@ -165,13 +167,12 @@ bool KeyTranslator::translate(VTerm* vt, const KeyEventRecord& record)
 bool KeyTranslator::sendCharacter(VTerm* vt, char16_t unit, VTermModifier mod)
 {
     char32_t cp = unit;
-    if (unit >= 0xD800 && unit <= 0xDBFF) {
+    if (text::isHighSurrogate(unit)) {
         m_pendingHigh = unit;
         return false;
     }
-    if (unit >= 0xDC00 && unit <= 0xDFFF) {
-        cp = m_pendingHigh ? 0x10000 + ((char32_t(m_pendingHigh) - 0xD800) << 10) + (unit - 0xDC00) : 0xFFFD;
-    }
+    if (text::isLowSurrogate(unit))
+        cp = m_pendingHigh ? text::joinSurrogates(m_pendingHigh, unit) : text::kReplacementCharacter;
     m_pendingHigh = 0;
     if (has(mod, VTERM_MOD_CTRL) && ((cp >= 'a' && cp <= 'z') || (cp >= 'A' && cp <= 'Z')))
         cp &= 0x1F;
