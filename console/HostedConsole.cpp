@@ -461,7 +461,7 @@ void HostedConsole::Impl::writeInput(const KeyEventRecord& record)
     std::string bytes;
     {
         std::lock_guard lock(m_screenMutex);
-        if (!m_keys.translate(m_emulator.vterm(), record))
+        if (!m_keys.translate(m_emulator, record))
             return;
         bytes = m_emulator.takeOutput();
     }

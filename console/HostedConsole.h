@@ -1,6 +1,6 @@
 #pragma once
 // The hosted console: a pseudo-terminal with the program under test in it, a terminal
-// emulator (libvterm's state layer) feeding a screen model of our own, and a reader thread
+// emulator of our own (console/Terminal) feeding a screen model of our own, and a reader thread
 // that drains the program's output. Pure C++; the desktop program and the headless player
 // both sit on it.
 //

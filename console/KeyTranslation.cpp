@@ -11,34 +11,71 @@ namespace {
 
 struct SpecialKey {
     uint16_t vk;
-    VTermKey key;
+    TermKey key;
 };
 
 // Keys a terminal sends as keys of their own, by virtual-key code.
 constexpr std::array<SpecialKey, 14> kSpecialKeys{{
-    {0x0D, VTERM_KEY_ENTER},
-    {0x09, VTERM_KEY_TAB},
-    {0x08, VTERM_KEY_BACKSPACE},
-    {0x1B, VTERM_KEY_ESCAPE},
-    {0x25, VTERM_KEY_LEFT},
-    {0x26, VTERM_KEY_UP},
-    {0x27, VTERM_KEY_RIGHT},
-    {0x28, VTERM_KEY_DOWN},
-    {0x24, VTERM_KEY_HOME},
-    {0x23, VTERM_KEY_END},
-    {0x21, VTERM_KEY_PAGEUP},
-    {0x22, VTERM_KEY_PAGEDOWN},
-    {0x2D, VTERM_KEY_INS},
-    {0x2E, VTERM_KEY_DEL},
+    {0x0D, TermKey::Enter},
+    {0x09, TermKey::Tab},
+    {0x08, TermKey::Backspace},
+    {0x1B, TermKey::Escape},
+    {0x25, TermKey::Left},
+    {0x26, TermKey::Up},
+    {0x27, TermKey::Right},
+    {0x28, TermKey::Down},
+    {0x24, TermKey::Home},
+    {0x23, TermKey::End},
+    {0x21, TermKey::PageUp},
+    {0x22, TermKey::PageDown},
+    {0x2D, TermKey::Insert},
+    {0x2E, TermKey::Delete},
 }};
 static_assert(kSpecialKeys.size() == 14);
+
+// How each key is sent: a character of its own, a cursor key (CSI or SS3 and a letter, SS3 in
+// application cursor mode), SS3 and a letter, or CSI, a number and "~".
+struct KeyCode {
+    enum Kind : uint8_t { Literal, Tab, Enter, Ss3, Cursor, CsiNumber } kind;
+    char final;
+    int number;
+};
+constexpr std::array<KeyCode, 27> kKeyCodes{{
+    {KeyCode::Literal, 0, 0},       // None
+    {KeyCode::Enter, '\r', 0},      // Enter
+    {KeyCode::Tab, '\t', 0},        // Tab
+    {KeyCode::Literal, '\x7f', 0},  // Backspace sends DEL
+    {KeyCode::Literal, '\x1b', 0},  // Escape
+    {KeyCode::Cursor, 'A', 0},      // Up
+    {KeyCode::Cursor, 'B', 0},      // Down
+    {KeyCode::Cursor, 'D', 0},      // Left
+    {KeyCode::Cursor, 'C', 0},      // Right
+    {KeyCode::CsiNumber, '~', 2},   // Insert
+    {KeyCode::CsiNumber, '~', 3},   // Delete
+    {KeyCode::Cursor, 'H', 0},      // Home
+    {KeyCode::Cursor, 'F', 0},      // End
+    {KeyCode::CsiNumber, '~', 5},   // PageUp
+    {KeyCode::CsiNumber, '~', 6},   // PageDown
+    {KeyCode::Ss3, 'P', 0},         // F1-F4
+    {KeyCode::Ss3, 'Q', 0},
+    {KeyCode::Ss3, 'R', 0},
+    {KeyCode::Ss3, 'S', 0},
+    {KeyCode::CsiNumber, '~', 15},  // F5-F12
+    {KeyCode::CsiNumber, '~', 17},
+    {KeyCode::CsiNumber, '~', 18},
+    {KeyCode::CsiNumber, '~', 19},
+    {KeyCode::CsiNumber, '~', 20},
+    {KeyCode::CsiNumber, '~', 21},
+    {KeyCode::CsiNumber, '~', 23},
+    {KeyCode::CsiNumber, '~', 24},
+}};
 
 constexpr uint16_t kVkF1 = 0x70;
 constexpr uint16_t kVkF12 = 0x7B;
 constexpr char32_t kEsc = 0x1B;
 constexpr char32_t kUnitSeparator = 0x1F;  // what an xterm sends for Ctrl+/
 
-bool has(VTermModifier mod, VTermModifier bit) { return (mod & bit) != 0; }
+bool has(unsigned mod, unsigned bit) { return (mod & bit) != 0; }
 
 // The US layout's characters of the punctuation keys, unshifted and shifted.
 struct PunctuationKey {
@@ -88,83 +125,120 @@ constexpr bool isKeypad(uint16_t vk) { return vk >= 0x60 && vk <= 0x6F; }
 
 // Enter, Tab, Backspace and Esc as an xterm sends them: only Alt (an ESC before) and
 // Shift+Tab (back-tab) change them; Ctrl+Backspace is BS.
-bool sendLiteralKey(VTerm* vt, VTermKey key, VTermModifier mod)
+bool literalKey(std::string& out, TermKey key, unsigned mod, const TerminalModes& modes)
 {
-    const auto alt = VTermModifier(mod & VTERM_MOD_ALT);
+    const unsigned alt = mod & kModAlt;
     switch (key) {
-    case VTERM_KEY_TAB:
-        vterm_keyboard_key(vt, key, has(mod, VTERM_MOD_SHIFT) ? VTermModifier(VTERM_MOD_SHIFT) : VTERM_MOD_NONE);
+    case TermKey::Tab:
+        out += TerminalKeyBytes(key, has(mod, kModShift) ? kModShift : kModNone, modes);
         return true;
-    case VTERM_KEY_BACKSPACE:
-        if (has(mod, VTERM_MOD_CTRL)) {
-            vterm_keyboard_unichar(vt, 0x08, alt);
+    case TermKey::Backspace:
+        if (has(mod, kModCtrl)) {
+            out += alt ? "\x1b\x08" : "\x08";
             return true;
         }
         break;
-    case VTERM_KEY_ENTER:
-    case VTERM_KEY_ESCAPE:
+    case TermKey::Enter:
+    case TermKey::Escape:
         break;
     default:
         return false;
     }
-    vterm_keyboard_key(vt, key, alt);
+    out += TerminalKeyBytes(key, alt, modes);
     return true;
 }
 
 }  // namespace
 
-VTermKey TerminalKeyOf(uint16_t vk)
+std::string TerminalKeyBytes(TermKey key, unsigned mod, const TerminalModes& modes)
+{
+    const KeyCode k = kKeyCodes[size_t(key)];
+    const std::string parameter = std::to_string(mod + 1);
+    auto literal = [&] {
+        if (has(mod, kModShift | kModCtrl))
+            return "\x1b[" + std::to_string(int(k.final)) + ";" + parameter + "u";
+        return std::string(has(mod, kModAlt) ? "\x1b" : "") + k.final;
+    };
+    auto csi = [&] { return mod == 0 ? std::string("\x1b[") + k.final : "\x1b[1;" + parameter + k.final; };
+    switch (k.kind) {
+    case KeyCode::Literal:
+        return key == TermKey::None ? std::string() : literal();
+    case KeyCode::Tab:
+        if (mod == kModShift)
+            return "\x1b[Z";
+        if (has(mod, kModShift))
+            return "\x1b[1;" + parameter + "Z";
+        return literal();
+    case KeyCode::Enter:
+        return modes.newline ? std::string("\r\n") : literal();
+    case KeyCode::Ss3:
+        return mod == 0 ? std::string("\x1bO") + k.final : csi();
+    case KeyCode::Cursor:
+        return mod == 0 && modes.applicationCursor ? std::string("\x1bO") + k.final : csi();
+    case KeyCode::CsiNumber:
+        return "\x1b[" + std::to_string(k.number) + (mod == 0 ? "" : ";" + parameter) + k.final;
+    }
+    return {};
+}
+
+TermKey TerminalKeyOf(uint16_t vk)
 {
     for (const SpecialKey& k : kSpecialKeys)
         if (k.vk == vk)
             return k.key;
     if (vk >= kVkF1 && vk <= kVkF12)
-        return VTermKey(VTERM_KEY_FUNCTION(vk - kVkF1 + 1));
-    return VTERM_KEY_NONE;
+        return TermKey(int(TermKey::F1) + (vk - kVkF1));
+    return TermKey::None;
 }
 
-VTermModifier TerminalModifiers(uint32_t state)
+unsigned TerminalModifiers(uint32_t state)
 {
-    unsigned mod = VTERM_MOD_NONE;
+    unsigned mod = kModNone;
     if (state & SHIFT_PRESSED)
-        mod |= VTERM_MOD_SHIFT;
+        mod |= kModShift;
     if (state & (LEFT_CTRL_PRESSED | RIGHT_CTRL_PRESSED))
-        mod |= VTERM_MOD_CTRL;
+        mod |= kModCtrl;
     if (state & (LEFT_ALT_PRESSED | RIGHT_ALT_PRESSED))
-        mod |= VTERM_MOD_ALT;
-    return VTermModifier(mod);
+        mod |= kModAlt;
+    return mod;
 }
 
-bool KeyTranslator::translate(VTerm* vt, const KeyEventRecord& record)
+bool KeyTranslator::translate(Terminal& terminal, const KeyEventRecord& record)
 {
     if (record.eventType != KEY_EVENT || record.keyDown == 0)
         return false;
-    const VTermModifier mod = TerminalModifiers(record.controlKeyState);
-    const VTermKey key = TerminalKeyOf(record.virtualKeyCode);
-    if (key != VTERM_KEY_NONE) {
+    const unsigned mod = TerminalModifiers(record.controlKeyState);
+    const TermKey key = TerminalKeyOf(record.virtualKeyCode);
+    std::string out;
+    if (key != TermKey::None) {
         m_pendingHigh = 0;
-        if (!sendLiteralKey(vt, key, mod))
-            vterm_keyboard_key(vt, key, mod);
+        if (!literalKey(out, key, mod, terminal.modes()))
+            out = TerminalKeyBytes(key, mod, terminal.modes());
+        terminal.appendOutput(out);
         return true;
     }
     char16_t ch = char16_t(record.unicodeChar);
-    if (has(mod, VTERM_MOD_CTRL) && !isKeypad(record.virtualKeyCode)) {
-        ch = combinationCharacter(record.virtualKeyCode, ch, has(mod, VTERM_MOD_SHIFT));
+    bool sent;
+    if (has(mod, kModCtrl) && !isKeypad(record.virtualKeyCode)) {
+        ch = combinationCharacter(record.virtualKeyCode, ch, has(mod, kModShift));
         if (ch == 0)
             return false;  // Ctrl alone, or with a key that has no character
         m_pendingHigh = 0;
-        return sendCharacter(vt, xtermControl(ch), VTermModifier(mod & ~VTERM_MOD_CTRL));
+        sent = sendCharacter(out, xtermControl(ch), mod & ~kModCtrl);
+    } else {
+        if (ch == 0)
+            return false;  // a modifier alone, Caps Lock and the like
+        // A combination's letter carries the key's unshifted character, upper-case; with Alt
+        // and without Shift an xterm sends the lower-case letter.
+        if (has(mod, kModAlt) && !has(mod, kModShift) && ch >= 'A' && ch <= 'Z' && record.virtualKeyCode == ch)
+            ch = char16_t(ch - 'A' + 'a');
+        sent = sendCharacter(out, ch, mod);
     }
-    if (ch == 0)
-        return false;  // a modifier alone, Caps Lock and the like
-    // A combination's letter carries the key's unshifted character, upper-case; with Alt
-    // and without Shift an xterm sends the lower-case letter.
-    if (has(mod, VTERM_MOD_ALT) && !has(mod, VTERM_MOD_SHIFT) && ch >= 'A' && ch <= 'Z' && record.virtualKeyCode == ch)
-        ch = char16_t(ch - 'A' + 'a');
-    return sendCharacter(vt, ch, mod);
+    terminal.appendOutput(out);
+    return sent;
 }
 
-bool KeyTranslator::sendCharacter(VTerm* vt, char16_t unit, VTermModifier mod)
+bool KeyTranslator::sendCharacter(std::string& out, char16_t unit, unsigned mod)
 {
     char32_t cp = unit;
     if (text::isHighSurrogate(unit)) {
@@ -174,12 +248,12 @@ bool KeyTranslator::sendCharacter(VTerm* vt, char16_t unit, VTermModifier mod)
     if (text::isLowSurrogate(unit))
         cp = m_pendingHigh ? text::joinSurrogates(m_pendingHigh, unit) : text::kReplacementCharacter;
     m_pendingHigh = 0;
-    if (has(mod, VTERM_MOD_CTRL) && ((cp >= 'a' && cp <= 'z') || (cp >= 'A' && cp <= 'Z')))
+    if (has(mod, kModCtrl) && ((cp >= 'a' && cp <= 'z') || (cp >= 'A' && cp <= 'Z')))
         cp &= 0x1F;
-    if (has(mod, VTERM_MOD_ALT))
-        vterm_keyboard_unichar(vt, kEsc, VTERM_MOD_NONE);
-    // Without modifiers libvterm sends the character as UTF-8, control codes as they are.
-    vterm_keyboard_unichar(vt, cp, VTERM_MOD_NONE);
+    if (has(mod, kModAlt))
+        text::appendUtf8(out, kEsc);
+    // The character as UTF-8, control codes as they are.
+    text::appendUtf8(out, cp);
     return true;
 }
 

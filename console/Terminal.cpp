@@ -394,12 +394,7 @@ void Terminal::restoreCursor()
 
 void Terminal::applyPen()
 {
-    m_pen.reset();
-    m_pen.setBold(m_penState.bold);
-    m_pen.setReverse(m_penState.reverse);
-    m_pen.setUnderline(m_penState.underline != 0);
-    m_pen.setForeground(m_penState.fg);
-    m_pen.setBackground(m_penState.bg);
+    m_pen.set(m_penState.bold, m_penState.reverse, m_penState.underline != 0, m_penState.fg, m_penState.bg);
 }
 
 void Terminal::reset(bool hard)

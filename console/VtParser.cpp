@@ -79,6 +79,13 @@ void VtParser::write(std::string_view bytes)
                 p = decodeUtf8(p, end);
                 continue;
             }
+            if (*p == 0x1B && end - p >= 3 && p[1] == '[') {
+                // A whole CSI sequence in the buffer: read it at once.
+                if (const unsigned char* next = wholeCsi(p + 2, end)) {
+                    p = next;
+                    continue;
+                }
+            }
         }
         step(*p++);
         // Parameters are most of a CSI: read them without going round the loop.
@@ -97,6 +104,44 @@ void VtParser::write(std::string_view bytes)
             m_string.append(reinterpret_cast<const char*>(run), std::min(room, size_t(p - run)));
         }
     }
+}
+
+// Parses a CSI sequence from just after "ESC [" when all of it, up to its final byte, is in
+// [p, end) and made only of parameters, at most one leader and intermediate, and a final
+// byte; dispatches it and returns where it ended. Anything else (controls inside, a cut, too
+// many parameters) returns null and is left to the state machine.
+const unsigned char* VtParser::wholeCsi(const unsigned char* p, const unsigned char* end)
+{
+    CsiParams& csi = m_csi;
+    csi.count = 1;
+    csi.values[0] = CsiParams::kMissing;
+    csi.subMask = 0;
+    csi.leader = 0;
+    csi.intermediate = 0;
+    csi.unusual = false;
+    if (p < end && *p >= 0x3C && *p <= 0x3F)
+        csi.leader = char(*p++);
+    for (; p < end; ++p) {
+        const unsigned char c = *p;
+        if (c >= '0' && c <= '9') {
+            int32_t& v = csi.values[size_t(csi.count - 1)];
+            v = v == CsiParams::kMissing ? c - '0' : (v > kMaxValue / 10 ? kMaxValue : v * 10 + (c - '0'));
+        } else if (c == ';' || c == ':') {
+            if (csi.count == CsiParams::kMaxParameters)
+                return nullptr;
+            if (c == ':')
+                csi.subMask |= 1u << (csi.count - 1);
+            csi.values[size_t(csi.count++)] = CsiParams::kMissing;
+        } else {
+            break;
+        }
+    }
+    if (p < end && isIntermediate(*p))
+        csi.intermediate = char(*p++);
+    if (p >= end || *p < 0x40 || *p > 0x7E)
+        return nullptr;
+    m_handler.csi(csi, char(*p));
+    return p + 1;
 }
 
 void VtParser::pushChar(char32_t c)

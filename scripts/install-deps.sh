@@ -14,7 +14,7 @@
 # them are installed.
 set -euo pipefail
 
-runtime=(libvterm0 libutf8proc2 libinih1 libpcre2-16-0 bash coreutils ncurses-bin bc dialog)
+runtime=(libutf8proc2 libinih1 libpcre2-16-0 bash coreutils ncurses-bin bc dialog)
 desktop=(libqt6widgets6 libqt6dbus6 libqscintilla2-qt6-15 qt6-qpa-plugins fonts-dejavu-core dbus)
 build=(
   cmake ninja-build g++ pkg-config libvterm-dev libutf8proc-dev libinih-dev libgtest-dev libgmock-dev libpcre2-dev

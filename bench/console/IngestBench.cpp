@@ -10,6 +10,8 @@
 #include "console/HostedConsole.h"
 #include "console/SnapshotBuilder.h"
 
+#include <vterm.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>

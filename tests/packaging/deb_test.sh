@@ -41,7 +41,7 @@ contains "${player[0]}" usr/bin/pallant-play usr/bin/pallant-vbs \
 lacks "${player[0]}" usr/bin/pallant$ usr/share/dbus-1 usr/share/applications usr/lib usr/include
 depends=$(dpkg-deb -f "${player[0]}" Depends)
 echo "quorvia-pallant Depends: $depends"
-grep -q 'libvterm0' <<<"$depends" || fail "the player's dependencies were not computed: $depends"
+grep -q 'libutf8proc2' <<<"$depends" || fail "the player's dependencies were not computed: $depends"
 grep -qi 'qt' <<<"$depends" && fail "the player depends on Qt: $depends"
 [ "$(dpkg-deb -f "${player[0]}" Package)" = quorvia-pallant ] || fail "package name"
 

@@ -54,6 +54,12 @@ def ends_within(pid, seconds):
         fd = os.pidfd_open(pid)
     except ProcessLookupError:
         return True
+    except OSError:
+        # No pidfd here (an old kernel or a filter): looked at every 50 ms instead.
+        deadline = time.monotonic() + seconds
+        while alive(pid) and time.monotonic() < deadline:
+            time.sleep(0.05)
+        return not alive(pid)
     try:
         return bool(select.select([fd], [], [], seconds)[0]) or not alive(pid)
     finally:

@@ -1,4 +1,4 @@
-#include "ParserGuard.h"
+#include "tests/oracle/ParserGuard.h"
 
 #include <algorithm>
 #include <array>

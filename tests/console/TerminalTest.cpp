@@ -1,0 +1,146 @@
+// What our terminal does beyond what the differential test can hold against libvterm: bytes
+// cut anywhere (inside characters and sequences), malformed input, bounds on sequences and
+// strings, the modes a keyboard or a paste must honour, and the answers to mode requests.
+
+#include "console/KeyTranslation.h"
+#include "console/SnapshotBuilder.h"
+#include "console/Terminal.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace qp;
+
+namespace {
+
+std::string row(const Terminal& t, int r) { return SnapshotRowText(*CaptureScreen(t.model()), r); }
+
+std::string screenOf(std::string_view bytes, size_t pieceSize)
+{
+    Terminal t(40, 5);
+    for (size_t at = 0; at < bytes.size(); at += pieceSize)
+        t.write(bytes.substr(at, pieceSize));
+    std::string out = t.title() + "|";
+    for (int r = 0; r < 5; ++r)
+        out += row(t, r) + "|";
+    const auto s = CaptureScreen(t.model());
+    return out + std::to_string(s->cursorX) + "," + std::to_string(s->cursorY) + "," + std::to_string(s->wide(0, 0).attr);
+}
+
+}  // namespace
+
+// Whatever the reads' sizes, the screen comes out the same: characters, sequences and
+// strings cut at every byte are put back together.
+TEST(Terminal, WritesCutAnywhereGiveTheSameScreen)
+{
+    const std::string input =
+        "\x1b]0;caf\xc3\xa9 title\x1b\\\x1b[1;31mred \xe6\x97\xa5\xe6\x9c\xac e\xcc\x81 \xf0\x9f\x98\x80\x1b[0m\r\n"
+        "\x1b[2;5H\x1b[38;2;10;200;10mgreen\x1b[m\x1bP$qm\x1b\\\x1b(0lqk\x1b(B\x1b_ignored\x1b\\end";
+    const std::string whole = screenOf(input, input.size());
+    for (size_t piece : {1, 2, 3, 5, 7})
+        EXPECT_EQ(screenOf(input, piece), whole) << "pieces of " << piece;
+    EXPECT_NE(whole.find("caf\xc3\xa9 title|"), std::string::npos);
+    EXPECT_NE(whole.find("e\xcc\x81"), std::string::npos);
+}
+
+TEST(Terminal, MalformedAndHostileInput)
+{
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::string row0;
+    } cases[] = {
+        {"stray continuation byte", "a\x80" "b", "a\xef\xbf\xbd" "b"},
+        {"lead byte cut short by text", "a\xe6\x97z", "a\xef\xbf\xbdz"},
+        {"overlong encoding", "\xc0\xaf!", "\xef\xbf\xbd!"},
+        {"encoded surrogate", "\xed\xa0\x80!", "\xef\xbf\xbd!"},
+        {"beyond U+10FFFF", "\xf4\x90\x80\x80!", "\xef\xbf\xbd!"},
+        {"bytes FE and FF", "\xfe\xff!", "\xef\xbf\xbd\xef\xbf\xbd!"},
+        {"encoded C1 control", "x\xc2\x85y", "x\xef\xbf\xbdy"},
+        {"seventeen parameters drop the sequence", "a\x1b[1;2;3;4;5;6;7;8;9;10;11;12;13;14;15;16;17Hb", "ab"},
+        {"huge parameters", "\x1b[99999999999999999999C\x1b[99999999999@x", std::string(39, ' ') + "x"},
+        {"CAN aborts a sequence", "a\x1b[3\x18" "1mb", "a1mb"},
+        {"ESC inside CSI starts afresh", "a\x1b[3\x1b[Cb", "a b"},
+        {"controls inside a sequence act", "ab\x1b[1\r;1Hc", "cb"},
+        {"NUL and DEL are ignored", std::string("a\0b\x7f" "c", 5), "abc"},
+        {"UK character set", "\x1b(A#\x1b(B#", "\xc2\xa3#"},
+        {"single shift", "\x1b*0\x1bNqq", "\xe2\x94\x80q"},
+    };
+    for (const auto& c : cases) {
+        Terminal t(40, 5);
+        t.write(c.bytes);
+        EXPECT_EQ(row(t, 0), c.row0) << c.name;
+    }
+}
+
+TEST(Terminal, StringsAreBounded)
+{
+    Terminal t(40, 5);
+    t.write("\x1b]2;" + std::string(100000, 't') + "\x07ok");
+    EXPECT_EQ(t.title(), std::string(VtParser::kMaxString - 2, 't'));
+    EXPECT_EQ(row(t, 0), "ok");
+    t.write("\x1bP" + std::string(100000, 'd') + "\x1b\\" + "\x1b_" + std::string(100000, 'a') + "\x1b\\!");
+    EXPECT_EQ(row(t, 0), "ok!");
+}
+
+// The modes a keyboard or a paste honours, and DECRQM's answers about them.
+TEST(Terminal, ModesAreTrackedAndReported)
+{
+    Terminal t(80, 25);
+    t.write("\x1b[?1h\x1b[?2004h\x1b[?1002h\x1b[?1006h\x1b[20h\x1b=");
+    EXPECT_TRUE(t.modes().applicationCursor);
+    EXPECT_TRUE(t.modes().bracketedPaste);
+    EXPECT_EQ(t.modes().mouse, TerminalModes::Mouse::Drag);
+    EXPECT_EQ(t.modes().mouseEncoding, TerminalModes::MouseEncoding::Sgr);
+    EXPECT_TRUE(t.modes().newline);
+    EXPECT_TRUE(t.modes().applicationKeypad);
+    t.write("\x1b[?2004$p\x1b[?1002$p\x1b[?1000$p\x1b[?9999$p");
+    EXPECT_EQ(t.takeOutput(), "\x1b[?2004;1$y\x1b[?1002;1$y\x1b[?1000;2$y\x1b[?9999;0$y");
+    KeyTranslator keys;
+    KeyEventRecord enter;
+    enter.eventType = KEY_EVENT;
+    enter.keyDown = 1;
+    enter.virtualKeyCode = 0x0D;
+    enter.unicodeChar = '\r';
+    keys.translate(t, enter);
+    EXPECT_EQ(t.takeOutput(), "\r\n");  // Enter in newline mode
+    t.write("\x1b[?2004;1000l\x1b[20l");
+    EXPECT_FALSE(t.modes().bracketedPaste);
+    EXPECT_EQ(t.modes().mouse, TerminalModes::Mouse::None);
+    t.write("\x1b[?1002h\x1b" "c");  // a reset ends them all
+    EXPECT_EQ(t.modes().mouse, TerminalModes::Mouse::None);
+    EXPECT_FALSE(t.modes().applicationCursor);
+}
+
+TEST(Terminal, SaveRestoreAndSoftReset)
+{
+    Terminal t(40, 5);
+    t.write("\x1b[2;3H\x1b[s\x1b[5;9H\x1b[ux");  // SCOSC and SCORC
+    EXPECT_EQ(row(t, 1), "  x");
+    t.write("\x1b[1;33;44m\x1b[3;4r\x1b[?7l\x1b[4h\x1b[!p\x1b[5;1H" + std::string(45, 'w'));
+    // Pen, margins, autowrap and insert mode are back to their defaults: the line wraps and
+    // the whole screen scrolls.
+    EXPECT_EQ(CaptureScreen(t.model())->wide(0, 4).attr, 0x07);
+    EXPECT_EQ(row(t, 3), std::string(40, 'w'));
+    EXPECT_EQ(row(t, 4), std::string(5, 'w'));
+}
+
+// Fuzzing in the small: random bytes in random pieces never break the screen's invariants.
+TEST(Terminal, RandomBytesKeepTheCursorOnScreen)
+{
+    std::mt19937 rng(5);
+    for (int round = 0; round < 200; ++round) {
+        Terminal t(1 + int(rng() % 30), 1 + int(rng() % 10));
+        std::string bytes(2000, '\0');
+        for (char& c : bytes)
+            c = rng() % 4 == 0 ? "\x1b[;?0123456789mHJKr@PLM\r\n"[rng() % 26] : char(rng());
+        for (size_t at = 0, n = 0; at < bytes.size(); at += n) {
+            n = 1 + rng() % 50;
+            t.write(std::string_view(bytes).substr(at, n));
+        }
+        const auto s = CaptureScreen(t.model());
+        ASSERT_TRUE(s->contains(s->cursorX, s->cursorY)) << round;
+        t.takeOutput();
+    }
+}
