@@ -30,7 +30,7 @@ std::string pathArg(const Variant& v)
 {
     std::string p = toUtf8(stringArg(v));
     if (p.find('\0') != std::string::npos)
-        raise(52);  // Bad file name or number
+        raise(err::BadFileName);
     return p;
 }
 
@@ -49,7 +49,7 @@ std::string pathArg(const Variant& v)
     case EEXIST: raise(err::FileExists);
     case ENOSPC:
     case EDQUOT: raise(err::DiskFull);
-    case ENAMETOOLONG: raise(52);
+    case ENAMETOOLONG: raise(err::BadFileName);
     case ENOMEM: raise(err::OutOfMemory);
     default: raise(err::PathFileAccess);
     }
