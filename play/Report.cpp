@@ -283,6 +283,17 @@ void TraceFile::programStarted(std::string_view commandLine) {
     m_out.flush();
 }
 
+void TraceFile::programEnded(std::string_view commandLine, int status, std::string_view how) {
+    std::string text = "end " + ArgumentVectorText(commandLine) + " exit status ";
+    if (status < 0)
+        text += "unknown";
+    else
+        text += std::to_string(status);
+    if (!how.empty())
+        text += " " + std::string(how);
+    note(text);
+}
+
 void TraceFile::keySent(std::string_view method, std::string_view key) {
     const std::string at = where();
     std::lock_guard lock(m_mutex);

@@ -104,7 +104,8 @@ std::string DecodeScriptBytesToUtf8(std::string_view bytes)
     return qp::text::utf16ToUtf8(DecodeScriptBytes(bytes).text);
 }
 
-std::optional<std::string> ReadScriptFile(const std::string& path, std::string& error)
+std::optional<std::string> ReadRegularFile(const std::string& path, size_t maxBytes, std::string_view what,
+                                           std::string& error)
 {
     // Without blocking: opening a pipe nobody writes to would wait for ever.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
@@ -124,15 +125,16 @@ std::optional<std::string> ReadScriptFile(const std::string& path, std::string& 
         return failed("it is a folder");
     if (!S_ISREG(st.st_mode))
         return failed("it is not a regular file");
-    const std::string tooBig = "it is larger than " + std::to_string(kMaxScriptBytes >> 20) + " MB, the most a script may be";
-    if (st.st_size < 0 || size_t(st.st_size) > kMaxScriptBytes)
+    const std::string tooBig =
+        "it is larger than " + std::to_string(maxBytes >> 20) + " MB, the most " + std::string(what) + " may be";
+    if (st.st_size < 0 || size_t(st.st_size) > maxBytes)
         return failed(tooBig);
     std::string bytes(size_t(st.st_size), '\0');
     size_t have = 0;
     // The file may grow while it is read: one byte past the limit is enough to refuse it.
     for (;;) {
         if (have == bytes.size())
-            bytes.resize(std::min(kMaxScriptBytes + 1, bytes.size() + 4096));
+            bytes.resize(std::min(maxBytes + 1, bytes.size() + 4096));
         const ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
         if (n < 0 && errno == EINTR)
             continue;
@@ -141,12 +143,17 @@ std::optional<std::string> ReadScriptFile(const std::string& path, std::string& 
         if (n == 0)
             break;
         have += size_t(n);
-        if (have > kMaxScriptBytes)
+        if (have > maxBytes)
             return failed(tooBig);
     }
     ::close(fd);
     bytes.resize(have);
     return bytes;
+}
+
+std::optional<std::string> ReadScriptFile(const std::string& path, std::string& error)
+{
+    return ReadRegularFile(path, kMaxScriptBytes, "a script", error);
 }
 
 }  // namespace qp::vbs
