@@ -13,6 +13,7 @@
 #include "keys/KeySender.h"
 #include "display/ScreenText.h"
 #include "vbs/Text.h"
+#include "text/Utf.h"
 #include "TypeLibrary.h"
 
 #include <algorithm>
@@ -59,24 +60,17 @@ std::string callText(const char* method, std::initializer_list<int64_t> numbers,
 }
 
 std::string codePointUtf8(char32_t c) {
-    std::u16string unit;
-    if (c >= 0x10000)
-        unit = {char16_t(0xD800 + ((c - 0x10000) >> 10)), char16_t(0xDC00 + ((c - 0x10000) & 0x3FF))};
-    else
-        unit = {char16_t(c)};
-    return vbs::toUtf8(unit);
+    std::string utf8;
+    text::appendUtf8(utf8, c);
+    return utf8;
 }
 
-// The code points of a UTF-16 text, surrogate pairs joined, while f returns true.
+// The code points of a UTF-16 text (a lone surrogate as U+FFFD) while f returns true.
 template <typename F>
 void forEachCodePoint(const std::u16string& text, F f) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        if (!f(c))
+    for (size_t pos = 0; pos < text.size();)
+        if (!f(text::decodeUtf16(text, pos)))
             return;
-    }
 }
 
 // One polling period of a waiting method: sleeps it, then makes the period's attempt. When

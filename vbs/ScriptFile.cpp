@@ -1,5 +1,7 @@
 #include "ScriptFile.h"
 
+#include "text/Utf.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -99,32 +101,7 @@ DecodedScript DecodeScriptBytes(std::string_view bytes)
 
 std::string DecodeScriptBytesToUtf8(std::string_view bytes)
 {
-    const std::u16string text = DecodeScriptBytes(bytes).text;
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        else if (c >= 0xD800 && c <= 0xDFFF)
-            c = 0xFFFD;
-        if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xF0 | (c >> 18));
-            out += char(0x80 | ((c >> 12) & 0x3F));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
+    return qp::text::utf16ToUtf8(DecodeScriptBytes(bytes).text);
 }
 
 std::optional<std::string> ReadRegularFile(const std::string& path, size_t maxBytes, std::string_view what,
