@@ -2,6 +2,7 @@
 
 #include "console/HostedConsole.h"
 #include "vbs/ScriptFile.h"
+#include "text/Utf.h"
 #include "vbs/Text.h"
 
 #include <algorithm>
@@ -132,13 +133,10 @@ std::string keyRow(const GoldenScreen& s, int row, const std::map<uint16_t, std:
 // each, wide (East Asian) characters two. Only used to pad, never to compare.
 size_t cellsOf(const std::u16string& text) {
     size_t cells = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        } else if (c >= 0x0300 && c < 0x0370) {
+    for (size_t i = 0; i < text.size();) {
+        const char32_t c = text::decodeUtf16(text, i);
+        if (c >= 0x0300 && c < 0x0370)
             continue;  // a combining mark shares its base's cell
-        }
         const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
                           (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
                           (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
@@ -425,9 +423,9 @@ std::string GoldenNameProblem(std::u16string_view name) {
             return "it holds a path separator";
         if (c < 0x20 || (c >= 0x7F && c < 0xA0))
             return "it holds a control character";
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < name.size() && name[i + 1] >= 0xDC00 && name[i + 1] < 0xE000)
+        if (text::isHighSurrogate(c) && i + 1 < name.size() && text::isLowSurrogate(name[i + 1]))
             ++i;
-        else if (c >= 0xD800 && c < 0xE000)
+        else if (text::isSurrogate(c))
             return "it holds an unpaired surrogate";
     }
     if (vbs::toUtf8(name).size() > kMaxGoldenNameBytes)

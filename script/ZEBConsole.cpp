@@ -562,9 +562,7 @@ vbs::Result<vbs::Variant> ZEBConsole::invoke(vbs::DispId id, vbs::InvokeKind kin
             }
         return vbs::runtimeError(vbs::err::NoSuchMember);
     }
-    if (id == dispid::ReadText && args.size() == 5)
-        args.set(4, vbs::Variant());  // ReadText's Readed is cleared on entry
-    auto converted = convertArguments(*method, kind, args);
+    auto converted = consoleArguments(*method, kind, args);
     if (!converted)
         return converted.error();
     const std::vector<ArgValue>& a = converted.value();
