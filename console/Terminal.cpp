@@ -1,6 +1,7 @@
 #include "Terminal.h"
 
 #include "CharWidth.h"
+#include "text/Utf.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -8,8 +9,6 @@
 namespace qp {
 
 namespace {
-
-constexpr char32_t kReplacement = 0xFFFD;
 
 // DEC special graphics for 0x60-0x7E.
 constexpr char32_t kDecGraphics[31] = {
@@ -200,15 +199,10 @@ void Terminal::writeCell(int row, int col, const char32_t* chars, size_t count, 
     char16_t text[2 * kMaxClusterChars];
     size_t n = 0;
     for (size_t i = 0; i < count && i < kMaxClusterChars; ++i) {
-        char32_t c = chars[i];
-        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-            c = kReplacement;
-        if (c > 0xFFFF) {
-            text[n++] = char16_t(0xD800 + ((c - 0x10000) >> 10));
-            text[n++] = char16_t(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            text[n++] = char16_t(c);
-        }
+        char16_t units[2];
+        const size_t written = text::encodeUtf16(chars[i], units);
+        for (size_t k = 0; k < written; ++k)
+            text[n++] = units[k];
     }
     m_model.putChar(row, col, std::u16string_view(text, n), m_pen.attribute(), width);
 }
