@@ -555,6 +555,7 @@ private:
 
 class Folder final : public BuiltinObject {
 public:
+    enum Member : DispId { Path = 1, Name };
     explicit Folder(std::string path) : m_path(std::move(path)) {}
     std::u16string typeName() const override { return u"Folder"; }
 
@@ -568,9 +569,9 @@ protected:
     {
         requirePut(kind, false);
         requireArgs(args, 0, 0);
-        if (id == kDispIdValue || id == 1)
+        if (id == kDispIdValue || id == Path)
             return Variant::fromString(u16(absolutePath(m_path)));
-        if (id == 2)
+        if (id == Name)
             return Variant::fromString(u16(fileName(absolutePath(m_path))));
         raise(err::NoSuchMember);
     }
