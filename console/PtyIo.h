@@ -82,7 +82,7 @@ public:
 
     static constexpr size_t kReadBuffer = 64 * 1024;
     static constexpr size_t kBuffers = 4;
-    static constexpr size_t kChunk = 16 * 1024;
+    static constexpr size_t kChunk = 4 * 1024;
     // The reader hands a buffer over once it holds this much, or when the pty stayed quiet
     // for kQuietMs: big pieces while output floods in, no delay worth seeing otherwise.
     static constexpr size_t kHandOver = 16 * 1024;
