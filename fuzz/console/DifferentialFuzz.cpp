@@ -159,10 +159,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             for (int n = 1 + in.next() % 3; n > 0; --n) {
                 const std::string part = kSgr[in.next() % std::size(kSgr)];
                 seq += part;
-                if (part.back() == ';' || part.back() == ':')
-                    seq += number(in) + part.back() + number(in) + part.back() + number(in);
-                else if (part.empty())
+                if (part.empty())
                     seq += std::to_string(30 + in.next() % 80);
+                else if (part.back() == ';' || part.back() == ':')
+                    seq += number(in) + part.back() + number(in) + part.back() + number(in);
                 seq += ";";
             }
             seq.back() = 'm';
