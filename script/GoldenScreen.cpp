@@ -1,5 +1,6 @@
 #include "GoldenScreen.h"
 
+#include "console/CharWidth.h"
 #include "console/HostedConsole.h"
 #include "vbs/ScriptFile.h"
 #include "text/Utf.h"
@@ -129,21 +130,12 @@ std::string keyRow(const GoldenScreen& s, int row, const std::map<uint16_t, std:
     return text + "|";
 }
 
-// The number of cells a row's text covers, as it was padded when written: a character
-// each, wide (East Asian) characters two. Only used to pad, never to compare.
+// The number of cells a row's text covers, as it was padded when written, by the widths the
+// terminal itself gives characters. Only used to pad, never to compare.
 size_t cellsOf(const std::u16string& text) {
     size_t cells = 0;
-    for (size_t i = 0; i < text.size();) {
-        const char32_t c = text::decodeUtf16(text, i);
-        if (c >= 0x0300 && c < 0x0370)
-            continue;  // a combining mark shares its base's cell
-        const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
-                          (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
-                          (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
-                          (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x1F300 && c <= 0x1FAFF) ||
-                          (c >= 0x20000 && c <= 0x3FFFD);
-        cells += wide ? 2 : 1;
-    }
+    for (size_t i = 0; i < text.size();)
+        cells += size_t(CharWidth(text::decodeUtf16(text, i)));
     return cells;
 }
 
