@@ -172,6 +172,7 @@ void PtyReader::readLoop()
 {
     bool masterOpen = true;
     bool quiet = false;
+    std::chrono::steady_clock::time_point heldSince;  // when the held bytes began
     size_t current = kBuffers;  // the buffer being filled; kept across polls while the parser is busy
     while (!m_stop.load()) {
         bool handOver = false;
@@ -187,7 +188,8 @@ void PtyReader::readLoop()
             // quiet for a moment, or when no more will come; in between the reader goes on
             // filling the buffer, so the parser gets larger pieces and fewer hand-overs.
             const size_t length = current < kBuffers ? m_buffers[current].length : 0;
-            if (length > 0 && (length >= kHandOver || quiet || !masterOpen)) {
+            const bool old = length > 0 && std::chrono::steady_clock::now() - heldSince >= kMaxHold;
+            if (length > 0 && (length >= kHandOver || quiet || old || !masterOpen)) {
                 m_filled.push_back(current);
                 m_unparsed.fetch_add(1, std::memory_order_acq_rel);
                 current = kBuffers;
@@ -217,8 +219,11 @@ void PtyReader::readLoop()
         }
         if (p[1].revents & POLLOUT)
             m_writer.flush();
-        if (room && (p[1].revents & (POLLIN | POLLHUP | POLLERR)))
+        if (room && (p[1].revents & (POLLIN | POLLHUP | POLLERR))) {
+            if (m_buffers[current].length == 0)
+                heldSince = std::chrono::steady_clock::now();
             masterOpen = readAvailable(m_buffers[current]);
+        }
     }
 }
 

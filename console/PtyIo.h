@@ -83,10 +83,12 @@ public:
     static constexpr size_t kReadBuffer = 64 * 1024;
     static constexpr size_t kBuffers = 4;
     static constexpr size_t kChunk = 4 * 1024;
-    // The reader hands a buffer over once it holds this much, or when the pty stayed quiet
-    // for kQuietMs: big pieces while output floods in, no delay worth seeing otherwise.
+    // The reader hands a buffer over once it holds this much, when the pty stayed quiet for
+    // kQuietMs, or when its first bytes are kMaxHold old: big pieces while output floods in,
+    // no delay worth seeing otherwise, also from a program that writes a little at a time.
     static constexpr size_t kHandOver = 16 * 1024;
     static constexpr int kQuietMs = 1;
+    static constexpr std::chrono::milliseconds kMaxHold{5};
 
     PtyReader(int master, PtyWriter& writer, Sink sink, AfterRead afterRead);
     ~PtyReader();
