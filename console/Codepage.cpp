@@ -1,5 +1,7 @@
 #include "Codepage.h"
 
+#include "text/Utf.h"
+
 #include <bit>
 #include <cerrno>
 #include <clocale>
@@ -16,7 +18,7 @@ namespace {
 
 constexpr const char* kUtf32 = std::endian::native == std::endian::little ? "UTF-32LE" : "UTF-32BE";
 constexpr const char* kUtf16 = std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
-constexpr char32_t kReplacementChar = 0xFFFD;
+constexpr char32_t kReplacementChar = text::kReplacementCharacter;
 
 struct IconvCloser {
     void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
@@ -99,43 +101,6 @@ bool charsetKnown(const std::string& name)
     return openIconv(kUtf32, name) != nullptr;
 }
 
-std::u16string toUtf16(const std::u32string& text)
-{
-    std::u16string out;
-    out.reserve(text.size());
-    for (char32_t c : text) {
-        if (c >= 0xD800 && c <= 0xDFFF)
-            c = kReplacementChar;
-        if (c < 0x10000) {
-            out.push_back(char16_t(c));
-        } else if (c <= 0x10FFFF) {
-            c -= 0x10000;
-            out.push_back(char16_t(0xD800 + (c >> 10)));
-            out.push_back(char16_t(0xDC00 + (c & 0x3FF)));
-        } else {
-            out.push_back(char16_t(kReplacementChar));
-        }
-    }
-    return out;
-}
-
-std::u32string fromUtf16(const std::u16string& text)
-{
-    std::u32string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = kReplacementChar;
-        }
-        out.push_back(c);
-    }
-    return out;
-}
-
 }  // namespace
 
 std::string AnsiCharset()
@@ -171,12 +136,12 @@ std::string ConvertCharset(const std::string& text, const std::string& from, con
 
 std::u16string AnsiToUtf16(const std::string& ansi)
 {
-    return toUtf16(decode(ansi, AnsiCharset()));
+    return text::utf32ToUtf16(decode(ansi, AnsiCharset()));
 }
 
 std::string Utf16ToAnsi(const std::u16string& text)
 {
-    return encode(fromUtf16(text), AnsiCharset(), "?");
+    return encode(text::utf16ToUtf32(text), AnsiCharset(), "?");
 }
 
 unsigned char Utf16ToOem(char16_t ch)

@@ -105,6 +105,15 @@ private:
     PtyWriter m_writer;
 
     mutable std::mutex m_screenMutex;  // guards the emulator, the key translator, the snapshot
+    mutable std::atomic<int> m_screenWaiters{0};  // threads other than the parser waiting for it
+    // The screen lock for any thread but the parser's, which lets it in between two chunks.
+    std::unique_lock<std::mutex> lockScreen() const
+    {
+        m_screenWaiters.fetch_add(1, std::memory_order_acq_rel);
+        std::unique_lock lock(m_screenMutex);
+        m_screenWaiters.fetch_sub(1, std::memory_order_acq_rel);
+        return lock;
+    }
     Emulator m_emulator;
     KeyTranslator m_keys;
     SnapshotPtr m_snapshot;
@@ -153,6 +162,10 @@ HostedConsole::Impl::~Impl()
 
 void HostedConsole::Impl::ingest(std::string_view chunk)
 {
+    // Between two chunks the lock goes to whoever waits for it (a painter's snapshot), before
+    // the parser takes it again: a flood never starves a reader of the screen.
+    while (m_screenWaiters.load(std::memory_order_acquire) > 0)
+        std::this_thread::yield();
     std::lock_guard lock(m_screenMutex);
     m_emulator.write(chunk);
     if (m_emulator.hasOutput())
@@ -210,7 +223,7 @@ HostedConsole::RunResult HostedConsole::Impl::runInConsole(const std::string& co
     // What the last program wrote belongs to its screen, not to the next one's.
     drainOutput(kDrainBeforeStart);
     {
-        std::lock_guard lock(m_screenMutex);
+        const auto lock = lockScreen();
         m_emulator.prepareForProgram();
         m_emulator.clearCharacters();
         m_emulator.clearTitle();
@@ -359,7 +372,7 @@ int HostedConsole::Impl::programPid()
 
 std::string HostedConsole::Impl::title() const
 {
-    std::lock_guard lock(m_screenMutex);
+    const auto lock = lockScreen();
     return m_emulator.title();
 }
 
@@ -370,14 +383,14 @@ SnapshotPtr HostedConsole::Impl::takeSnapshot()
     std::shared_ptr<ScreenSnapshot> fresh;
     SnapshotPtr previous;
     {
-        std::lock_guard lock(m_screenMutex);
+        const auto lock = lockScreen();
         if (m_snapshot && m_snapshot->generation == m_emulator.model().generation())
             return m_snapshot;
         fresh = CaptureScreen(m_emulator.model());
         previous = m_snapshot;
     }
     FillOemCells(*fresh, previous.get(), OemCodepage::system());
-    std::lock_guard lock(m_screenMutex);
+    const auto lock = lockScreen();
     if (!m_snapshot || m_snapshot->generation < fresh->generation)
         m_snapshot = fresh;
     return fresh;
@@ -385,7 +398,7 @@ SnapshotPtr HostedConsole::Impl::takeSnapshot()
 
 ScreenInfo HostedConsole::Impl::screenInfo() const
 {
-    std::lock_guard lock(m_screenMutex);
+    const auto lock = lockScreen();
     const ScreenModel& model = m_emulator.model();
     ScreenInfo info;
     info.width = int16_t(model.cols());
@@ -399,7 +412,7 @@ ScreenInfo HostedConsole::Impl::screenInfo() const
 void HostedConsole::Impl::clearConsoleScreen()
 {
     {
-        std::lock_guard lock(m_screenMutex);
+        const auto lock = lockScreen();
         m_emulator.clearCharacters();
     }
     notifyScreen();
@@ -410,7 +423,7 @@ bool HostedConsole::Impl::setBufferSize(int columns, int rows)
     if (!BufferSizeAcceptable(columns, rows))
         return false;
     {
-        std::lock_guard lock(m_screenMutex);
+        const auto lock = lockScreen();
         if (m_emulator.model().cols() == columns && m_emulator.model().rows() == rows)
             return true;
         m_emulator.resize(columns, rows);
@@ -460,7 +473,7 @@ void HostedConsole::Impl::writeInput(const KeyEventRecord& record)
     }
     std::string bytes;
     {
-        std::lock_guard lock(m_screenMutex);
+        const auto lock = lockScreen();
         if (!m_keys.translate(m_emulator, record))
             return;
         bytes = m_emulator.takeOutput();

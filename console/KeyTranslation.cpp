@@ -1,5 +1,7 @@
 #include "KeyTranslation.h"
 
+#include "text/Utf.h"
+
 #include <array>
 #include <string_view>
 
@@ -75,24 +77,6 @@ constexpr char32_t kUnitSeparator = 0x1F;  // what an xterm sends for Ctrl+/
 
 bool has(unsigned mod, unsigned bit) { return (mod & bit) != 0; }
 
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
 // The US layout's characters of the punctuation keys, unshifted and shifted.
 struct PunctuationKey {
     uint16_t vk;
@@ -257,19 +241,19 @@ bool KeyTranslator::translate(Terminal& terminal, const KeyEventRecord& record)
 bool KeyTranslator::sendCharacter(std::string& out, char16_t unit, unsigned mod)
 {
     char32_t cp = unit;
-    if (unit >= 0xD800 && unit <= 0xDBFF) {
+    if (text::isHighSurrogate(unit)) {
         m_pendingHigh = unit;
         return false;
     }
-    if (unit >= 0xDC00 && unit <= 0xDFFF)
-        cp = m_pendingHigh ? 0x10000 + ((char32_t(m_pendingHigh) - 0xD800) << 10) + (unit - 0xDC00) : 0xFFFD;
+    if (text::isLowSurrogate(unit))
+        cp = m_pendingHigh ? text::joinSurrogates(m_pendingHigh, unit) : text::kReplacementCharacter;
     m_pendingHigh = 0;
     if (has(mod, kModCtrl) && ((cp >= 'a' && cp <= 'z') || (cp >= 'A' && cp <= 'Z')))
         cp &= 0x1F;
     if (has(mod, kModAlt))
-        appendUtf8(out, kEsc);
+        text::appendUtf8(out, kEsc);
     // The character as UTF-8, control codes as they are.
-    appendUtf8(out, cp);
+    text::appendUtf8(out, cp);
     return true;
 }
 

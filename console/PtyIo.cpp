@@ -1,7 +1,7 @@
 #include "PtyIo.h"
 
-#include "Emulator.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
@@ -137,16 +137,26 @@ PtyReader::PtyReader(int master, PtyWriter& writer, Sink sink, AfterRead afterRe
 {
     if (pipe2(m_wake, O_CLOEXEC | O_NONBLOCK) != 0)
         m_wake[0] = m_wake[1] = -1;
-    m_buffer.reserve(kReadBuffer + 4);
-    m_thread = std::thread([this] { run(); });
+    for (size_t i = 0; i < kBuffers; ++i) {
+        m_buffers[i].bytes = std::make_unique<char[]>(kReadBuffer);
+        m_free.push_back(i);
+    }
+    m_parser = std::thread([this] { parseLoop(); });
+    m_reader = std::thread([this] { readLoop(); });
 }
 
 PtyReader::~PtyReader()
 {
     m_stop.store(true);
     wake();
-    if (m_thread.joinable())
-        m_thread.join();
+    {
+        std::lock_guard lock(m_queueMutex);
+    }
+    m_filledCv.notify_all();
+    if (m_reader.joinable())
+        m_reader.join();
+    if (m_parser.joinable())
+        m_parser.join();
     close(m_wake[0]);
     close(m_wake[1]);
 }
@@ -158,16 +168,50 @@ void PtyReader::wake()
         (void)!::write(m_wake[1], &c, 1);
 }
 
-void PtyReader::run()
+void PtyReader::readLoop()
 {
     bool masterOpen = true;
+    bool quiet = false;
+    std::chrono::steady_clock::time_point heldSince;  // when the held bytes began
+    size_t current = kBuffers;  // the buffer being filled; kept across polls while the parser is busy
     while (!m_stop.load()) {
+        bool handOver = false;
+        {
+            std::lock_guard lock(m_queueMutex);
+            if (current == kBuffers && !m_free.empty()) {
+                current = m_free.front();
+                m_free.pop_front();
+                m_buffers[current].length = 0;
+            }
+            m_readerWaits = current == kBuffers;
+            // What was read goes over once there is a good piece of it, when the pty stayed
+            // quiet for a moment, or when no more will come; in between the reader goes on
+            // filling the buffer, so the parser gets larger pieces and fewer hand-overs.
+            const size_t length = current < kBuffers ? m_buffers[current].length : 0;
+            const bool old = length > 0 && std::chrono::steady_clock::now() - heldSince >= kMaxHold;
+            if (length > 0 && (length >= kHandOver || quiet || old || !masterOpen)) {
+                m_filled.push_back(current);
+                m_unparsed.fetch_add(1, std::memory_order_acq_rel);
+                current = kBuffers;
+                handOver = true;
+            }
+        }
+        if (handOver) {
+            m_reading.store(false, std::memory_order_release);
+            m_filledCv.notify_one();
+            continue;
+        }
+        const bool room = current < kBuffers && m_buffers[current].length < kReadBuffer;
         pollfd p[2] = {{m_wake[0], POLLIN, 0}, {m_master, 0, 0}};
         if (masterOpen)
-            p[1].events = short(POLLIN | (m_writer.pending() ? POLLOUT : 0));
-        // Without a wake pipe, look at the stop flag now and then.
-        if (poll(p, masterOpen ? 2 : 1, m_wake[0] < 0 ? 100 : -1) < 0 && errno != EINTR)
+            p[1].events = short((room ? POLLIN : 0) | (m_writer.pending() ? POLLOUT : 0));
+        // Holding bytes, wait a moment for more before handing them over. Without a wake
+        // pipe, look at the stop flag and the free buffers now and then.
+        const bool holding = current < kBuffers && m_buffers[current].length > 0;
+        const int ready = poll(p, masterOpen ? 2 : 1, holding ? kQuietMs : m_wake[0] < 0 ? 20 : -1);
+        if (ready < 0 && errno != EINTR)
             break;
+        quiet = ready == 0 && holding;
         if (p[0].revents & POLLIN) {
             char drain[64];
             while (::read(m_wake[0], drain, sizeof drain) > 0) {
@@ -175,23 +219,22 @@ void PtyReader::run()
         }
         if (p[1].revents & POLLOUT)
             m_writer.flush();
-        if (p[1].revents & (POLLIN | POLLHUP | POLLERR))
-            masterOpen = readAvailable();
+        if (room && (p[1].revents & (POLLIN | POLLHUP | POLLERR))) {
+            if (m_buffers[current].length == 0)
+                heldSince = std::chrono::steady_clock::now();
+            masterOpen = readAvailable(m_buffers[current]);
+        }
     }
 }
 
-// Reads until the pty is empty or the buffer full, then hands the bytes over. False when
-// the master is gone.
-bool PtyReader::readAvailable()
+bool PtyReader::readAvailable(Buffer& buffer)
 {
-    m_busy.store(true, std::memory_order_release);
+    m_reading.store(true, std::memory_order_release);
     bool open = true;
-    while (m_buffer.size() < kReadBuffer) {
-        const size_t held = m_buffer.size();
-        m_buffer.resize(kReadBuffer);
-        const ssize_t n = ::read(m_master, m_buffer.data() + held, kReadBuffer - held);
-        m_buffer.resize(held + size_t(n > 0 ? n : 0));
+    while (buffer.length < kReadBuffer) {
+        const ssize_t n = ::read(m_master, buffer.bytes.get() + buffer.length, kReadBuffer - buffer.length);
         if (n > 0) {
+            buffer.length += size_t(n);
             m_bytesRead.fetch_add(uint64_t(n), std::memory_order_relaxed);
             continue;
         }
@@ -200,25 +243,39 @@ bool PtyReader::readAvailable()
         open = n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
         break;
     }
-    deliver();
-    m_busy.store(false, std::memory_order_release);
+    if (buffer.length == 0)
+        m_reading.store(false, std::memory_order_release);
     return open;
 }
 
-void PtyReader::deliver()
+void PtyReader::parseLoop()
 {
-    const size_t complete = CompleteUtf8Prefix(m_buffer.data(), m_buffer.size());
-    if (complete == 0)
-        return;
-    size_t at = 0;
-    while (at < complete) {
-        const size_t len = Utf8SafeCut(m_buffer.data() + at, complete - at, kChunk);
-        m_sink(std::string_view(m_buffer.data() + at, len));
-        at += len;
+    for (;;) {
+        size_t index;
+        {
+            std::unique_lock lock(m_queueMutex);
+            m_filledCv.wait(lock, [&] { return m_stop.load() || !m_filled.empty(); });
+            if (m_stop.load())
+                return;
+            index = m_filled.front();
+            m_filled.pop_front();
+        }
+        const Buffer& buffer = m_buffers[index];
+        for (size_t at = 0; at < buffer.length && !m_stop.load(); at += kChunk)
+            m_sink(std::string_view(buffer.bytes.get() + at, std::min(kChunk, buffer.length - at)));
+        bool wakeReader;
+        {
+            std::lock_guard lock(m_queueMutex);
+            m_free.push_back(index);
+            wakeReader = m_readerWaits;
+            m_readerWaits = false;
+        }
+        if (wakeReader)
+            wake();
+        if (m_afterRead)
+            m_afterRead();
+        m_unparsed.fetch_sub(1, std::memory_order_acq_rel);
     }
-    m_buffer.erase(0, complete);
-    if (m_afterRead)
-        m_afterRead();
 }
 
 }  // namespace qp

@@ -1,9 +1,12 @@
 #pragma once
 // Moving bytes through the pty master: the queues of what the terminal sends to the program
 // (typed keys first, then answers to queries, bounded), written without ever blocking, and
-// the reader thread that drains the program's output as fast as it comes.
+// the reader and parser threads that drain the program's output as fast as it comes.
 
+#include <array>
 #include <atomic>
+#include <condition_variable>
+#include <memory>
 #include <chrono>
 #include <cstdint>
 #include <deque>
@@ -64,32 +67,55 @@ private:
     int m_error = 0;
 };
 
+// Two threads drain the program's output: the reader takes bytes from the pty into one of a
+// few fixed buffers and hands each over as soon as the pty is empty or the buffer full; the
+// parser thread gives each buffer to the sink, in chunks, while the reader already fills the
+// next one. Nothing is copied between them, and memory stays bounded: when every buffer waits
+// for the parser, the reader stops reading and the pty's own buffer holds the program back.
 class PtyReader {
 public:
-    // Called with the program's output in chunks that never split a UTF-8 character.
+    // Called on the parser thread with the program's output in order, in chunks of at most
+    // kChunk bytes, cut anywhere (also inside UTF-8 characters).
     using Sink = std::function<void(std::string_view)>;
-    // Called after each read's chunks went to the sink.
+    // Called on the parser thread after each read's chunks went to the sink.
     using AfterRead = std::function<void()>;
 
     static constexpr size_t kReadBuffer = 64 * 1024;
-    static constexpr size_t kChunk = 16 * 1024;
+    static constexpr size_t kBuffers = 4;
+    static constexpr size_t kChunk = 4 * 1024;
+    // The reader hands a buffer over once it holds this much, when the pty stayed quiet for
+    // kQuietMs, or when its first bytes are kMaxHold old: big pieces while output floods in,
+    // no delay worth seeing otherwise, also from a program that writes a little at a time.
+    static constexpr size_t kHandOver = 16 * 1024;
+    static constexpr int kQuietMs = 1;
+    static constexpr std::chrono::milliseconds kMaxHold{5};
 
     PtyReader(int master, PtyWriter& writer, Sink sink, AfterRead afterRead);
     ~PtyReader();
     PtyReader(const PtyReader&) = delete;
     PtyReader& operator=(const PtyReader&) = delete;
 
-    // Makes the thread look at the write queue again.
+    // Makes the reader look at the write queue again.
     void wake();
-    // True while the thread is between taking bytes from the pty and handing them over.
-    bool busy() const { return m_busy.load(std::memory_order_acquire); }
+    // True while bytes taken from the pty have not all been through the sink yet.
+    bool busy() const
+    {
+        return m_reading.load(std::memory_order_acquire) || m_unparsed.load(std::memory_order_acquire) != 0;
+    }
     // Bytes read in total (for measurements).
     uint64_t bytesRead() const { return m_bytesRead.load(std::memory_order_relaxed); }
 
 private:
-    void run();
-    bool readAvailable();
-    void deliver();
+    struct Buffer {
+        std::unique_ptr<char[]> bytes;
+        size_t length = 0;
+    };
+
+    void readLoop();
+    void parseLoop();
+    // Reads into the buffer until the pty is empty or the buffer full. False when the
+    // master is gone.
+    bool readAvailable(Buffer& buffer);
 
     const int m_master;
     PtyWriter& m_writer;
@@ -97,10 +123,19 @@ private:
     AfterRead m_afterRead;
     int m_wake[2] = {-1, -1};
     std::atomic<bool> m_stop{false};
-    std::atomic<bool> m_busy{false};
+    std::atomic<bool> m_reading{false};
+    std::atomic<size_t> m_unparsed{0};  // buffers handed over and not yet through the sink
     std::atomic<uint64_t> m_bytesRead{0};
-    std::string m_buffer;  // held-back UTF-8 tail, then the bytes of one read
-    std::thread m_thread;
+
+    std::array<Buffer, kBuffers> m_buffers;
+    std::mutex m_queueMutex;  // guards the two lists, the buffers' lengths and the flags below
+    std::condition_variable m_filledCv;
+    std::deque<size_t> m_free;    // buffers the reader may fill
+    std::deque<size_t> m_filled;  // buffers waiting for the parser, oldest first
+    bool m_readerWaits = false;   // the reader found no free buffer and polls without reading
+
+    std::thread m_parser;
+    std::thread m_reader;
 };
 
 }  // namespace qp

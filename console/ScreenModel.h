@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace qp {
@@ -102,7 +103,8 @@ public:
     }
     // A run of one-column characters (each its one UTF-16 unit) from (row, col), all
     // fitting on the row: what most program output is.
-    void putRun(int row, int col, const char* text, int length, uint16_t attr)
+    template <typename Unit>
+    void putRun(int row, int col, const Unit* text, int length, uint16_t attr)
     {
         if (unsigned(row) >= unsigned(rows()) || col < 0 || length <= 0 || col + length > cols())
             return;
@@ -114,7 +116,7 @@ public:
         }
         const uint16_t plain = uint16_t(attr & ~kCellHalves);
         for (int i = 0; i < length; ++i)
-            cells[col + i] = {static_cast<unsigned char>(text[i]), plain};
+            cells[col + i] = {uint16_t(std::make_unsigned_t<Unit>(text[i])), plain};
         if (!m_active->clusters(row).empty())
             m_active->dropClusters(row, col, col + length);
         m_active->touch(row, m_generation + 1);

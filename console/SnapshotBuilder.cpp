@@ -1,5 +1,7 @@
 #include "SnapshotBuilder.h"
 
+#include "text/Utf.h"
+
 #include <cstring>
 
 namespace qp {
@@ -55,36 +57,12 @@ void FillOemCells(ScreenSnapshot& snap, const ScreenSnapshot* previous, const Oe
 
 namespace {
 
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
-
 // UTF-16 to UTF-8; a zero unit shows as a blank, a lone surrogate as U+FFFD.
 void appendUtf16(std::string& out, std::u16string_view text)
 {
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char16_t u = text[i];
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            appendUtf8(out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (text[++i] - 0xDC00));
-            continue;
-        }
-        const bool surrogate = u >= 0xD800 && u <= 0xDFFF;
-        appendUtf8(out, u == 0 ? U' ' : surrogate ? U'\uFFFD' : char32_t(u));
+    for (size_t pos = 0; pos < text.size();) {
+        const char32_t c = text::decodeUtf16(text, pos);
+        text::appendUtf8(out, c == 0 ? U' ' : c);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "Terminal.h"
 
 #include "CharWidth.h"
+#include "text/Utf.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -8,8 +9,6 @@
 namespace qp {
 
 namespace {
-
-constexpr char32_t kReplacement = 0xFFFD;
 
 // DEC special graphics for 0x60-0x7E.
 constexpr char32_t kDecGraphics[31] = {
@@ -107,18 +106,55 @@ void Terminal::printAscii(const char* text, size_t length)
 
 void Terminal::printText(const char32_t* chars, size_t length)
 {
-    for (size_t i = 0; i < length; ++i) {
+    size_t i = 0;
+    while (i < length) {
         const char32_t c = chars[i];
         const int width = CharWidth(c);
         if (width == 0) {
             combine(c);
+            ++i;
             continue;
         }
         if (m_singleShift) {
             m_singleShift = 0;
             m_plainAscii = m_charsets[size_t(m_gl)] == Charset::Ascii;
         }
-        putGlyph(&c, 1, width);
+        if (width != 1 || c > 0xFFFF || m_insert || m_pendingWrap || !m_autowrap) {
+            putGlyph(&c, 1, width);
+            ++i;
+            continue;
+        }
+        // A run of one-column characters, each one UTF-16 unit and none followed by a mark,
+        // goes into the row at once, up to the right margin.
+        char16_t run[256];
+        int n = 0;
+        const int room = std::min(cols() - m_col, int(std::size(run)));
+        while (i + size_t(n) < length && n < room) {
+            const char32_t d = chars[i + size_t(n)];
+            if (d > 0xFFFF || CharWidth(d) != 1)
+                break;
+            run[n++] = char16_t(d);
+        }
+        if (i + size_t(n) < length && CharWidth(chars[i + size_t(n)]) == 0 && n > 1)
+            --n;  // the last one takes a mark: put it on its own
+        if (n <= 1) {
+            putGlyph(&c, 1, 1);
+            ++i;
+            continue;
+        }
+        m_model.putRun(m_row, m_col, run, n, m_pen.attribute());
+        i += size_t(n);
+        m_glyph[0] = char32_t(run[n - 1]);
+        m_glyphChars = 1;
+        m_glyphWidth = 1;
+        m_glyphRow = m_row;
+        m_glyphCol = m_col + n - 1;
+        if (m_col + n >= cols()) {
+            m_col = cols() - 1;
+            m_pendingWrap = true;
+        } else {
+            m_col += n;
+        }
     }
 }
 
@@ -163,15 +199,10 @@ void Terminal::writeCell(int row, int col, const char32_t* chars, size_t count, 
     char16_t text[2 * kMaxClusterChars];
     size_t n = 0;
     for (size_t i = 0; i < count && i < kMaxClusterChars; ++i) {
-        char32_t c = chars[i];
-        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-            c = kReplacement;
-        if (c > 0xFFFF) {
-            text[n++] = char16_t(0xD800 + ((c - 0x10000) >> 10));
-            text[n++] = char16_t(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            text[n++] = char16_t(c);
-        }
+        char16_t units[2];
+        const size_t written = text::encodeUtf16(chars[i], units);
+        for (size_t k = 0; k < written; ++k)
+            text[n++] = units[k];
     }
     m_model.putChar(row, col, std::u16string_view(text, n), m_pen.attribute(), width);
 }

@@ -3,7 +3,7 @@
 #include "console/ConsoleFuncs.h"
 #include "console/KeyEventRecord.h"
 #include "KeysText.h"
-#include "Utf8.h"
+#include "text/Utf.h"
 #include "VirtualKeys.h"
 
 #include <algorithm>
@@ -27,7 +27,7 @@ uint32_t modifierFlag(uint16_t vkey)
 std::optional<char32_t> singleCharacter(std::string_view part)
 {
     size_t pos = 0;
-    const char32_t c = nextUtf8Character(part, pos);
+    const char32_t c = text::decodeUtf8(part, pos);
     if (pos != part.size())
         return std::nullopt;
     return c;

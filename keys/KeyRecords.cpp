@@ -2,6 +2,7 @@
 
 #include "KeyNotation.h"
 #include "VirtualKeys.h"
+#include "text/Utf.h"
 
 namespace qp {
 
@@ -65,12 +66,12 @@ CharRecords CharKeyRecords(char32_t c)
         const uint16_t vkey = vkKeyScan(uint8_t(c)) & 0xFF;
         const uint16_t scan = uint16_t(oemKeyScan(uint16_t(c)) & 0xFFFF);
         out.records[out.count++] = keyDown(vkey, scan, uint16_t(c), 0);
-    } else if (c <= 0xFFFF) {
-        out.records[out.count++] = keyDown(VK_NONE, 0xFFFF, uint16_t(c), 0);
     } else {
-        const char32_t v = c - 0x10000;
-        out.records[out.count++] = keyDown(VK_NONE, 0xFFFF, uint16_t(0xD800 + (v >> 10)), 0);
-        out.records[out.count++] = keyDown(VK_NONE, 0xFFFF, uint16_t(0xDC00 + (v & 0x3FF)), 0);
+        // Beyond the BMP: one record for each half of the surrogate pair.
+        char16_t units[2];
+        const size_t written = text::encodeUtf16(c, units);
+        for (size_t k = 0; k < written; ++k)
+            out.records[out.count++] = keyDown(VK_NONE, 0xFFFF, uint16_t(units[k]), 0);
     }
     return out;
 }

@@ -2,7 +2,7 @@
 
 #include "KeyNotation.h"
 #include "KeyRecords.h"
-#include "Utf8.h"
+#include "text/Utf.h"
 
 #include <mutex>
 #include <utility>
@@ -46,7 +46,7 @@ void KeySender::SendKeyCombo(std::string_view combination)
 void KeySender::putKeys(std::string_view text)
 {
     for (size_t pos = 0; pos < text.size();) {
-        const char32_t c = nextUtf8Character(text, pos);
+        const char32_t c = text::decodeUtf8(text, pos);
         if (!PaceKeys())
             return;
         SendChar(c);

@@ -159,6 +159,10 @@ ParsedOptions ParsePlayOptions(const std::vector<std::string>& args) {
             o.lenient = true;
             continue;
         }
+        if (arg == "--update-golden") {
+            o.updateGolden = true;
+            continue;
+        }
         if (arg == "--list") {
             o.list = true;
             continue;
@@ -223,7 +227,10 @@ std::string PlayUsage() {
            "                       screen as text and as an HTML page, its trace and a\n"
            "                       recording of its run (asciicast v2, run.cast)\n"
            "  --cast DIR           write a recording of every script's run as DIR/NAME.cast\n"
-           "  --trace FILE         write every key sent and every check made, with the screen\n"
+           "  --trace FILE         write every key sent, every check made (with the screen),\n"
+           "                       every program's start and end (with its exit status)\n"
+           "  --update-golden      Console.MatchScreen writes the golden screens that are\n"
+           "                       missing or differ (and says which) instead of failing\n"
            "  --key-gap MS         gap between paced keys (default 50)\n"
            "  --settle MS          wait after a program starts (default 200)\n"
            "  --poll MS            polling period of the waiting methods (default 200)\n"

@@ -30,6 +30,7 @@ struct PlayOptions {
     std::chrono::milliseconds pollPeriod{200};
     bool wakeOnOutput = false;
     std::chrono::milliseconds readSettle{50};  // 0 = reads do not wait for quiet
+    bool updateGolden = false;  // MatchScreen writes missing and changed golden screens
     bool lenient = false;  // a failed check used as a statement does not fail the script
     std::vector<std::string> scripts;  // files and folders, as given
     std::vector<std::string> command;  // after "--"; started in each script's console first

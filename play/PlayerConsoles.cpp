@@ -6,8 +6,9 @@
 
 namespace qp {
 
-PlayerConsoles::PlayerConsoles(ConsoleOptions options, ScriptTimings timings, std::shared_ptr<ConsoleSession> first)
-    : m_options(std::move(options)), m_timings(timings), m_first(std::move(first))
+PlayerConsoles::PlayerConsoles(ConsoleOptions options, ScriptTimings timings, std::shared_ptr<ConsoleSession> first,
+                               TraceFile* trace)
+    : m_options(std::move(options)), m_timings(timings), m_first(std::move(first)), m_trace(trace)
 {
 }
 
@@ -21,6 +22,10 @@ PlayerConsoles::~PlayerConsoles()
     }
     for (auto& e : entries) {
         e->session->clearConsoleObject();
+        if (e->ends) {
+            e->ends->finish();
+            e->session->setTraceListener(nullptr);
+        }
         e->console->killProgram();
     }
 }
@@ -36,7 +41,11 @@ vbs::ObjectRef PlayerConsoles::run(const std::u16string& cmdLine)
     entry->console = std::make_unique<HostedConsole>(&entry->listener, m_options);
     entry->session = std::make_shared<ConsoleSession>(*entry->console, m_timings);
     entry->listener.attach(entry->session);
-    entry->session->setTraceListener(m_first->traceListener());
+    if (m_trace) {
+        entry->ends = std::make_shared<ProgramEndTrace>(*entry->console, *m_trace);
+        entry->session->setTraceListener(entry->ends);
+    }
+    entry->session->setGoldenScreens(m_first->goldenScreens());
     entry->session->setErrorBox([first = m_first](const std::string& message) { first->showError(message); });
     serve(*entry->session);
     vbs::ObjectRef object = ZEBConsole::create(entry->session);
@@ -50,6 +59,14 @@ vbs::ObjectRef PlayerConsoles::run(const std::u16string& cmdLine)
     }
     runInSessionConsole(session, cmdLine);
     return object;
+}
+
+void PlayerConsoles::finishTraces()
+{
+    std::lock_guard lock(m_mutex);
+    for (auto& e : m_entries)
+        if (e->ends)
+            e->ends->finish();
 }
 
 void PlayerConsoles::stopWaiting()

@@ -6,6 +6,7 @@
 
 #include "script/ConsoleSession.h"
 #include "console/HostedConsole.h"
+#include "ProgramEnds.h"
 
 #include <memory>
 #include <mutex>
@@ -20,8 +21,10 @@ public:
     // RunCommand gets an error instead of exhausting the machine.
     static constexpr size_t kMaxConsoles = 16;
 
-    // `first` is the script's own session: its trace, error box and timings are shared.
-    PlayerConsoles(ConsoleOptions options, ScriptTimings timings, std::shared_ptr<ConsoleSession> first);
+    // `first` is the script's own session: its error box, golden screens and timings are
+    // shared; `trace` (may be null) gets each console's keys, checks, starts and ends.
+    PlayerConsoles(ConsoleOptions options, ScriptTimings timings, std::shared_ptr<ConsoleSession> first,
+                   TraceFile* trace = nullptr);
     ~PlayerConsoles();  // kills every program and frees every console
     PlayerConsoles(const PlayerConsoles&) = delete;
     PlayerConsoles& operator=(const PlayerConsoles&) = delete;
@@ -31,6 +34,9 @@ public:
     // Starts the command line in a new console and returns its Console object. A command
     // that cannot start is shown in the error box and ends with OperationAborted.
     vbs::ObjectRef run(const std::u16string& cmdLine);
+    // The script has ended: the end of every program of the extra consoles is written into
+    // the trace (ending those still running).
+    void finishTraces();
     // Cuts every wait of the extra consoles short (the time limit).
     void stopWaiting();
     size_t count() const;
@@ -39,12 +45,14 @@ private:
     struct Entry {
         SessionScreenListener listener;
         std::unique_ptr<HostedConsole> console;
+        std::shared_ptr<ProgramEndTrace> ends;    // ended before its console
         std::shared_ptr<ConsoleSession> session;  // destroyed before its console
     };
 
     ConsoleOptions m_options;
     ScriptTimings m_timings;
     std::shared_ptr<ConsoleSession> m_first;
+    TraceFile* m_trace;
     mutable std::mutex m_mutex;  // guards m_entries
     std::vector<std::unique_ptr<Entry>> m_entries;
 };

@@ -4,6 +4,7 @@
 #include "vbs/Engine.h"
 #include "display/ScreenText.h"
 #include "console/ShellCommand.h"
+#include "text/Utf.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -119,21 +120,10 @@ std::string JsonEscapeWord(std::string_view word) {
     return out;
 }
 
-// The length of the valid UTF-8 sequence at s[i], or 0.
-size_t utf8Length(std::string_view s, size_t i) {
-    const auto b = [&](size_t k) { return uint8_t(s[k]); };
-    const uint8_t c = b(i);
-    size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-    if (n == 0 || (n > 1 && c < 0xC2) || i + n > s.size() || c > 0xF4)
-        return 0;
-    for (size_t k = 1; k < n; ++k)
-        if ((b(i + k) & 0xC0) != 0x80)
-            return 0;
-    if (n == 3 && ((c == 0xE0 && b(i + 1) < 0xA0) || (c == 0xED && b(i + 1) >= 0xA0)))
-        return 0;  // overlong, or a surrogate
-    if (n == 4 && ((c == 0xF0 && b(i + 1) < 0x90) || (c == 0xF4 && b(i + 1) >= 0x90)))
-        return 0;
-    if (n == 3 && c == 0xEF && b(i + 1) == 0xBF && (b(i + 2) == 0xBE || b(i + 2) == 0xBF))
+// The length of the UTF-8 sequence at s[i] when it is a character XML allows, or 0.
+size_t xmlCharacterLength(std::string_view s, size_t i) {
+    const size_t n = text::utf8SequenceLength(s, i);
+    if (n == 3 && s.substr(i, 2) == "\xEF\xBF" && (s[i + 2] == '\xBE' || s[i + 2] == '\xBF'))
         return 0;  // U+FFFE and U+FFFF are not XML characters
     return n;
 }
@@ -156,7 +146,7 @@ std::string XmlEscape(std::string_view s, bool attribute) {
         case '\t': out += attribute ? "&#9;" : "\t"; ++i; continue;
         default: break;
         }
-        const size_t n = utf8Length(s, i);
+        const size_t n = xmlCharacterLength(s, i);
         if (n == 0 || (n == 1 && uint8_t(c) < 0x20 && c != '\t' && c != '\n' && c != '\r')) {
             out += "\xEF\xBF\xBD";
             ++i;
@@ -291,6 +281,17 @@ void TraceFile::programStarted(std::string_view commandLine) {
     stamp();
     m_out << at << "start " << ArgumentVectorText(commandLine) << "\n";
     m_out.flush();
+}
+
+void TraceFile::programEnded(std::string_view commandLine, int status, std::string_view how) {
+    std::string text = "end " + ArgumentVectorText(commandLine) + " exit status ";
+    if (status < 0)
+        text += "unknown";
+    else
+        text += std::to_string(status);
+    if (!how.empty())
+        text += " " + std::string(how);
+    note(text);
 }
 
 void TraceFile::keySent(std::string_view method, std::string_view key) {

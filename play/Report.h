@@ -102,7 +102,8 @@ private:
 // read as it is.
 std::string ArgumentVectorText(std::string_view commandLine);
 
-// Writes every key sent and every check made, with the screen at the moment of the check.
+// Writes every key sent and every check made, with the screen at the moment of the check,
+// and every program's start and end.
 class TraceFile final : public ScriptTraceListener {
 public:
     explicit TraceFile(std::ostream& out) : m_out(out) {}
@@ -114,6 +115,10 @@ public:
     void keySent(std::string_view method, std::string_view key) override;
     void checkMade(std::string_view call, bool result, const ScreenSnapshot& screen) override;
     void programStarted(std::string_view commandLine) override;
+    // The end of a program started with that command line: its exit status (128 + the
+    // signal that ended it; -1 when it could not be learnt), and how it came when the
+    // player ended it.
+    void programEnded(std::string_view commandLine, int status, std::string_view how = "");
 
 private:
     void stamp();

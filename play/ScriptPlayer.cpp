@@ -7,8 +7,10 @@
 #include "console/ConsoleFuncs.h"
 #include "script/ConsoleSession.h"
 #include "console/Errors.h"
+#include "script/GoldenScreen.h"
 #include "console/HostedConsole.h"
 #include "PlayerConsoles.h"
+#include "ProgramEnds.h"
 #include "ScreenRender.h"
 #include "display/ScreenText.h"
 #include "vbs/ScriptFile.h"
@@ -226,7 +228,9 @@ CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u1
     session->setFailedStatementChecksRaise(!m_options.lenient);
     screenListener.attach(session);
     session->setConsoleObject(ZEBConsole::create(session));
-    session->setTraceListener(trace ? std::shared_ptr<ScriptTraceListener>(std::shared_ptr<void>(), trace) : nullptr);
+    // The trace, with the ends of the programs of this console; it ends before the console.
+    const auto programEnds = trace ? std::make_shared<ProgramEndTrace>(console, *trace) : nullptr;
+    session->setTraceListener(programEnds);
     // What the error box showed (a program that cannot start) is the cause of the error
     // that follows it.
     std::string shownError;
@@ -235,9 +239,19 @@ CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u1
         shownError = message;
     });
 
+    // Console.MatchScreen's golden screens are kept beside the script.
+    session->setGoldenScreens({GoldenFolderOf(path), m_options.updateGolden,
+                               [&out, trace](const std::string& file, bool created) {
+                                   const std::string line =
+                                       std::string("Golden screen ") + (created ? "written: " : "updated: ") + file;
+                                   out << line << std::endl;
+                                   if (trace)
+                                       trace->note(line);
+                               }});
+
     // RunCommand while a program runs opens another console here; all end with the script.
     PlayerConsoles consoles(consoleOptions, ScriptTimings{m_options.keyGap, m_options.pollPeriod, m_options.wakeOnOutput},
-                            session);
+                            session, trace);
     consoles.serve(*session);
 
     bool started_ok = true;
@@ -247,6 +261,8 @@ CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u1
             trace->note("start " + ArgumentVectorText(command));
         try {
             console.runInConsole(command);
+            if (programEnds)
+                programEnds->watch(command);
         } catch (const std::exception& e) {
             fail(result, CaseResult::Failed, e.what());
             started_ok = false;
@@ -334,6 +350,13 @@ CaseResult ScriptPlayer::play(const std::string& path, const std::vector<std::u1
     }
     if (recording)
         result.cast = recorder.stop();
+    if (programEnds) {
+        // The other consoles' programs first, so an end the script waited for there comes
+        // before the ends the player makes here.
+        consoles.finishTraces();
+        programEnds->finish();
+        session->setTraceListener(nullptr);
+    }
     session->clearConsoleObject();
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return result;

@@ -73,6 +73,16 @@ std::optional<ConsoleSession::CheckRecord> ConsoleSession::lastCheck() const {
     return m_lastCheck;
 }
 
+void ConsoleSession::setGoldenScreens(GoldenScreenSettings settings) {
+    std::lock_guard lock(m_mutex);
+    m_golden = std::move(settings);
+}
+
+GoldenScreenSettings ConsoleSession::goldenScreens() const {
+    std::lock_guard lock(m_mutex);
+    return m_golden;
+}
+
 std::shared_ptr<ScriptTraceListener> ConsoleSession::traceListener() const {
     std::lock_guard lock(m_mutex);
     return m_trace;

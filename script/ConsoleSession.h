@@ -57,8 +57,19 @@ public:
     virtual void keySent(std::string_view method, std::string_view key) {}
     // One check: the call as a script writes it, its result and the screen it read.
     virtual void checkMade(std::string_view call, bool result, const ScreenSnapshot& screen) {}
+    // Just before a script starts a program in the console (RunCommand): the program
+    // started before, if any, has ended by now.
+    virtual void programStarting() {}
     // A program started in the console by a script (RunCommand), its command line as given.
     virtual void programStarted(std::string_view commandLine) {}
+};
+
+// Where Console.MatchScreen keeps its golden screens, and whether it writes them.
+struct GoldenScreenSettings {
+    std::string folder;   // the script's golden folder (see GoldenFolderOf); empty: no script file
+    bool update = false;  // write missing and changed golden files instead of failing
+    // Told of each file written: its path and whether it is new (else it changed).
+    std::function<void(const std::string& path, bool created)> written;
 };
 
 class ConsoleSession {
@@ -108,6 +119,10 @@ public:
     void setConsoleObject(vbs::ObjectRef object);
     vbs::ObjectRef consoleObject() const;
     void clearConsoleObject();
+
+    // MatchScreen's golden folder and mode; none until the host sets them.
+    void setGoldenScreens(GoldenScreenSettings settings);
+    GoldenScreenSettings goldenScreens() const;
 
     // Whether a failed check whose result the script throws away (a call statement) raises
     // an error; on unless the host is lenient.
@@ -196,6 +211,7 @@ private:
     std::function<void(const std::string&)> m_errorBox;
     std::shared_ptr<ScriptTraceListener> m_trace;
     std::optional<CheckRecord> m_lastCheck;
+    GoldenScreenSettings m_golden;
     RemoteRunner m_remoteRunner;
     vbs::ObjectRef m_consoleObject;
 };

@@ -62,4 +62,11 @@ vbs::Result<std::vector<ArgValue>> convertArguments(const MethodInfo& method, vb
     return values;
 }
 
+vbs::Result<std::vector<ArgValue>> consoleArguments(const MethodInfo& method, vbs::InvokeKind kind,
+                                                    vbs::Args& args) {
+    if (method.dispId == dispid::ReadText && args.size() == 5)
+        args.set(4, vbs::Variant());
+    return convertArguments(method, kind, args);
+}
+
 }  // namespace qp

@@ -25,6 +25,11 @@ using ArgValue = std::variant<std::monostate, int32_t, std::u16string>;
 vbs::Result<std::vector<ArgValue>> convertArguments(const MethodInfo& method, vbs::InvokeKind kind,
                                                     const vbs::Args& args);
 
+// The same for a method of IZEBConsole, local or remote: ReadText's Readed is cleared on
+// entry first, so a failed call leaves it empty.
+vbs::Result<std::vector<ArgValue>> consoleArguments(const MethodInfo& method, vbs::InvokeKind kind,
+                                                    vbs::Args& args);
+
 inline int32_t intArg(const std::vector<ArgValue>& a, size_t i) { return std::get<int32_t>(a[i]); }
 inline const std::u16string& textArg(const std::vector<ArgValue>& a, size_t i) {
     return std::get<std::u16string>(a[i]);

@@ -128,6 +128,7 @@ inline constexpr ParamInfo kCheckAttr[] = {{"Left", Integer, In},   {"Top", Inte
                                            {"Right", Integer, In},  {"Bottom", Integer, In},
                                            {"Attr", Integer, In},   {"Mask", Integer, In},
                                            {"CheckResult", Boolean, OutRetval}};
+inline constexpr ParamInfo kMatchScreen[] = {{"Name", Text, In}, {"CheckResult", Boolean, OutRetval}};
 inline constexpr ParamInfo kOpenConsole[] = {{"Command", Text, In}, {"Console", Variant, OutRetval}};
 }  // namespace typelib_detail
 
@@ -159,6 +160,7 @@ enum : int32_t {
     CursorY = 22,
     ReadAttr = 23,
     CheckAttr = 24,
+    MatchScreen = 25,
 };
 // IZEBConsApp's one method.
 inline constexpr int32_t OpenConsole = 1;
@@ -166,7 +168,7 @@ inline constexpr int32_t OpenConsole = 1;
 
 // IZEBConsole's methods in slot order. The first eleven are the original interface; the
 // later ones are appended after them, so existing callers keep their slots and identifiers.
-inline constexpr std::array<MethodInfo, 24> IZEBConsoleMethods = {{
+inline constexpr std::array<MethodInfo, 25> IZEBConsoleMethods = {{
     {"PutKeys", dispid::PutKeys, 1, typelib_detail::kKeys},
     {"PutControl", dispid::PutControl, 2, typelib_detail::kKeys},
     {"CheckString", dispid::CheckString, 3, typelib_detail::kCheckString},
@@ -191,6 +193,7 @@ inline constexpr std::array<MethodInfo, 24> IZEBConsoleMethods = {{
     {"CursorY", dispid::CursorY, 22, typelib_detail::kCursorY},
     {"ReadAttr", dispid::ReadAttr, 23, typelib_detail::kReadAttr},
     {"CheckAttr", dispid::CheckAttr, 24, typelib_detail::kCheckAttr},
+    {"MatchScreen", dispid::MatchScreen, 25, typelib_detail::kMatchScreen},
 }};
 
 // The attribute bits of a cell as ReadAttr gives them and CheckAttr compares them, named

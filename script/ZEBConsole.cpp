@@ -7,11 +7,13 @@
 #include "Dispatch.h"
 #include "console/Errors.h"
 #include "display/FrameDetect.h"
+#include "GoldenScreen.h"
 #include "console/HostedConsole.h"
 #include "keys/KeyNotation.h"
 #include "keys/KeySender.h"
 #include "display/ScreenText.h"
 #include "vbs/Text.h"
+#include "text/Utf.h"
 #include "TypeLibrary.h"
 
 #include <algorithm>
@@ -58,24 +60,17 @@ std::string callText(const char* method, std::initializer_list<int64_t> numbers,
 }
 
 std::string codePointUtf8(char32_t c) {
-    std::u16string unit;
-    if (c >= 0x10000)
-        unit = {char16_t(0xD800 + ((c - 0x10000) >> 10)), char16_t(0xDC00 + ((c - 0x10000) & 0x3FF))};
-    else
-        unit = {char16_t(c)};
-    return vbs::toUtf8(unit);
+    std::string utf8;
+    text::appendUtf8(utf8, c);
+    return utf8;
 }
 
-// The code points of a UTF-16 text, surrogate pairs joined, while f returns true.
+// The code points of a UTF-16 text (a lone surrogate as U+FFFD) while f returns true.
 template <typename F>
 void forEachCodePoint(const std::u16string& text, F f) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        if (!f(c))
+    for (size_t pos = 0; pos < text.size();)
+        if (!f(text::decodeUtf16(text, pos)))
             return;
-    }
 }
 
 // One polling period of a waiting method: sleeps it, then makes the period's attempt. When
@@ -146,6 +141,8 @@ vbs::Ref<ZEBConsole> ZEBConsole::create(const std::shared_ptr<ConsoleSession>& s
 void runInSessionConsole(ConsoleSession& session, const std::u16string& cmdLine) {
     try {
         const std::string line = Utf16ToAnsi(cmdLine);
+        if (auto trace = session.traceListener())
+            trace->programStarting();
         session.console().runInConsole(line);
         if (auto trace = session.traceListener())
             trace->programStarted(AnsiToUtf8(line));
@@ -487,6 +484,51 @@ bool ZEBConsole::checkAttr(int32_t left, int32_t top, int32_t right, int32_t bot
     return result;
 }
 
+bool ZEBConsole::MatchScreen(const std::u16string& name) {
+    return matchScreen(name, nullptr);
+}
+
+bool ZEBConsole::matchScreen(const std::u16string& name, std::u16string* failure) {
+    if (const std::string problem = GoldenNameProblem(name); !problem.empty())
+        throw ScriptRuntimeError(5, Utf8ToAnsi("Invalid golden screen name " + quoted(name) + ": " + problem));
+    auto s = lock(m_session);
+    const GoldenScreenSettings golden = s->goldenScreens();
+    if (golden.folder.empty())
+        throw std::runtime_error("MatchScreen needs the script's file: golden screens are kept beside it");
+    s->settleForRead();
+    const SnapshotPtr screen = s->console().takeSnapshot();
+    const GoldenScreen actual = GoldenFromScreen(*screen);
+    const std::string path = GoldenFilePath(golden.folder, name);
+    std::string why;
+    bool missing = false;
+    std::optional<GoldenScreen> expected;
+    if (const auto bytes = ReadGoldenFile(path, why, missing))
+        expected = ParseGoldenScreen(*bytes, why);
+    std::string problem;
+    if (!expected)
+        problem = missing ? "No golden screen " + path + " (pallant-play --update-golden writes it)"
+                          : "The golden screen " + path + " cannot be read: " + why;
+    else if (!(*expected == actual))
+        problem = "The screen differs from the golden screen " + path + ": " + GoldenDiff(*expected, actual);
+    if (!problem.empty() && golden.update) {
+        std::string error;
+        if (!WriteGoldenFile(path, FormatGoldenScreen(actual, expected ? &*expected : nullptr), error))
+            throw std::runtime_error(Utf8ToAnsi("Cannot write the golden screen " + path + ": " + error));
+        if (golden.written)
+            golden.written(path, missing);
+        problem.clear();
+    }
+    const bool result = problem.empty();
+    traceCheck("MatchScreen(" + quoted(name) + ")", result, *screen);
+    if (!result && failure) {
+        while (!problem.empty() && problem.back() == '\n')
+            problem.pop_back();
+        *failure = wide(problem);
+    }
+    s->pumpIfMainThread();
+    return result;
+}
+
 void ZEBConsole::traceCheck(const std::string& call, bool result, const ScreenSnapshot& screen) {
     if (auto s = m_session.lock()) {
         s->recordCheck({call, result, std::make_shared<const ScreenSnapshot>(screen)});
@@ -520,9 +562,7 @@ vbs::Result<vbs::Variant> ZEBConsole::invoke(vbs::DispId id, vbs::InvokeKind kin
             }
         return vbs::runtimeError(vbs::err::NoSuchMember);
     }
-    if (id == dispid::ReadText && args.size() == 5)
-        args.set(4, vbs::Variant());  // ReadText's Readed is cleared on entry
-    auto converted = convertArguments(*method, kind, args);
+    auto converted = consoleArguments(*method, kind, args);
     if (!converted)
         return converted.error();
     const std::vector<ArgValue>& a = converted.value();
@@ -592,6 +632,7 @@ vbs::Result<vbs::Variant> ZEBConsole::invoke(vbs::DispId id, vbs::InvokeKind kin
         case dispid::CheckAttr:
             return checked(checkAttr(intArg(a, 0), intArg(a, 1), intArg(a, 2), intArg(a, 3), intArg(a, 4),
                                      intArg(a, 5), why));
+        case dispid::MatchScreen: return checked(matchScreen(textArg(a, 0), why));
         }
     } catch (...) {
         return automationError(Source);

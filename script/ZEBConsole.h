@@ -74,6 +74,12 @@ public:
     // True when every cell of the rectangle (0-based, inclusive) that lies on the screen has
     // (attribute And mask) = (attr And mask); false when none of it lies on the screen.
     bool CheckAttr(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t attr, int32_t mask);
+    // True when the whole screen (text and attributes) equals the golden screen `name` of the
+    // session's golden folder (see GoldenScreen.h). A missing or unreadable golden file fails
+    // the check, unless the session updates golden screens: then a missing or different file
+    // is written and the check passes. A name that would leave the folder is error 5; no
+    // golden folder (a script without a file) and a file that cannot be written are errors.
+    bool MatchScreen(const std::u16string& name);
 
 private:
     explicit ZEBConsole(std::weak_ptr<ConsoleSession> session) : m_session(std::move(session)) {}
@@ -90,6 +96,7 @@ private:
     std::optional<int32_t> waitExit(int32_t secs, std::u16string* failure);
     bool checkAttr(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t attr, int32_t mask,
                    std::u16string* failure);
+    bool matchScreen(const std::u16string& name, std::u16string* failure);
     void traceCheck(const std::string& call, bool result, const ScreenSnapshot& screen);
 
     // Weak: the session holds the process's console object, and a script may keep an object

@@ -65,16 +65,7 @@ for entry in "${entries[@]}"; do
   echo "== $name: $seconds s, $(ls "$seed_dir" | wc -l) seeds"
   log="$build/fuzz-$name.log"
   status=0
-  # Script objects that refer to each other leak by design (reference counting, no cycle
-  # collection), so the script runner is fuzzed for crashes and hangs, not for leaks.
-  # LeakSanitizer's report at exit is turned off with it, not only libFuzzer's per-input check.
-  leaks=1
-  asan_options=$ASAN_OPTIONS
-  if [ "$name" = vbs_run_fuzzer ]; then
-    leaks=0
-    asan_options="$ASAN_OPTIONS:detect_leaks=0"
-  fi
-  ASAN_OPTIONS="$asan_options" "$program" -detect_leaks="$leaks" -max_total_time="$seconds" -timeout="$per_input" -rss_limit_mb="$rss_mb" \
+  "$program" -max_total_time="$seconds" -timeout="$per_input" -rss_limit_mb="$rss_mb" \
     -print_final_stats=1 -artifact_prefix="$artifacts/" "$corpus" "$seed_dir" >"$log" 2>&1 || status=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   last=$(grep -E '^#[0-9]+' "$log" | tail -1 || true)

@@ -75,9 +75,7 @@ vbs::Result<vbs::Variant> RemoteConsole::invoke(vbs::DispId id, vbs::InvokeKind 
     const MethodInfo* method = findMethod(IZEBConsoleInfo, id);
     if (!method)
         return vbs::runtimeError(vbs::err::NoSuchMember);
-    if (id == dispid::ReadText && args.size() == 5)
-        args.set(4, vbs::Variant());  // ReadText's Readed is cleared on entry
-    auto converted = convertArguments(*method, kind, args);
+    auto converted = consoleArguments(*method, kind, args);
     if (!converted)
         return converted.error();
 

@@ -10,8 +10,11 @@
 #include "display/widget/ConsoleView.h"
 #include "scriptwin/ScriptEditor.h"
 #include "scriptwin/ScriptWindow.h"
+#include "script/ConsoleSession.h"
+#include "script/GoldenScreen.h"
 
 #include <QAction>
+#include <QFile>
 #include <QMimeData>
 #include <QTabBar>
 
@@ -144,6 +147,11 @@ void MainWindow::StartScriptThread()
     std::vector<std::u16string> lines;
     for (const std::string& line : m_scriptWindow->editor()->Lines())
         lines.push_back(QString::fromStdString(line).toStdU16String());
+    // MatchScreen compares with the golden screens of the script file last opened; the
+    // desktop never writes them (the player's --update-golden does).
+    const QString file = m_scriptWindow->openFileName();
+    m_scriptRunner->session().setGoldenScreens(
+        {file.isEmpty() ? std::string() : GoldenFolderOf(QFile::encodeName(file).toStdString()), false, {}});
     m_scriptRunner->StartScriptThread(std::move(lines));
 }
 

@@ -226,6 +226,28 @@ void IndexNode::call(Context& ctx) const
 
 // ---- members of objects
 
+MemberNode::MemberNode(ExprPtr object, std::u16string member, ExprList args, bool parens, bool viaMe)
+    : m_object(std::move(object)), m_member(std::move(member)), m_args(std::move(args)), m_parens(parens),
+      m_viaMe(viaMe)
+{
+    m_borrow = typeid(*m_object) == typeid(LocalVarNode);
+    for (const ExprPtr& a : m_args)
+        if (!a->constant())
+            m_borrow = false;
+}
+
+// The object whose member is used, kept alive for the call. A procedure's own variable
+// changes during a call only when it is passed to it by reference (nothing else reaches
+// another procedure's variables), so with constant arguments the variable keeps its object
+// for the whole call and no reference of our own is taken.
+const Variant& MemberNode::objectValue(Context& ctx, Variant& holder) const
+{
+    if (m_borrow)
+        return *m_object->ref(ctx, nullptr);
+    holder = m_object->eval(ctx);
+    return holder;
+}
+
 Object& MemberNode::target(Context& ctx, Variant& holder, int32_t& id) const
 {
     holder = m_object->eval(ctx);
@@ -269,8 +291,8 @@ int32_t MemberNode::memberId(Object& obj) const
 
 Variant MemberNode::eval(Context& ctx) const
 {
-    Variant holder = m_object->eval(ctx);
-    Object& obj = objectIn(holder, *m_object);
+    Variant holder;
+    Object& obj = objectIn(objectValue(ctx, holder), *m_object);
     if (ClassInstance* inst = asInstance(&obj))
         return getMember(ctx, *inst, classMember(*inst), m_args, *this);
     int32_t id = memberId(obj);
@@ -280,8 +302,8 @@ Variant MemberNode::eval(Context& ctx) const
 
 void MemberNode::call(Context& ctx) const
 {
-    Variant holder = m_object->eval(ctx);
-    Object& obj = objectIn(holder, *m_object);
+    Variant holder;
+    Object& obj = objectIn(objectValue(ctx, holder), *m_object);
     if (ClassInstance* inst = asInstance(&obj)) {
         getMember(ctx, *inst, classMember(*inst), m_args, *this);
         return;
@@ -291,8 +313,8 @@ void MemberNode::call(Context& ctx) const
 
 void MemberNode::assign(Context& ctx, Variant value, bool isSet) const
 {
-    Variant holder = m_object->eval(ctx);
-    Object& obj = objectIn(holder, *m_object);
+    Variant holder;
+    Object& obj = objectIn(objectValue(ctx, holder), *m_object);
     if (ClassInstance* inst = asInstance(&obj)) {
         putMember(ctx, *inst, classMember(*inst), m_args, std::move(value), isSet, *this);
         return;

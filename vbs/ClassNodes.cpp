@@ -23,6 +23,12 @@ private:
     Variant* m_slot;
 };
 
+// A host's call into the script was interrupted.
+ErrorInfo abortedInfo()
+{
+    return ErrorInfo{err::Aborted, std::u16string(kRuntimeSource), u"Operation aborted"};
+}
+
 Variant letValue(Variant value)
 {
     return value.isObject() ? valueOf(value) : std::move(value);
@@ -45,6 +51,18 @@ ClassInstance::ClassInstance(const ClassDef& def, Ref<RunLink> link)
 }
 
 ClassInstance::~ClassInstance() = default;
+
+void ClassInstance::traceValues(ValueVisitor& visitor)
+{
+    for (const Variant& v : m_fields)
+        visitor.visit(v);
+}
+
+void ClassInstance::clearValues() noexcept
+{
+    for (Variant& v : m_fields)
+        v.clear();
+}
 
 DispId ClassInstance::dispId(std::u16string_view name)
 {
@@ -82,7 +100,7 @@ Result<Variant> ClassInstance::invoke(DispId id, InvokeKind kind, Args& args)
     } catch (const ScriptException& e) {
         return e.info;
     } catch (const InterruptException&) {
-        return ErrorInfo{int32_t(0x80004004u), std::u16string(kRuntimeSource), u"Operation aborted"};
+        return abortedInfo();
     }
 }
 
@@ -101,7 +119,7 @@ Result<Variant> ProcRef::invoke(DispId id, InvokeKind kind, Args& args)
     } catch (const ScriptException& e) {
         return e.info;
     } catch (const InterruptException&) {
-        return ErrorInfo{int32_t(0x80004004u), std::u16string(kRuntimeSource), u"Operation aborted"};
+        return abortedInfo();
     }
 }
 
@@ -182,7 +200,8 @@ Variant callProcedure(Context& ctx, const Procedure& p, ClassInstance* me, const
         frame.params()[n - 1] = &frame.locals()[n - 1];
     }
     frame.enter(&p, me);
-    createArrays(p.arrays, frame.locals(), ctx.limits.maxArrayElements);
+    if (!p.arrays.empty())
+        createArrays(p.arrays, frame.locals(), ctx.limits.maxArrayElements);
     try {
         p.body->exec(ctx);
     } catch (ScriptException& e) {

@@ -37,7 +37,7 @@ struct ClassDef final : RefCounted {
     int find(std::u16string_view name) const;  // -1 when there is no such member
 };
 
-class ClassInstance final : public Object {
+class ClassInstance final : public Object, public Collectable {
 public:
     ClassInstance(const ClassDef& def, Ref<RunLink> link);  // def must be held by a Ref
     ~ClassInstance() override;
@@ -52,6 +52,10 @@ public:
     Variant* fields() { return m_fields.data(); }
     Context* context() const { return m_link->ctx; }
     void initialized(bool ok) { m_terminated = !ok; }
+
+    void traceValues(ValueVisitor& visitor) override;
+    void clearValues() noexcept override;
+    RefCounted& counted() noexcept override { return *this; }
 
 protected:
     void lastReference() const noexcept override;

@@ -97,7 +97,7 @@ ExprPtr Compiler::compileName(const std::u16string& name, ExprList args, bool ha
 ExprPtr Compiler::withObject(ast::Pos pos)
 {
     if (m_withSlots.empty())
-        return std::make_unique<FailNode>(505, u"");
+        return std::make_unique<FailNode>(err::InvalidReference, u"");
     auto [local, slot] = m_withSlots.back();
     if (local && m_extra)
         return std::make_unique<ExtraVarNode>(slot, u"");

@@ -154,83 +154,96 @@ bool readTime(const std::vector<Part>& p, size_t& i, double& time)
     return true;
 }
 
-// Reads a date from numbers and a month name, in the orders m/d/y, y-m-d, d Mon y, Mon d y.
-bool readDate(const std::vector<Part>& p, size_t& i, double& days)
+struct Ymd {
+    int year = 0, month = 0, day = 0;
+};
+
+// The numbers and month name of a date starting at parts[i], at most three, with the
+// separators between them; stops before a number that begins a time (h:...). Returns the
+// index past them.
+size_t dateFields(const std::vector<Part>& p, size_t i, std::vector<const Part*>& fields)
+{
+    size_t j = i;
+    while (j < p.size() && fields.size() < 3) {
+        bool number = p[j].kind == Part::Num;
+        if (!number && !(p[j].kind == Part::Word && monthByName(p[j].text)))
+            break;
+        if (number && j + 1 < p.size() && p[j + 1].kind == Part::Sep && p[j + 1].sep == ':')
+            break;
+        fields.push_back(&p[j]);
+        ++j;
+        if (j < p.size() && p[j].kind == Part::Sep && p[j].sep != ':')
+            ++j;
+    }
+    return j;
+}
+
+// A month name with the day and perhaps the year: "Jan 2", "2 Jan", "Jan 2 2003",
+// "2 Jan 2003", "2003 Jan 2". Without a year the date falls in the current one.
+Ymd dateWithMonthName(const std::vector<const Part*>& fields, size_t monthAt, int currentYear)
+{
+    Ymd date;
+    date.month = monthByName(fields[monthAt]->text);
+    std::vector<const Part*> nums;
+    for (size_t k = 0; k < fields.size(); ++k)
+        if (k != monthAt)
+            nums.push_back(fields[k]);
+    if (nums.size() == 1) {
+        date.day = nums[0]->value;
+        date.year = currentYear;
+    } else if (nums[0]->digits > 2 && nums[0]->value > 31) {
+        date.year = fullYear(*nums[0]);
+        date.day = nums[1]->value;
+    } else {
+        date.day = nums[0]->value;
+        date.year = fullYear(*nums[1]);
+    }
+    return date;
+}
+
+// Two numbers: month/day of the current year, or else month/year (the first of the month).
+Ymd dateOfTwoNumbers(const Part& a, const Part& b, int currentYear)
+{
+    if (validDay(currentYear, a.value, b.value))
+        return {currentYear, a.value, b.value};
+    return {fullYear(b), a.value, 1};
+}
+
+// Three numbers: y-m-d when the first cannot be a day, else m/d/y, or d/m/y when the first
+// cannot be a month but the second can.
+Ymd dateOfThreeNumbers(const Part& a, const Part& b, const Part& c)
+{
+    if (a.digits > 2 || a.value > 31)
+        return {fullYear(a), b.value, c.value};
+    Ymd date{fullYear(c), a.value, b.value};
+    if (date.month > 12 && date.day <= 12)
+        std::swap(date.month, date.day);
+    return date;
+}
+
+// Reads a date from numbers and a month name, in the orders m/d/y, y-m-d, d Mon y, Mon d y,
+// starting at parts[i]; i moves past it.
+bool readDate(const std::vector<Part>& p, size_t& i, double& days, int (*currentYear)())
 {
     std::vector<const Part*> fields;
-    size_t j = i;
-    char16_t sep = 0;
-    while (j < p.size() && fields.size() < 3) {
-        if (p[j].kind == Part::Num || (p[j].kind == Part::Word && monthByName(p[j].text))) {
-            // A number followed by ':' begins the time.
-            if (p[j].kind == Part::Num && j + 1 < p.size() && p[j + 1].kind == Part::Sep && p[j + 1].sep == ':')
-                break;
-            fields.push_back(&p[j]);
-            ++j;
-            if (j < p.size() && p[j].kind == Part::Sep && p[j].sep != ':') {
-                if (sep == 0 && p[j].sep != ',') sep = p[j].sep;
-                ++j;
-            }
-        } else {
-            break;
-        }
-    }
+    size_t end = dateFields(p, i, fields);
     if (fields.size() < 2)
         return false;
-    int y = 0, m = 0, d = 0;
-    int monthAt = -1;
+    size_t monthAt = fields.size();
     for (size_t k = 0; k < fields.size(); ++k)
-        if (fields[k]->kind == Part::Word) monthAt = int(k);
-    const Part &a = *fields[0], &b = *fields[1];
-    if (monthAt >= 0) {
-        m = monthByName(fields[monthAt]->text);
-        std::vector<const Part*> nums;
-        for (size_t k = 0; k < fields.size(); ++k)
-            if (int(k) != monthAt) nums.push_back(fields[k]);
-        if (nums.size() == 1) {
-            d = nums[0]->value;
-            y = CivilTime().year;
-            std::time_t t = std::time(nullptr);
-            std::tm tm{};
-            localtime_r(&t, &tm);
-            y = tm.tm_year + 1900;
-        } else if (nums[0]->digits > 2 && nums[0]->value > 31) {
-            y = fullYear(*nums[0]);
-            d = nums[1]->value;
-        } else {
-            d = nums[0]->value;
-            y = fullYear(*nums[1]);
-        }
-    } else if (fields.size() == 2) {
-        std::time_t t = std::time(nullptr);
-        std::tm tm{};
-        localtime_r(&t, &tm);
-        m = a.value;
-        d = b.value;
-        y = tm.tm_year + 1900;
-        if (!validDay(y, m, d)) {  // month/year
-            m = a.value;
-            d = 1;
-            y = fullYear(b);
-        }
-    } else {
-        const Part& c = *fields[2];
-        if (a.digits > 2 || a.value > 31) {  // y-m-d
-            y = fullYear(a);
-            m = b.value;
-            d = c.value;
-        } else {  // m/d/y, or d/m/y when the first cannot be a month
-            m = a.value;
-            d = b.value;
-            y = fullYear(c);
-            if (m > 12 && d <= 12)
-                std::swap(m, d);
-        }
-    }
-    if (!validDay(y, m, d))
+        if (fields[k]->kind == Part::Word)
+            monthAt = k;
+    Ymd date;
+    if (monthAt < fields.size())
+        date = dateWithMonthName(fields, monthAt, fields.size() == 2 ? currentYear() : 0);
+    else if (fields.size() == 2)
+        date = dateOfTwoNumbers(*fields[0], *fields[1], currentYear());
+    else
+        date = dateOfThreeNumbers(*fields[0], *fields[1], *fields[2]);
+    if (!validDay(date.year, date.month, date.day))
         return false;
-    days = daySerial(y, m, d);
-    i = j;
+    days = daySerial(date.year, date.month, date.day);
+    i = end;
     return true;
 }
 
@@ -287,7 +300,15 @@ bool validDate(double serial) noexcept
     return serial >= kMinDate && serial < 2958466.0 && !std::isnan(serial);
 }
 
-bool parseDateText(std::u16string_view text, double& serial)
+int localYear()
+{
+    std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    return tm.tm_year + 1900;
+}
+
+bool parseDateText(std::u16string_view text, double& serial, int (*currentYear)())
 {
     std::vector<Part> p;
     if (!tokenizeDate(text, p) || p.empty())
@@ -304,7 +325,7 @@ bool parseDateText(std::u16string_view text, double& serial)
             haveTime = true;
             continue;
         }
-        if (!haveDate && readDate(p, i, days)) {
+        if (!haveDate && readDate(p, i, days, currentYear)) {
             haveDate = true;
             continue;
         }

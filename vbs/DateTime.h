@@ -27,9 +27,13 @@ double combineDateTime(double days, double time) noexcept;
 CivilTime splitDate(double serial) noexcept;
 bool validDate(double serial) noexcept;
 
+// The current year on the local clock.
+int localYear();
+
 // Parses a date, a time or both ("1/2/2003", "2003-01-02", "January 2, 2003", "13:45",
 // "1:45 PM", "1/2/2003 1:45:00 PM"). Two-digit years 0-29 are 2000-2029, 30-99 are 19xx.
-bool parseDateText(std::u16string_view text, double& serial);
+// A date without a year ("1/2", "Jan 2") falls in the year currentYear gives.
+bool parseDateText(std::u16string_view text, double& serial, int (*currentYear)() = localYear);
 
 std::u16string formatDate(double serial);       // the date, the time, or both
 std::u16string formatDateOnly(double serial);   // 1/2/2003

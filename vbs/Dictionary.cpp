@@ -72,9 +72,26 @@ struct Key {
 
 enum Member : DispId { Item = 1, Add, Exists, Remove, RemoveAll, Keys, Items, Count, KeyMember, CompareMode };
 
-class Dictionary final : public BuiltinObject, public Enumerable {
+class Dictionary final : public BuiltinObject, public Enumerable, public Collectable {
 public:
     std::u16string typeName() const override { return u"Dictionary"; }
+    void traceValues(ValueVisitor& visitor) override
+    {
+        for (const Entry& e : m_entries) {
+            visitor.visit(e.key);
+            visitor.visit(e.item);
+        }
+    }
+    // The entries stay (keys compare by the object's address, not a reference); their
+    // values go.
+    void clearValues() noexcept override
+    {
+        for (Entry& e : m_entries) {
+            e.key.clear();
+            e.item.clear();
+        }
+    }
+    RefCounted& counted() noexcept override { return *this; }
     std::vector<Variant> snapshot() const override
     {
         std::vector<Variant> out;

@@ -1,5 +1,6 @@
 #include "Engine.h"
 
+#include "Collector.h"
 #include "Compiled.h"
 #include "Compiler.h"
 #include "ErrObject.h"
@@ -107,23 +108,32 @@ RunOutcome Engine::run()
         // Every value the run makes counts against its memory, until the run's own go.
         const Ref<MemoryAccount> memory = makeRef<MemoryAccount>(d.limits.maxMemoryBytes ? d.limits.maxMemoryBytes : SIZE_MAX);
         ScopedMemoryAccount memoryScope(memory.get());
-        Context ctx(d.site, d.limits, d.interrupted, *d.program, d.items);
-        ctx.compiler = d.compiler.get();
-        try {
-            d.initializeGlobals(ctx);
-            d.program->body.exec(ctx);
-            // The script's objects go now, in declaration order, running Class_Terminate.
-            ctx.finish(true);
-        } catch (const ScriptException& e) {
-            d.reportRuntime(e);
-            outcome = RunOutcome::Failed;
-        } catch (const InterruptException&) {
-            outcome = RunOutcome::Interrupted;
-        } catch (const std::bad_alloc&) {
-            ScriptException e{runtimeErrorInfo(err::OutOfMemory), {}};
-            d.reportRuntime(e);
-            outcome = RunOutcome::Failed;
+        // Every container the run makes is known to the collector, which frees at the end
+        // those that only refer to each other.
+        Collector collector;
+        ScopedCollector collectorScope(&collector);
+        {
+            Context ctx(d.site, d.limits, d.interrupted, *d.program, d.items);
+            ctx.compiler = d.compiler.get();
+            try {
+                d.initializeGlobals(ctx);
+                d.program->body.exec(ctx);
+                // The script's objects go now, in declaration order, running Class_Terminate.
+                ctx.finish(true);
+            } catch (const ScriptException& e) {
+                d.reportRuntime(e);
+                outcome = RunOutcome::Failed;
+            } catch (const InterruptException&) {
+                outcome = RunOutcome::Interrupted;
+            } catch (const std::bad_alloc&) {
+                ScriptException e{runtimeErrorInfo(err::OutOfMemory), {}};
+                d.reportRuntime(e);
+                outcome = RunOutcome::Failed;
+            }
         }
+        // The run is over (its variables released, its instances cut off from it), so what
+        // is left unreached goes without Class_Terminate, completed, failed or interrupted.
+        collector.collect();
     }
     d.state.store(EngineState::Disconnected);
     return outcome;

@@ -24,7 +24,9 @@ constexpr int32_t InvalidCall = 5, Overflow = 6, OutOfMemory = 7, SubscriptRange
                   InvalidReference = 505, ClassNotDefined = 506, FileNotFound = 53, BadFileMode = 54,
                   FileExists = 58, DiskFull = 61, PastEndOfFile = 62, PermissionDenied = 70,
                   PathFileAccess = 75, PathNotFound = 76, KeyExists = 457, RegExpSyntax = 5017,
-                  ElementNotFound = 32811;
+                  ElementNotFound = 32811, BadFileName = 52;
+// What a script object answers a host with when the run was interrupted inside its call.
+constexpr int32_t Aborted = int32_t(0x80004004u);
 // Syntax errors.
 constexpr int32_t Syntax = 1002, ExpectedColon = 1003, ExpectedLParen = 1005,
                   ExpectedRParen = 1006, ExpectedIdentifier = 1010, ExpectedEquals = 1011,
@@ -43,7 +45,7 @@ constexpr int32_t Syntax = 1002, ExpectedColon = 1003, ExpectedLParen = 1005,
                   InconsistentPropertyArgs = 1051, MultipleDefaults = 1052,
                   InitTerminateArgs = 1053, PropertyNeedsArgument = 1054, UnexpectedNext = 1055,
                   DefaultPlacement = 1056, DefaultNeedsPublic = 1057, DefaultOnlyOnGet = 1058,
-                  InvalidMe = 1037;
+                  InvalidMe = 1037, ExpectedRBracket = 1007, LoopWithoutDo = 1038;
 }  // namespace err
 
 // VBScript's text for an error number, or an empty view when it has none.

@@ -30,7 +30,7 @@ std::string pathArg(const Variant& v)
 {
     std::string p = toUtf8(stringArg(v));
     if (p.find('\0') != std::string::npos)
-        raise(52);  // Bad file name or number
+        raise(err::BadFileName);
     return p;
 }
 
@@ -49,7 +49,7 @@ std::string pathArg(const Variant& v)
     case EEXIST: raise(err::FileExists);
     case ENOSPC:
     case EDQUOT: raise(err::DiskFull);
-    case ENAMETOOLONG: raise(52);
+    case ENAMETOOLONG: raise(err::BadFileName);
     case ENOMEM: raise(err::OutOfMemory);
     default: raise(err::PathFileAccess);
     }
@@ -555,6 +555,7 @@ private:
 
 class Folder final : public BuiltinObject {
 public:
+    enum Member : DispId { Path = 1, Name };
     explicit Folder(std::string path) : m_path(std::move(path)) {}
     std::u16string typeName() const override { return u"Folder"; }
 
@@ -568,9 +569,9 @@ protected:
     {
         requirePut(kind, false);
         requireArgs(args, 0, 0);
-        if (id == kDispIdValue || id == 1)
+        if (id == kDispIdValue || id == Path)
             return Variant::fromString(u16(absolutePath(m_path)));
-        if (id == 2)
+        if (id == Name)
             return Variant::fromString(u16(fileName(absolutePath(m_path))));
         raise(err::NoSuchMember);
     }

@@ -311,7 +311,7 @@ bool Lexer::lexBracketName(Token& t)
     while (!atEnd() && peek() != ']' && !isLineEnd(peek()))
         ++m_pos;
     if (peek() != ']')
-        return fail(1007, m_line, col());
+        return fail(err::ExpectedRBracket, m_line, col());
     if (m_pos - start > kMaxIdentifier)
         return fail(err::IdentifierTooLong, t.line, t.col);
     t.text = m_text.substr(start, m_pos - start);

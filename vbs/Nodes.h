@@ -249,9 +249,7 @@ private:
 // object.name [args]. The object comes from an expression, or from a With block's slot.
 class MemberNode final : public Expr {
 public:
-    MemberNode(ExprPtr object, std::u16string member, ExprList args, bool parens, bool viaMe = false)
-        : m_object(std::move(object)), m_member(std::move(member)), m_args(std::move(args)), m_parens(parens),
-          m_viaMe(viaMe) {}
+    MemberNode(ExprPtr object, std::u16string member, ExprList args, bool parens, bool viaMe = false);
     Variant eval(Context& ctx) const override;
     void assign(Context& ctx, Variant value, bool isSet) const override;
     void call(Context& ctx) const override;
@@ -260,6 +258,7 @@ public:
 
 private:
     Object& target(Context& ctx, Variant& holder, int32_t& id) const;
+    const Variant& objectValue(Context& ctx, Variant& holder) const;
     int classMember(ClassInstance& obj) const;
     int32_t memberId(Object& obj) const;
     ExprPtr m_object;
@@ -267,6 +266,7 @@ private:
     ExprList m_args;
     bool m_parens;
     bool m_viaMe;
+    bool m_borrow = false;  // see objectValue
     mutable const ClassDef* m_class = nullptr;  // the last class seen, and its member's index
     mutable int m_classMember = -1;
     mutable const std::type_info* m_idType = nullptr;  // the engine's own objects: kind and id

@@ -208,7 +208,7 @@ StmtPtr Parser::parseStatement(bool singleLineIf)
     case Tok::Next:
         fail(m_blockMissing == err::ExpectedStatement ? err::UnexpectedNext : m_blockMissing);
     case Tok::Loop:
-        fail(m_blockMissing == err::ExpectedStatement ? 1038 : m_blockMissing);
+        fail(m_blockMissing == err::ExpectedStatement ? err::LoopWithoutDo : m_blockMissing);
     case Tok::End:
     case Tok::Wend:
     case Tok::Else:

@@ -24,6 +24,8 @@ public:
     }
     // True when this holder is the only one (copy-on-write decisions).
     bool unique() const noexcept { return m_refs.load(std::memory_order_acquire) == 1; }
+    // The number of references (the cycle collector's starting point).
+    int refCount() const noexcept { return m_refs.load(std::memory_order_acquire); }
 
 protected:
     virtual ~RefCounted() = default;

@@ -148,10 +148,22 @@ struct MatchInfo {
     std::vector<std::pair<size_t, size_t>> groups;  // PCRE2_UNSET when a group took no part
 };
 
-class SubMatches final : public BuiltinObject, public Enumerable {
+// Item(i) of a match's groups or of the matches: an index from 0, else 5 Invalid call.
+Variant itemAt(const std::vector<Variant>& values, const Variant& index)
+{
+    int32_t i = toLng(index);
+    if (i < 0 || size_t(i) >= values.size())
+        raise(err::InvalidCall);
+    return values[size_t(i)];
+}
+
+// A read-only collection: a match's SubMatches, or the Matches of Execute. Item (the default
+// member) and Count; For Each walks it.
+class ValueList final : public BuiltinObject, public Enumerable {
 public:
-    explicit SubMatches(std::vector<Variant> values) : m_values(std::move(values)) {}
-    std::u16string typeName() const override { return u"ISubMatches"; }
+    enum Member : DispId { Item = 1, Count };
+    ValueList(std::vector<Variant> values, std::u16string_view type) : m_values(std::move(values)), m_type(type) {}
+    std::u16string typeName() const override { return std::u16string(m_type); }
     std::vector<Variant> snapshot() const override { return m_values; }
 
 protected:
@@ -163,26 +175,26 @@ protected:
     Variant call(DispId id, InvokeKind kind, Args& args) override
     {
         requirePut(kind, false);
-        if (id == kDispIdValue || id == 1) {
+        switch (id) {
+        case kDispIdValue:
+        case Item:
             requireArgs(args, 1, 1);
-            int32_t i = toLng(args[0]);
-            if (i < 0 || size_t(i) >= m_values.size())
-                raise(err::InvalidCall);
-            return m_values[size_t(i)];
-        }
-        if (id == 2) {
+            return itemAt(m_values, args[0]);
+        case Count:
             requireArgs(args, 0, 0);
             return Variant::fromLong(int32_t(m_values.size()));
+        default: raise(err::NoSuchMember);
         }
-        raise(err::NoSuchMember);
     }
 
 private:
     std::vector<Variant> m_values;
+    std::u16string_view m_type;  // a literal
 };
 
 class Match final : public BuiltinObject {
 public:
+    enum Member : DispId { Value = 1, FirstIndex, Length, SubMatches };
     Match(std::u16string value, size_t index, std::vector<Variant> groups)
         : m_value(std::move(value)), m_index(index), m_groups(std::move(groups)) {}
     std::u16string typeName() const override { return u"IMatch2"; }
@@ -196,20 +208,15 @@ protected:
     Variant call(DispId id, InvokeKind kind, Args& args) override
     {
         requirePut(kind, false);
-        if (id == 4 && args.size() == 1) {
-            // m.SubMatches(i): the collection's default member.
-            int32_t i = toLng(args[0]);
-            if (i < 0 || size_t(i) >= m_groups.size())
-                raise(err::InvalidCall);
-            return m_groups[size_t(i)];
-        }
+        if (id == SubMatches && args.size() == 1)
+            return itemAt(m_groups, args[0]);  // m.SubMatches(i): the collection's default member
         requireArgs(args, 0, 0);
         switch (id) {
         case kDispIdValue:
-        case 1: return Variant::fromString(m_value);
-        case 2: return Variant::fromLong(int32_t(m_index));
-        case 3: return Variant::fromLong(int32_t(m_value.size()));
-        case 4: return Variant::fromObject(ObjectRef(new SubMatches(m_groups)));
+        case Value: return Variant::fromString(m_value);
+        case FirstIndex: return Variant::fromLong(int32_t(m_index));
+        case Length: return Variant::fromLong(int32_t(m_value.size()));
+        case SubMatches: return Variant::fromObject(ObjectRef(new ValueList(m_groups, u"ISubMatches")));
         default: raise(err::NoSuchMember);
         }
     }
@@ -218,39 +225,6 @@ private:
     std::u16string m_value;
     size_t m_index;
     std::vector<Variant> m_groups;
-};
-
-class Matches final : public BuiltinObject, public Enumerable {
-public:
-    explicit Matches(std::vector<Variant> items) : m_items(std::move(items)) {}
-    std::u16string typeName() const override { return u"IMatchCollection2"; }
-    std::vector<Variant> snapshot() const override { return m_items; }
-
-protected:
-    const std::vector<std::u16string_view>& members() const override
-    {
-        static const std::vector<std::u16string_view> names = {u"Item", u"Count"};
-        return names;
-    }
-    Variant call(DispId id, InvokeKind kind, Args& args) override
-    {
-        requirePut(kind, false);
-        if (id == kDispIdValue || id == 1) {
-            requireArgs(args, 1, 1);
-            int32_t i = toLng(args[0]);
-            if (i < 0 || size_t(i) >= m_items.size())
-                raise(err::InvalidCall);
-            return m_items[size_t(i)];
-        }
-        if (id == 2) {
-            requireArgs(args, 0, 0);
-            return Variant::fromLong(int32_t(m_items.size()));
-        }
-        raise(err::NoSuchMember);
-    }
-
-private:
-    std::vector<Variant> m_items;
 };
 
 enum Member : DispId { Pattern = 1, Global, IgnoreCase, Multiline, Test, Replace, Execute };
@@ -457,7 +431,7 @@ private:
                 break;
             from = next(m);
         }
-        return ObjectRef(new Matches(std::move(items)));
+        return ObjectRef(new ValueList(std::move(items), u"IMatchCollection2"));
     }
 
     size_t m_maxString;

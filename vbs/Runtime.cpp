@@ -10,13 +10,8 @@ namespace qp::vbs {
 
 // ---- frames
 
-Variant* FrameStack::push(size_t n)
+Variant* FrameStack::pushChunk(size_t n)
 {
-    if (m_chunk < m_chunks.size() && m_used + n <= m_sizes[m_chunk]) {
-        Variant* p = m_chunks[m_chunk].get() + m_used;
-        m_used += n;
-        return p;
-    }
     // Move to the next chunk that is large enough, making one when needed.
     size_t next = m_chunks.empty() ? 0 : m_chunk + 1;
     if (next < m_chunks.size() && m_sizes[next] < n) {

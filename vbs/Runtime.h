@@ -77,10 +77,19 @@ public:
         size_t used;
     };
     Mark mark() const { return {m_chunk, m_used}; }
-    Variant* push(size_t n);
+    Variant* push(size_t n)
+    {
+        if (m_chunk < m_chunks.size() && m_used + n <= m_sizes[m_chunk]) {
+            Variant* p = m_chunks[m_chunk].get() + m_used;
+            m_used += n;
+            return p;
+        }
+        return pushChunk(n);
+    }
     void release(Mark m, Variant* base, size_t n);
 
 private:
+    Variant* pushChunk(size_t n);
     static constexpr size_t kChunk = 4096;
     std::vector<std::unique_ptr<Variant[]>> m_chunks;
     std::vector<size_t> m_sizes;

@@ -1,5 +1,7 @@
 #include "ScriptFile.h"
 
+#include "text/Utf.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -99,35 +101,11 @@ DecodedScript DecodeScriptBytes(std::string_view bytes)
 
 std::string DecodeScriptBytesToUtf8(std::string_view bytes)
 {
-    const std::u16string text = DecodeScriptBytes(bytes).text;
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        else if (c >= 0xD800 && c <= 0xDFFF)
-            c = 0xFFFD;
-        if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xF0 | (c >> 18));
-            out += char(0x80 | ((c >> 12) & 0x3F));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
+    return qp::text::utf16ToUtf8(DecodeScriptBytes(bytes).text);
 }
 
-std::optional<std::string> ReadScriptFile(const std::string& path, std::string& error)
+std::optional<std::string> ReadRegularFile(const std::string& path, size_t maxBytes, std::string_view what,
+                                           std::string& error)
 {
     // Without blocking: opening a pipe nobody writes to would wait for ever.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
@@ -147,15 +125,16 @@ std::optional<std::string> ReadScriptFile(const std::string& path, std::string& 
         return failed("it is a folder");
     if (!S_ISREG(st.st_mode))
         return failed("it is not a regular file");
-    const std::string tooBig = "it is larger than " + std::to_string(kMaxScriptBytes >> 20) + " MB, the most a script may be";
-    if (st.st_size < 0 || size_t(st.st_size) > kMaxScriptBytes)
+    const std::string tooBig =
+        "it is larger than " + std::to_string(maxBytes >> 20) + " MB, the most " + std::string(what) + " may be";
+    if (st.st_size < 0 || size_t(st.st_size) > maxBytes)
         return failed(tooBig);
     std::string bytes(size_t(st.st_size), '\0');
     size_t have = 0;
     // The file may grow while it is read: one byte past the limit is enough to refuse it.
     for (;;) {
         if (have == bytes.size())
-            bytes.resize(std::min(kMaxScriptBytes + 1, bytes.size() + 4096));
+            bytes.resize(std::min(maxBytes + 1, bytes.size() + 4096));
         const ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
         if (n < 0 && errno == EINTR)
             continue;
@@ -164,12 +143,17 @@ std::optional<std::string> ReadScriptFile(const std::string& path, std::string& 
         if (n == 0)
             break;
         have += size_t(n);
-        if (have > kMaxScriptBytes)
+        if (have > maxBytes)
             return failed(tooBig);
     }
     ::close(fd);
     bytes.resize(have);
     return bytes;
+}
+
+std::optional<std::string> ReadScriptFile(const std::string& path, std::string& error)
+{
+    return ReadRegularFile(path, kMaxScriptBytes, "a script", error);
 }
 
 }  // namespace qp::vbs

@@ -28,4 +28,10 @@ inline constexpr size_t kMaxScriptBytes = 16u << 20;  // 16 MB
 // The file's bytes, or nothing with the reason in `error`.
 std::optional<std::string> ReadScriptFile(const std::string& path, std::string& error);
 
+// The bytes of a regular file of at most maxBytes (never a folder, a device or a pipe, and
+// opened without blocking), or nothing with the reason in `error`; `what` names the file in
+// the reason ("it is larger than 16 MB, the most a script may be").
+std::optional<std::string> ReadRegularFile(const std::string& path, size_t maxBytes, std::string_view what,
+                                           std::string& error);
+
 }  // namespace qp::vbs

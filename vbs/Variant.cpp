@@ -116,6 +116,18 @@ Array::~Array()
     }
 }
 
+void Array::traceValues(ValueVisitor& visitor)
+{
+    for (const Variant& e : m_elements)
+        visitor.visit(e);
+}
+
+void Array::clearValues() noexcept
+{
+    for (Variant& e : m_elements)
+        e.clear();
+}
+
 void Array::resize(std::vector<size_t> counts, bool preserve)
 {
     size_t total = 1;

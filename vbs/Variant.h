@@ -4,6 +4,7 @@
 // arrays and objects are reference-counted; arrays behave as values (assignment copies,
 // done lazily on the first write to a shared array).
 
+#include "Collector.h"
 #include "MemoryLimit.h"
 #include "Ref.h"
 
@@ -189,7 +190,7 @@ static_assert(sizeof(Variant) == 16, "a Variant is a tag and one word");
 
 // A VBScript array: up to 60 dimensions, each with lower bound 0. Elements are stored with
 // the first index varying fastest, so ReDim Preserve of the last dimension keeps positions.
-class Array final : public RefCounted {
+class Array final : public RefCounted, public Collectable {
 public:
     static constexpr size_t kMaxDimensions = 60;
 
@@ -214,6 +215,10 @@ public:
     int lockCount() const noexcept { return m_locks; }
     void lock() noexcept { ++m_locks; }
     void unlock() noexcept { --m_locks; }
+
+    void traceValues(ValueVisitor& visitor) override;
+    void clearValues() noexcept override;
+    RefCounted& counted() noexcept override { return *this; }
 
 private:
     std::vector<size_t> m_counts;

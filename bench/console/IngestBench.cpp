@@ -1,7 +1,11 @@
 // bench-console-ingest [MB]: runs `cat` of a generated file (32 MB by default) in the hosted
 // console and measures how fast its output reaches the screen model, against a raw drain of
 // a pty with no emulation, in the same run. Also the emulator alone from memory, and the
-// cost of TakeSnapshot at 80 x 25 and 300 x 1000. Last line: "ratio <console / raw>".
+// cost of TakeSnapshot at 80 x 25 and 300 x 1000, and two floods through the hosted console
+// (50 MB of the same output, 2 MB of random bytes) with the longest pause between screen
+// updates and the cost of a snapshot taken while the flood runs. The machine's load average
+// is printed with the figures. Last line: "ratio <raw / console>", the console's ingest as a
+// share of the raw drain.
 //
 // The input comes from ../shared/bench/gen_input.py when that exists beside the source
 // tree, else from a small generator of our own with the same ingredients.
@@ -13,6 +17,8 @@
 #include <vterm.h>
 
 #include <algorithm>
+#include <atomic>
+#include <mutex>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -188,6 +194,73 @@ void emulatorOnly(const std::string& data, double& ours, double& bare)
     }
 }
 
+// Counts screen updates and the longest pause between two of them.
+class PauseWatch : public qp::ConsoleListener {
+public:
+    void screenChanged() override
+    {
+        const auto now = Clock::now();
+        std::lock_guard lock(m_mutex);
+        if (m_last != Clock::time_point{})
+            m_longest = std::max(m_longest, now - m_last);
+        m_last = now;
+        ++m_updates;
+    }
+    double longestMs() const
+    {
+        std::lock_guard lock(m_mutex);
+        return std::chrono::duration<double, std::milli>(m_longest).count();
+    }
+    uint64_t updates() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_updates;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    Clock::time_point m_last{};
+    Clock::duration m_longest{};
+    uint64_t m_updates = 0;
+};
+
+// `cat path` through the hosted console while another thread takes snapshots as a display
+// would: MB/s, the longest pause between screen updates, and what a snapshot cost meanwhile.
+void flood(const char* what, const std::string& path)
+{
+    PauseWatch watch;
+    qp::ConsoleOptions options;
+    options.settle = std::chrono::milliseconds(0);
+    qp::HostedConsole console(&watch, options);
+    std::atomic<bool> done{false};
+    double snapTotal = 0, snapMax = 0;
+    uint64_t snaps = 0;
+    std::thread painter([&] {
+        while (!done.load()) {
+            const auto start = Clock::now();
+            console.takeSnapshot();
+            const double us = seconds(Clock::now() - start) * 1e6;
+            snapTotal += us;
+            snapMax = std::max(snapMax, us);
+            ++snaps;
+            std::this_thread::sleep_for(std::chrono::milliseconds(16));  // a display's frame
+        }
+    });
+    const auto start = Clock::now();
+    console.runInConsole("cat " + path);
+    while (console.isProgramActive())
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+    const bool drained = console.drainOutput(std::chrono::seconds(60));
+    const double elapsed = seconds(Clock::now() - start);
+    done.store(true);
+    painter.join();
+    const double mb = double(fs::file_size(path)) / (1 << 20);
+    std::printf("flood %s: %.1f MB/s%s, %llu screen updates, longest pause %.1f ms; snapshot meanwhile %.1f us "
+                "average, %.1f us at most\n",
+                what, mb / elapsed, drained ? "" : " (NOT drained)", static_cast<unsigned long long>(watch.updates()),
+                watch.longestMs(), snaps ? snapTotal / double(snaps) : 0.0, snapMax);
+}
+
 void snapshotCost(int cols, int rows)
 {
     qp::Emulator emu(cols, rows);
@@ -255,6 +328,23 @@ int main(int argc, char** argv)
     snapshotCost(80, 25);
     snapshotCost(300, 1000);
     fs::remove(path);
+
+    const std::string big = makeInput(50);
+    flood("50 MB of program output", big);
+    fs::remove(big);
+    const std::string noise = (fs::temp_directory_path() / ("qp-bench-noise-" + std::to_string(getpid()))).string();
+    {
+        std::mt19937 rng(3);
+        std::string bytes(2 << 20, '\0');
+        for (char& c : bytes)
+            c = char(rng());
+        std::ofstream(noise, std::ios::binary) << bytes;
+    }
+    flood("2 MB of random bytes", noise);
+    fs::remove(noise);
+    double load[3] = {0, 0, 0};
+    if (getloadavg(load, 3) == 3)
+        std::printf("load average %.2f %.2f %.2f on %u cores\n", load[0], load[1], load[2], std::thread::hardware_concurrency());
     std::printf("ratio %.3f\n", bestRaw / bestConsole);
     return 0;
 }

@@ -389,6 +389,8 @@ const DeliberateDifference kDeliberateDifferences[] = {
      "text after it is plain"},
     {"several modes in one SM/RM", {"\x1b[?1;7l" + std::string(85, 'x')}, std::string(80, 'x'), 79, 0, false, 0x07, "",
      "libvterm acts on the first mode only; here autowrap goes off too, so the line does not wrap"},
+    {"mode 47 switches screens", {"main\x1b[?47hx"}, "    x", 5, 0, true, 0x07, "",
+     "the alternate screen without clearing or saving, as xterm has it; libvterm 0.1.4 knows only 1047 and 1049"},
     {"RIS leaves the alternate screen", {"main\x1b[?1049h\x1b" "cx"}, "x", 1, 0, false, 0x07, "",
      "libvterm resets its state to the main screen without telling the screen, which stays on the "
      "alternate buffer"},

@@ -1,5 +1,7 @@
 #include "tests/oracle/VtermEmulator.h"
 
+#include "text/Utf.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -24,15 +26,10 @@ size_t glyphText(const uint32_t* chars, char16_t (&out)[2 * VTERM_MAX_CHARS_PER_
 {
     size_t n = 0;
     for (int i = 0; i < VTERM_MAX_CHARS_PER_CELL && chars[i] != 0; ++i) {
-        uint32_t cp = chars[i];
-        if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            cp = 0xFFFD;
-        if (cp > 0xFFFF) {
-            out[n++] = char16_t(0xD800 + ((cp - 0x10000) >> 10));
-            out[n++] = char16_t(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        } else {
-            out[n++] = char16_t(cp);
-        }
+        char16_t units[2];
+        const size_t written = text::encodeUtf16(chars[i], units);
+        for (size_t k = 0; k < written; ++k)
+            out[n++] = units[k];
     }
     return n;
 }

@@ -421,20 +421,22 @@ std::string examples(std::initializer_list<const char*> names) {
 
 TEST(Player, TheExamplesPassWithTheDesignedTimings) {
     const PlayRun r =
-        play(examples({"demo.vbs", "shell_session.vbs", "dialog_menu.vbs", "recorded.vbs", "finding.vbs"}), false);
+        play(examples({"demo.vbs", "shell_session.vbs", "dialog_menu.vbs", "recorded.vbs", "finding.vbs",
+                          "golden_screen.vbs"}), false);
     EXPECT_EQ(r.status, 0) << r.output;
     EXPECT_TRUE(contains(r.output, "bc says 2^10 = 1024\n")) << r.output;
     EXPECT_TRUE(contains(r.output, "exit status 3 on a 80x25 screen\n")) << r.output;
-    EXPECT_TRUE(contains(r.output, "5 passed, 0 failed\n")) << r.output;
+    EXPECT_TRUE(contains(r.output, "6 passed, 0 failed\n")) << r.output;
 }
 
 TEST(Player, TheExamplesPassWithTheFastTimings) {
     // demo.vbs and recorded.vbs type into bc, which shows no prompt: their first keys wait
     // until bc reads, with no settle after the start.
     const PlayRun r =
-        play(examples({"demo.vbs", "shell_session.vbs", "dialog_menu.vbs", "recorded.vbs", "finding.vbs"}));
+        play(examples({"demo.vbs", "shell_session.vbs", "dialog_menu.vbs", "recorded.vbs", "finding.vbs",
+                          "golden_screen.vbs"}));
     EXPECT_EQ(r.status, 0) << r.output;
-    EXPECT_TRUE(contains(r.output, "5 passed, 0 failed\n")) << r.output;
+    EXPECT_TRUE(contains(r.output, "6 passed, 0 failed\n")) << r.output;
 }
 
 TEST(Player, DesignedTimingsByDefault) {

@@ -254,7 +254,8 @@ def test_new_methods():
     xml = subprocess.run(["gdbus", "introspect", "--session", "--dest", service, "--object-path", path],
                          capture_output=True, text=True).stdout
     for name in ("WaitQuiet", "FindString", "WaitFind", "FindPattern", "WaitPattern", "WaitExit", "Sleep",
-                 "ScreenWidth", "ScreenHeight", "CursorX", "CursorY", "ReadAttr", "CheckAttr", "Matched", "ExitCode"):
+                 "ScreenWidth", "ScreenHeight", "CursorX", "CursorY", "ReadAttr", "CheckAttr", "Matched", "ExitCode",
+                 "MatchScreen"):
         check(name in xml, "introspection shows " + name)
     console.RunCommand("sh -c 'printf \"\\033[31mred\\033[0m 42\\n\"; sleep 0.3; exit 7'")
     found = console.WaitFind(10, "42")
@@ -272,6 +273,17 @@ def test_new_methods():
         check(False, "a bad pattern fails")
     except dbus.DBusException as e:
         check("Syntax error in regular expression" in e.get_dbus_message(), "a bad pattern fails with its description")
+    # An outside client has no script file, so no golden folder: it is told so.
+    try:
+        console.MatchScreen("Main")
+        check(False, "MatchScreen without a golden folder fails")
+    except dbus.DBusException as e:
+        check("MatchScreen needs the script's file" in e.get_dbus_message(), "MatchScreen over the bus says why it fails")
+    try:
+        console.MatchScreen("../x")
+        check(False, "MatchScreen refuses a name that leaves the golden folder")
+    except dbus.DBusException as e:
+        check("Invalid golden screen name" in e.get_dbus_message(), "a bad golden name fails with its description")
     console.Release()
     check(ends_within(pid, 30), "the process ends at the release")
 

@@ -136,6 +136,56 @@ TEST(Value, DateTexts)
     EXPECT_EQ(daySerial(2003, 13, 1), daySerial(2004, 1, 1));
 }
 
+TEST(Value, DateFormsAndTheYearOfTheClock)
+{
+    // Every form a date is read in, under a clock in a leap year and one in a common year.
+    int (*leapYear)() = [] { return 2024; };
+    int (*commonYear)() = [] { return 2023; };
+    struct Row {
+        const char16_t* text;
+        const char16_t* in2024;  // nullptr: not a date
+        const char16_t* in2023;
+    };
+    const Row rows[] = {
+        // A month name and one number: that day of the current year.
+        {u"March 5", u"3/5/2024", u"3/5/2023"},
+        {u"5 mar", u"3/5/2024", u"3/5/2023"},
+        {u"Feb 29", u"2/29/2024", nullptr},
+        // A month name and two numbers: the year first when it cannot be a day, else last.
+        {u"2003 March 5", u"3/5/2003", u"3/5/2003"},
+        {u"March 5, 2003", u"3/5/2003", u"3/5/2003"},
+        {u"5 March 29", u"3/5/2029", u"3/5/2029"},
+        {u"5 March 30", u"3/5/1930", u"3/5/1930"},
+        {u"March 40, 2003", nullptr, nullptr},
+        // Two numbers: month/day of the current year, else month/year.
+        {u"3/5", u"3/5/2024", u"3/5/2023"},
+        {u"2/29", u"2/29/2024", u"2/1/2029"},
+        {u"12/2005", u"12/1/2005", u"12/1/2005"},
+        {u"13/2005", nullptr, nullptr},
+        // Three numbers: y-m-d, m/d/y, and d/m/y when the first cannot be a month.
+        {u"2003-01-02", u"1/2/2003", u"1/2/2003"},
+        {u"45-1-2", u"1/2/1945", u"1/2/1945"},
+        {u"1/2/2003", u"1/2/2003", u"1/2/2003"},
+        {u"13/2/2003", u"2/13/2003", u"2/13/2003"},
+        {u"13/14/2003", nullptr, nullptr},
+        // One number is neither a date nor a time; a date stops where a time begins.
+        {u"5", nullptr, nullptr},
+        {u"3/5 1:02 PM", u"3/5/2024 1:02:00 PM", u"3/5/2023 1:02:00 PM"},
+        {u"1:02 PM 3/5", u"3/5/2024 1:02:00 PM", u"3/5/2023 1:02:00 PM"},
+    };
+    for (const Row& r : rows) {
+        for (bool leap : {true, false}) {
+            const char16_t* expected = leap ? r.in2024 : r.in2023;
+            double serial = 0;
+            bool ok = parseDateText(r.text, serial, leap ? leapYear : commonYear);
+            EXPECT_EQ(ok, expected != nullptr) << narrow(r.text) << (leap ? " in 2024" : " in 2023");
+            if (ok && expected) {
+                EXPECT_EQ(formatDate(serial), expected) << narrow(r.text);
+            }
+        }
+    }
+}
+
 TEST(Text, Utf8RoundTripAndInvalidBytes)
 {
     std::u16string text = u"a\u00e9\u20ac\U0001F600";

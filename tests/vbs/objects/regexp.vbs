@@ -54,3 +54,28 @@ Err.Clear
 r3.Pattern = "(?<name>a)"
 r3.Test "a"
 MsgBox Err.Number                  ' expect: 5017
+' The two collections alike: their names, Item by index from 0, Count, For Each; an index
+' outside them is error 5, a written member 450.
+Err.Clear
+r3.Pattern = "(\d)(\d)?"
+Set ms = r3.Execute("12 3")
+Set groups = ms(1).SubMatches
+MsgBox TypeName(ms) & " " & TypeName(ms(0)) & " " & TypeName(groups) ' expect: IMatchCollection2 IMatch2 ISubMatches
+MsgBox ms.Item(1) & " " & groups.Count & " " & groups.Item(0) & " " & IsEmpty(groups(1)) ' expect: 3 2 3 True
+s = ""
+For Each g In ms(0).SubMatches
+    s = s & "<" & g & ">"
+Next
+MsgBox s                           ' expect: <1><2>
+x = ms(2)
+MsgBox Err.Number                  ' expect: 5
+Err.Clear
+x = groups(-1)
+MsgBox Err.Number                  ' expect: 5
+Err.Clear
+x = ms(0).SubMatches(2)
+MsgBox Err.Number                  ' expect: 5
+Err.Clear
+x = ms.Count(1)
+MsgBox Err.Number                  ' expect: 450
+Err.Clear
