@@ -90,17 +90,24 @@ void Terminal::printAscii(const char* text, size_t length)
         const int n = int(std::min<size_t>(length - i, size_t(room)));
         m_model.putRun(m_row, m_col, text + i, n, m_pen.attribute());
         i += size_t(n);
-        m_glyph[0] = char32_t(static_cast<unsigned char>(text[i - 1]));
-        m_glyphChars = 1;
-        m_glyphWidth = 1;
-        m_glyphRow = m_row;
-        m_glyphCol = m_col + n - 1;
-        if (m_col + n >= cols()) {
-            m_col = cols() - 1;
-            m_pendingWrap = m_autowrap;
-        } else {
-            m_col += n;
-        }
+        ranOver(char32_t(static_cast<unsigned char>(text[i - 1])), n);
+    }
+}
+
+// After a run of n one-column characters put at the cursor: the last is the glyph a mark or
+// REP refers to, and the cursor moves past the run (or waits at the margin to wrap).
+void Terminal::ranOver(char32_t last, int n)
+{
+    m_glyph[0] = last;
+    m_glyphChars = 1;
+    m_glyphWidth = 1;
+    m_glyphRow = m_row;
+    m_glyphCol = m_col + n - 1;
+    if (m_col + n >= cols()) {
+        m_col = cols() - 1;
+        m_pendingWrap = m_autowrap;
+    } else {
+        m_col += n;
     }
 }
 
@@ -144,17 +151,7 @@ void Terminal::printText(const char32_t* chars, size_t length)
         }
         m_model.putRun(m_row, m_col, run, n, m_pen.attribute());
         i += size_t(n);
-        m_glyph[0] = char32_t(run[n - 1]);
-        m_glyphChars = 1;
-        m_glyphWidth = 1;
-        m_glyphRow = m_row;
-        m_glyphCol = m_col + n - 1;
-        if (m_col + n >= cols()) {
-            m_col = cols() - 1;
-            m_pendingWrap = true;
-        } else {
-            m_col += n;
-        }
+        ranOver(char32_t(run[n - 1]), n);
     }
 }
 

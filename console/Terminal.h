@@ -94,6 +94,7 @@ private:
     ScreenCell eraseCell() const { return {0x20, m_pen.eraseAttribute()}; }
 
     void putGlyph(const char32_t* chars, size_t count, int width);
+    void ranOver(char32_t last, int n);
     void writeCell(int row, int col, const char32_t* chars, size_t count, int width);
     void combine(char32_t mark);
     void linefeed();
