@@ -1,4 +1,4 @@
 Class Broken
-    Private Default Function Value() ' expect syntax error 1057 at 13: 'Default' specification must also specify 'Public'
+    Private Default Function Value() ' expect syntax error 1057 at 13: 'Default' must also be 'Public'
     End Function
 End Class
