@@ -163,11 +163,7 @@ public:
     Flow exec(Context& ctx) const override
     {
         Variant v = m_value->eval(ctx);
-        Variant& dst = ctx.frame->me->field(m_slot);
-        if (v.isObject() || v.isArray() || dst.isArray())
-            assignSlow(dst, std::move(v), m_name);
-        else
-            dst = std::move(v);
+        assignValue(ctx.frame->me->field(m_slot), std::move(v), m_name);
         return Flow::Normal;
     }
 

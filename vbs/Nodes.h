@@ -336,6 +336,14 @@ private:
 
 // The general case of a Let assignment into a variable: default values of objects, arrays.
 void assignSlow(Variant& dst, Variant value, const std::u16string& name);
+// Plain values are moved straight in; objects and arrays take the slow path.
+inline void assignValue(Variant& dst, Variant value, const std::u16string& name)
+{
+    if (value.isObject() || value.isArray() || dst.isArray())
+        assignSlow(dst, std::move(value), name);
+    else
+        dst = std::move(value);
+}
 
 // v = x for a variable known at compile time: stores straight into its slot.
 enum class SlotKind : uint8_t { Global, Local, Param };
@@ -350,10 +358,7 @@ public:
         Variant& dst = kind == SlotKind::Global ? ctx.globals[m_slot]
             : kind == SlotKind::Local           ? ctx.frame->locals[m_slot]
                                                 : *ctx.frame->params[m_slot];
-        if (v.isObject() || v.isArray() || dst.isArray())
-            assignSlow(dst, std::move(v), m_name);
-        else
-            dst = std::move(v);
+        assignValue(dst, std::move(v), m_name);
         return Flow::Normal;
     }
 
