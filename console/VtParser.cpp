@@ -113,12 +113,7 @@ void VtParser::write(std::string_view bytes)
 const unsigned char* VtParser::wholeCsi(const unsigned char* p, const unsigned char* end)
 {
     CsiParams& csi = m_csi;
-    csi.count = 1;
-    csi.values[0] = CsiParams::kMissing;
-    csi.subMask = 0;
-    csi.leader = 0;
-    csi.intermediate = 0;
-    csi.unusual = false;
+    csi.begin();
     if (p < end && *p >= 0x3C && *p <= 0x3F)
         csi.leader = char(*p++);
     for (; p < end; ++p) {
@@ -320,12 +315,7 @@ void VtParser::escapeByte(unsigned char c)
 void VtParser::startCsi()
 {
     m_state = State::CsiEntry;
-    m_csi.count = 1;
-    m_csi.values[0] = CsiParams::kMissing;
-    m_csi.subMask = 0;
-    m_csi.leader = 0;
-    m_csi.intermediate = 0;
-    m_csi.unusual = false;
+    m_csi.begin();
 }
 
 void VtParser::csiByte(unsigned char c)

@@ -29,6 +29,16 @@ struct CsiParams {
     // More than one leader or intermediate byte: no sequence this terminal knows.
     bool unusual = false;
 
+    // A new sequence: one missing parameter, no leader or intermediate.
+    void begin()
+    {
+        count = 1;
+        values[0] = kMissing;
+        subMask = 0;
+        leader = 0;
+        intermediate = 0;
+        unusual = false;
+    }
     int32_t raw(int i) const { return i < count ? values[size_t(i)] : kMissing; }
     // The parameter, or `fallback` when missing.
     int32_t get(int i, int32_t fallback) const
