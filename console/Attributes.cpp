@@ -16,21 +16,7 @@ constexpr std::array<uint8_t, 24> kGreyLevels{0x00, 0x0B, 0x16, 0x21, 0x2C, 0x37
                                               0xB1, 0xBC, 0xC7, 0xD2, 0xDD, 0xE8, 0xF3, 0xFF};
 static_assert(kCubeLevels.size() * kCubeLevels.size() * kCubeLevels.size() + kGreyLevels.size() + 16 == 256);
 
-// Palette index to console colour, computed once.
-const std::array<uint8_t, 256>& indexedToConsole()
-{
-    static const std::array<uint8_t, 256> table = [] {
-        std::array<uint8_t, 256> t{};
-        for (int i = 0; i < 256; ++i)
-            t[size_t(i)] = i < 16 ? ConsoleIndexFromTerminal(uint8_t(i)) : NearestConsoleColour(PaletteRgb(uint8_t(i)));
-        return t;
-    }();
-    return table;
-}
-
-}  // namespace
-
-uint8_t NearestConsoleColour(Rgb rgb)
+constexpr uint8_t nearestConsoleColour(Rgb rgb)
 {
     uint8_t best = 0;
     int bestDistance = 1 << 30;
@@ -47,7 +33,7 @@ uint8_t NearestConsoleColour(Rgb rgb)
     return best;
 }
 
-Rgb PaletteRgb(uint8_t index)
+constexpr Rgb paletteRgb(uint8_t index)
 {
     if (index >= 232) {
         const uint8_t v = kGreyLevels[size_t(index - 232)];
@@ -57,6 +43,27 @@ Rgb PaletteRgb(uint8_t index)
         return kConsolePalette[ConsoleIndexFromTerminal(index)];
     const int i = index - 16;
     return {kCubeLevels[size_t(i / 36)], kCubeLevels[size_t(i / 6 % 6)], kCubeLevels[size_t(i % 6)]};
+}
+
+// Palette index to console colour, worked out by the compiler: the pen looks it up at every
+// colour change.
+constexpr std::array<uint8_t, 256> kIndexedToConsole = [] {
+    std::array<uint8_t, 256> t{};
+    for (int i = 0; i < 256; ++i)
+        t[size_t(i)] = i < 16 ? ConsoleIndexFromTerminal(uint8_t(i)) : nearestConsoleColour(paletteRgb(uint8_t(i)));
+    return t;
+}();
+
+}  // namespace
+
+uint8_t NearestConsoleColour(Rgb rgb)
+{
+    return nearestConsoleColour(rgb);
+}
+
+Rgb PaletteRgb(uint8_t index)
+{
+    return paletteRgb(index);
 }
 
 ConsolePen::ConsolePen()
@@ -78,7 +85,7 @@ uint8_t ConsolePen::consoleColour(const TermColor& c, uint8_t defaultIndex) cons
 {
     switch (c.kind) {
     case TermColor::Kind::Default: return defaultIndex;
-    case TermColor::Kind::Indexed: return indexedToConsole()[c.index];
+    case TermColor::Kind::Indexed: return kIndexedToConsole[c.index];
     case TermColor::Kind::Rgb: break;
     }
     return NearestConsoleColour(c.rgb);

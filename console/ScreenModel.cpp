@@ -106,7 +106,7 @@ void ScreenModel::fill(const CellSpan& span, ScreenCell cell)
     if (s.top >= s.bottom || s.left >= s.right)
         return;
     for (int r = s.top; r < s.bottom; ++r) {
-        std::fill_n(m_active->row(r) + s.left, s.right - s.left, cell);
+        cellops::fill(m_active->row(r) + s.left, s.right - s.left, cell);
         m_active->dropClusters(r, s.left, s.right);
         mendEdges(r, s.left, s.right);
     }
@@ -151,7 +151,7 @@ void ScreenModel::scrollRows(int top, int bottom, int count, ScreenCell blank)
     m_active->rotateRows(top, bottom, count);
     const int firstNew = count > 0 ? bottom - count : top;
     for (int r = firstNew; r < firstNew + std::abs(count); ++r) {
-        std::fill_n(m_active->row(r), cols(), blank);
+        cellops::fill(m_active->row(r), cols(), blank);
         m_active->clusters(r).clear();
     }
     touchRows(top, bottom);

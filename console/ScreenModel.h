@@ -6,15 +6,75 @@
 
 #include "ScreenTypes.h"
 
+#include <bit>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <type_traits>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace qp {
 
 inline constexpr ScreenCell kBlankCell{0x20, 0x07};
+
+// The two loops every byte of program output ends in: text runs into cells, and blank cells
+// for scrolls and erases. Compiled at -O2 they go a cell (two 16-bit stores) at a time; with
+// SSE2 (every x86-64) they go sixteen or four cells a store.
+namespace cellops {
+
+// Cells of `count` one-byte characters, all with `attr`.
+inline void fromBytes(ScreenCell* out, const char* text, int count, uint16_t attr)
+{
+    int i = 0;
+#if defined(__SSE2__)
+    static_assert(std::endian::native == std::endian::little, "a cell's character is its low half");
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i attrs = _mm_set1_epi16(int16_t(attr));
+    for (; i + 16 <= count; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+        const __m128i low = _mm_unpacklo_epi8(bytes, zero);
+        const __m128i high = _mm_unpackhi_epi8(bytes, zero);
+        auto* dest = reinterpret_cast<__m128i*>(out + i);
+        _mm_storeu_si128(dest, _mm_unpacklo_epi16(low, attrs));
+        _mm_storeu_si128(dest + 1, _mm_unpackhi_epi16(low, attrs));
+        _mm_storeu_si128(dest + 2, _mm_unpacklo_epi16(high, attrs));
+        _mm_storeu_si128(dest + 3, _mm_unpackhi_epi16(high, attrs));
+    }
+    if (i + 8 <= count) {
+        const __m128i bytes = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(text + i)), zero);
+        auto* dest = reinterpret_cast<__m128i*>(out + i);
+        _mm_storeu_si128(dest, _mm_unpacklo_epi16(bytes, attrs));
+        _mm_storeu_si128(dest + 1, _mm_unpackhi_epi16(bytes, attrs));
+        i += 8;
+    }
+    // One 32-bit store a cell for the rest.
+    const uint32_t high = uint32_t(attr) << 16;
+    for (; i < count; ++i)
+        out[i] = std::bit_cast<ScreenCell>(high | static_cast<unsigned char>(text[i]));
+#else
+    for (; i < count; ++i)
+        out[i] = {static_cast<unsigned char>(text[i]), attr};
+#endif
+}
+
+// `count` copies of one cell.
+inline void fill(ScreenCell* out, int count, ScreenCell cell)
+{
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i four = _mm_set1_epi32(int32_t(std::bit_cast<uint32_t>(cell)));
+    for (; i + 4 <= count; i += 4)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), four);
+#endif
+    for (; i < count; ++i)
+        out[i] = cell;
+}
+
+}  // namespace cellops
 
 // The text of one cell that is longer than one UTF-16 unit (see CellCluster).
 struct RowCluster {
@@ -115,8 +175,12 @@ public:
             splitWideHalves(row, last, 1);
         }
         const uint16_t plain = uint16_t(attr & ~kCellHalves);
-        for (int i = 0; i < length; ++i)
-            cells[col + i] = {uint16_t(std::make_unsigned_t<Unit>(text[i])), plain};
+        if constexpr (sizeof(Unit) == 1) {
+            cellops::fromBytes(cells + col, text, length, plain);
+        } else {
+            for (int i = 0; i < length; ++i)
+                cells[col + i] = {uint16_t(std::make_unsigned_t<Unit>(text[i])), plain};
+        }
         if (!m_active->clusters(row).empty())
             m_active->dropClusters(row, col, col + length);
         m_active->touch(row, m_generation + 1);

@@ -1,6 +1,7 @@
 #include "Terminal.h"
 
 #include "CharWidth.h"
+#include "VtParserImpl.h"
 #include "text/Utf.h"
 
 #include <algorithm>
@@ -144,11 +145,6 @@ void Terminal::printText(const char32_t* chars, size_t length)
         }
         if (i + size_t(n) < length && CharWidth(chars[i + size_t(n)]) == 0 && n > 1)
             --n;  // the last one takes a mark: put it on its own
-        if (n <= 1) {
-            putGlyph(&c, 1, 1);
-            ++i;
-            continue;
-        }
         m_model.putRun(m_row, m_col, run, n, m_pen.attribute());
         i += size_t(n);
         ranOver(char32_t(run[n - 1]), n);
@@ -193,6 +189,11 @@ void Terminal::putGlyph(const char32_t* chars, size_t count, int width)
 
 void Terminal::writeCell(int row, int col, const char32_t* chars, size_t count, int width)
 {
+    if (count == 1 && (chars[0] < 0xD800 || (chars[0] >= 0xE000 && chars[0] <= 0xFFFF))) {
+        const char16_t unit = char16_t(chars[0]);  // one UTF-16 unit: most glyphs
+        m_model.putChar(row, col, std::u16string_view(&unit, 1), m_pen.attribute(), width);
+        return;
+    }
     char16_t text[2 * kMaxClusterChars];
     size_t n = 0;
     for (size_t i = 0; i < count && i < kMaxClusterChars; ++i) {
@@ -575,6 +576,14 @@ void Terminal::csi(const CsiParams& p, char final)
     if (p.unusual)
         return;
     const int oldRow = m_row, oldCol = m_col;
+    if (final == 'm' && p.leader == 0 && p.intermediate == 0) {
+        // SGR, most sequences of all: straight there, past the general dispatch.
+        selectGraphicRendition(p);
+        clampCursor();
+        if (m_row != oldRow || m_col != oldCol)
+            m_pendingWrap = false;
+        return;
+    }
     bool keepWrap = false;
     char answer[64];
     switch (key(p.intermediate, p.leader, final)) {
@@ -971,5 +980,8 @@ void Terminal::clearCharacters()
     m_pendingWrap = false;
     syncCursor();
 }
+
+// The parser's code, compiled here against the terminal so that its calls are direct.
+template class BasicVtParser<Terminal>;
 
 }  // namespace qp

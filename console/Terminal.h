@@ -28,7 +28,10 @@ struct TerminalModes {
     enum class MouseEncoding : uint8_t { X10, Utf8, Sgr, Urxvt } mouseEncoding = MouseEncoding::X10;
 };
 
-class Terminal : private VtHandler {
+class Terminal;
+using VtParser = BasicVtParser<Terminal>;
+
+class Terminal {
 public:
     // The most characters one cell keeps: a base and its combining marks.
     static constexpr size_t kMaxClusterChars = 6;
@@ -76,14 +79,15 @@ private:
         uint8_t cursorShape = 1;
     };
 
-    // VtHandler
-    void printAscii(const char* text, size_t length) override;
-    void printText(const char32_t* chars, size_t length) override;
-    void execute(unsigned char control) override;
-    void escape(std::string_view intermediates, char final) override;
-    void csi(const CsiParams& params, char final) override;
-    void osc(std::string_view text) override;
-    void dcs(std::string_view text) override;
+    // What the parser hands over (see VtParser.h).
+    friend VtParser;
+    void printAscii(const char* text, size_t length);
+    void printText(const char32_t* chars, size_t length);
+    void execute(unsigned char control);
+    void escape(std::string_view intermediates, char final);
+    void csi(const CsiParams& params, char final);
+    void osc(std::string_view text);
+    void dcs(std::string_view text);
 
     int rows() const { return m_model.rows(); }
     int cols() const { return m_model.cols(); }

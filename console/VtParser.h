@@ -5,9 +5,9 @@
 // whole. UTF-8 is decoded here; a character split across two writes stays whole, because
 // the decoder's state outlives a write. Malformed UTF-8 becomes U+FFFD.
 //
-// What it hands over goes to a VtHandler; the parser keeps no screen state. Bounded: a CSI
-// keeps at most kMaxParameters parameters (a longer one is dropped whole), a string at most
-// kMaxString bytes (the rest is dropped).
+// What it hands over goes to a handler (see below); the parser keeps no screen state.
+// Bounded: a CSI keeps at most kMaxParameters parameters (a longer one is dropped whole), a
+// string at most kMaxString bytes (the rest is dropped).
 
 #include <array>
 #include <cstddef>
@@ -55,30 +55,34 @@ struct CsiParams {
     bool hasSub(int i) const { return i < 32 && (subMask >> i) & 1u; }
 };
 
-class VtHandler {
-public:
-    virtual ~VtHandler() = default;
-    // Bytes 0x20-0x7E, at least one.
-    virtual void printAscii(const char* text, size_t length) = 0;
-    // Decoded characters beyond ASCII (U+FFFD for malformed input), at least one.
-    virtual void printText(const char32_t* chars, size_t length) = 0;
-    // A C0 control, or a C1 control given as ESC and a byte 0x40-0x5F (as its 8-bit value).
-    virtual void execute(unsigned char control) = 0;
-    // ESC, intermediates (0x20-0x2F), a final byte 0x30-0x7E.
-    virtual void escape(std::string_view intermediates, char final) = 0;
-    virtual void csi(const CsiParams& params, char final) = 0;
-    // The text between "ESC ]" and its terminator (BEL or ESC \).
-    virtual void osc(std::string_view text) = 0;
-    // The text between "ESC P" and ESC \ (or BEL).
-    virtual void dcs(std::string_view text) = 0;
-};
+// What a parser hands its handler. The handler is a template parameter, not a base class, so
+// that the calls (several per escape sequence) are direct and the hot ones inline; the
+// terminal (Terminal.h) is the handler, and Terminal.cpp instantiates the parser's member
+// functions from VtParserImpl.h. A handler has these members:
+//   void printAscii(const char* text, size_t length);
+//       Bytes 0x20-0x7E, at least one.
+//   void printText(const char32_t* chars, size_t length);
+//       Decoded characters beyond ASCII (U+FFFD for malformed input), at least one.
+//   void execute(unsigned char control);
+//       A C0 control, or a C1 control given as ESC and a byte 0x40-0x5F (as its 8-bit value).
+//   void escape(std::string_view intermediates, char final);
+//       ESC, intermediates (0x20-0x2F), a final byte 0x30-0x7E.
+//   void csi(const CsiParams& params, char final);
+//   void osc(std::string_view text);
+//       The text between "ESC ]" and its terminator (BEL or ESC \).
+//   void dcs(std::string_view text);
+//       The text between "ESC P" and ESC \ (or BEL).
 
-class VtParser {
-public:
+// The limits of every parser, whatever its handler.
+struct VtParserLimits {
     static constexpr size_t kMaxString = 4096;
     static constexpr size_t kMaxIntermediates = 15;
+};
 
-    explicit VtParser(VtHandler& handler) : m_handler(handler) {}
+template <typename Handler>
+class BasicVtParser : public VtParserLimits {
+public:
+    explicit BasicVtParser(Handler& handler) : m_handler(handler) {}
     void write(std::string_view bytes);
     // Drops any sequence or character in progress.
     void reset();
@@ -112,7 +116,7 @@ private:
     void startCsi();
     void endString(bool dispatch);
 
-    VtHandler& m_handler;
+    Handler& m_handler;
     State m_state = State::Ground;
     State m_stringKind = State::Osc;  // which string an ESC inside a string belongs to
 

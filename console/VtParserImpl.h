@@ -1,13 +1,21 @@
+#pragma once
+// The parser's member functions, instantiated where the handler is defined (Terminal.cpp),
+// so that its calls into the handler are direct and can be inlined.
+
 #include "VtParser.h"
 
 #include <algorithm>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace qp {
 
-namespace {
+namespace vt {
 
-constexpr char32_t kReplacement = 0xFFFD;
-constexpr int32_t kMaxValue = 0x7FFFFFFE;
+inline constexpr char32_t kReplacement = 0xFFFD;
+inline constexpr int32_t kMaxValue = 0x7FFFFFFE;
 
 // What a byte is to the state machine, whatever the state.
 enum ByteClass : uint8_t {
@@ -41,13 +49,49 @@ constexpr std::array<uint8_t, 256> makeClasses()
     }
     return t;
 }
-constexpr std::array<uint8_t, 256> kClasses = makeClasses();
+inline constexpr std::array<uint8_t, 256> kClasses = makeClasses();
 
-bool isIntermediate(unsigned char c) { return c >= 0x20 && c <= 0x2F; }
+constexpr bool isIntermediate(unsigned char c) { return c >= 0x20 && c <= 0x2F; }
 
-}  // namespace
+// A decoded character of `length` bytes, or U+FFFD when it is overlong, a surrogate, a
+// non-character, beyond Unicode or a C1 control.
+constexpr char32_t checkedChar(uint32_t cp, int length)
+{
+    constexpr uint32_t kShortest[7] = {0, 0, 0x80, 0x800, 0x10000, 0x200000, 0x4000000};
+    if (cp < kShortest[length] || (cp >= 0xD800 && cp <= 0xDFFF) || cp == 0xFFFE || cp == 0xFFFF || cp > 0x10FFFF ||
+        cp < 0xA0)
+        return kReplacement;
+    return cp;
+}
 
-void VtParser::reset()
+constexpr bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+constexpr bool isPrintable(unsigned char c) { return static_cast<unsigned char>(c - 0x20) < 0x5F; }
+
+// Where the run of printable ASCII (0x20-0x7E) from p ends: sixteen bytes a step with SSE2.
+inline const unsigned char* printableEnd(const unsigned char* p, const unsigned char* end)
+{
+#if defined(__SSE2__)
+    // Adding 0x60 takes 0x20-0x7E to the signed bytes -128..-34 and every other byte above.
+    const __m128i shift = _mm_set1_epi8(0x60);
+    const __m128i limit = _mm_set1_epi8(-33);
+    while (end - p >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const int printable = _mm_movemask_epi8(_mm_cmplt_epi8(_mm_add_epi8(bytes, shift), limit));
+        if (printable != 0xFFFF)
+            return p + __builtin_ctz(~unsigned(printable));
+        p += 16;
+    }
+#endif
+    while (p < end && isPrintable(*p))
+        ++p;
+    return p;
+}
+
+}  // namespace vt
+
+template <typename Handler>
+void BasicVtParser<Handler>::reset()
 {
     m_state = State::Ground;
     m_utf8Remaining = 0;
@@ -56,7 +100,8 @@ void VtParser::reset()
     m_intermediates.clear();
 }
 
-void VtParser::write(std::string_view bytes)
+template <typename Handler>
+void BasicVtParser<Handler>::write(std::string_view bytes)
 {
     auto p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto end = p + bytes.size();
@@ -64,12 +109,11 @@ void VtParser::write(std::string_view bytes)
         if (m_state == State::Ground) {
             // Printable ASCII: the common case, handed over as a run.
             const unsigned char* run = p;
-            while (p < end && static_cast<unsigned char>(*p - 0x20) < 0x5F)
-                ++p;
+            p = vt::printableEnd(p, end);
             if (p > run) {
                 if (m_utf8Remaining != 0) {
                     m_utf8Remaining = 0;  // a character cut short by plain text
-                    pushChar(kReplacement);
+                    pushChar(vt::kReplacement);
                     flushText();
                 }
                 m_handler.printAscii(reinterpret_cast<const char*>(run), size_t(p - run));
@@ -77,6 +121,10 @@ void VtParser::write(std::string_view bytes)
             }
             if (*p >= 0x80) {
                 p = decodeUtf8(p, end);
+                continue;
+            }
+            if (*p == '\r' || *p == '\n') {
+                m_handler.execute(*p++);  // line ends, as step() would hand them over
                 continue;
             }
             if (*p == 0x1B && end - p >= 3 && p[1] == '[') {
@@ -92,7 +140,7 @@ void VtParser::write(std::string_view bytes)
         while (m_state == State::CsiParam && p < end && *p >= '0' && *p <= '9') {
             int32_t& v = m_csi.values[size_t(m_csi.count - 1)];
             v = v == CsiParams::kMissing ? 0 : v;
-            v = v > kMaxValue / 10 ? kMaxValue : v * 10 + (*p - '0');
+            v = v > vt::kMaxValue / 10 ? vt::kMaxValue : v * 10 + (*p - '0');
             ++p;
         }
         // Strings: the bytes up to the next control go in at once.
@@ -110,43 +158,58 @@ void VtParser::write(std::string_view bytes)
 // [p, end) and made only of parameters, at most one leader and intermediate, and a final
 // byte; dispatches it and returns where it ended. Anything else (controls inside, a cut, too
 // many parameters) returns null and is left to the state machine.
-const unsigned char* VtParser::wholeCsi(const unsigned char* p, const unsigned char* end)
+template <typename Handler>
+const unsigned char* BasicVtParser<Handler>::wholeCsi(const unsigned char* p, const unsigned char* end)
 {
+    // The parameter being read stays in a register; it is stored when a separator or the
+    // end of the parameters closes it.
     CsiParams& csi = m_csi;
-    csi.begin();
+    char leader = 0;
     if (p < end && *p >= 0x3C && *p <= 0x3F)
-        csi.leader = char(*p++);
+        leader = char(*p++);
+    int count = 0;  // parameters closed so far
+    uint32_t subMask = 0;
+    int32_t v = CsiParams::kMissing;
     for (; p < end; ++p) {
         const unsigned char c = *p;
         if (c >= '0' && c <= '9') {
-            int32_t& v = csi.values[size_t(csi.count - 1)];
-            v = v == CsiParams::kMissing ? c - '0' : (v > kMaxValue / 10 ? kMaxValue : v * 10 + (c - '0'));
+            v = v == CsiParams::kMissing ? c - '0' : (v > vt::kMaxValue / 10 ? vt::kMaxValue : v * 10 + (c - '0'));
         } else if (c == ';' || c == ':') {
-            if (csi.count == CsiParams::kMaxParameters)
+            if (count + 1 == CsiParams::kMaxParameters)
                 return nullptr;
             if (c == ':')
-                csi.subMask |= 1u << (csi.count - 1);
-            csi.values[size_t(csi.count++)] = CsiParams::kMissing;
+                subMask |= 1u << count;
+            csi.values[size_t(count++)] = v;
+            v = CsiParams::kMissing;
         } else {
             break;
         }
     }
-    if (p < end && isIntermediate(*p))
-        csi.intermediate = char(*p++);
+    char intermediate = 0;
+    if (p < end && vt::isIntermediate(*p))
+        intermediate = char(*p++);
     if (p >= end || *p < 0x40 || *p > 0x7E)
         return nullptr;
+    csi.values[size_t(count++)] = v;
+    csi.count = count;
+    csi.subMask = subMask;
+    csi.leader = leader;
+    csi.intermediate = intermediate;
+    csi.unusual = false;
     m_handler.csi(csi, char(*p));
     return p + 1;
 }
 
-void VtParser::pushChar(char32_t c)
+template <typename Handler>
+void BasicVtParser<Handler>::pushChar(char32_t c)
 {
     if (m_textLength == m_text.size())
         flushText();
     m_text[m_textLength++] = c;
 }
 
-void VtParser::flushText()
+template <typename Handler>
+void BasicVtParser<Handler>::flushText()
 {
     if (m_textLength != 0) {
         const size_t n = m_textLength;
@@ -155,32 +218,43 @@ void VtParser::flushText()
     }
 }
 
-const unsigned char* VtParser::decodeUtf8(const unsigned char* p, const unsigned char* end)
+template <typename Handler>
+const unsigned char* BasicVtParser<Handler>::decodeUtf8(const unsigned char* p, const unsigned char* end)
 {
     for (; p < end && *p >= 0x80; ++p) {
         const unsigned char c = *p;
         if (c < 0xC0) {
             if (m_utf8Remaining == 0) {
-                pushChar(kReplacement);
+                pushChar(vt::kReplacement);
                 continue;
             }
             m_utf8Code = (m_utf8Code << 6) | (c & 0x3F);
             if (--m_utf8Remaining != 0)
                 continue;
-            char32_t cp = m_utf8Code;
-            static constexpr uint32_t kShortest[7] = {0, 0, 0x80, 0x800, 0x10000, 0x200000, 0x4000000};
-            if (cp < kShortest[m_utf8Total] || (cp >= 0xD800 && cp <= 0xDFFF) || cp == 0xFFFE || cp == 0xFFFF ||
-                cp > 0x10FFFF || cp < 0xA0)
-                cp = kReplacement;  // overlong, surrogate, non-character, beyond Unicode, C1
-            pushChar(cp);
+            pushChar(vt::checkedChar(m_utf8Code, m_utf8Total));
             continue;
         }
         if (m_utf8Remaining != 0) {
             m_utf8Remaining = 0;
-            pushChar(kReplacement);
+            pushChar(vt::kReplacement);
+        }
+        // A whole two- or three-byte character (accented letters, box drawing, CJK) is read
+        // at once; a cut or malformed one goes byte by byte below.
+        if (c < 0xE0) {
+            if (end - p >= 2 && vt::isContinuation(p[1])) {
+                pushChar(vt::checkedChar(uint32_t(c & 0x1F) << 6 | (p[1] & 0x3F), 2));
+                p += 1;
+                continue;
+            }
+        } else if (c < 0xF0) {
+            if (end - p >= 3 && vt::isContinuation(p[1]) && vt::isContinuation(p[2])) {
+                pushChar(vt::checkedChar(uint32_t(c & 0x0F) << 12 | uint32_t(p[1] & 0x3F) << 6 | (p[2] & 0x3F), 3));
+                p += 2;
+                continue;
+            }
         }
         if (c >= 0xFE) {
-            pushChar(kReplacement);
+            pushChar(vt::kReplacement);
             continue;
         }
         m_utf8Total = c < 0xE0 ? 2 : c < 0xF0 ? 3 : c < 0xF8 ? 4 : c < 0xFC ? 5 : 6;
@@ -191,17 +265,18 @@ const unsigned char* VtParser::decodeUtf8(const unsigned char* p, const unsigned
     return p;
 }
 
-void VtParser::step(unsigned char c)
+template <typename Handler>
+void BasicVtParser<Handler>::step(unsigned char c)
 {
-    switch (kClasses[c]) {
-    case kIgnore:
+    switch (vt::kClasses[c]) {
+    case vt::kIgnore:
         return;
-    case kCancel:
+    case vt::kCancel:
         if (m_state == State::Osc || m_state == State::Dcs || m_state == State::StringEscape)
             m_string.clear();
         m_state = State::Ground;
         return;
-    case kEsc:
+    case vt::kEsc:
         if (m_state == State::Osc || m_state == State::Dcs) {
             m_stringKind = m_state;
             m_state = State::StringEscape;
@@ -213,7 +288,7 @@ void VtParser::step(unsigned char c)
             m_state = State::Escape;
         }
         return;
-    case kBel:
+    case vt::kBel:
         if (m_state == State::Osc || m_state == State::Dcs) {
             m_stringKind = m_state;
             endString(true);
@@ -224,7 +299,7 @@ void VtParser::step(unsigned char c)
             return;
         }
         [[fallthrough]];
-    case kControl:
+    case vt::kControl:
         // Controls act inside sequences and strings too, and leave them as they were;
         // the strings nobody reads ignore them.
         if (m_state != State::Ignored && m_state != State::IgnoredEscape)
@@ -271,7 +346,8 @@ void VtParser::step(unsigned char c)
     }
 }
 
-void VtParser::endString(bool dispatch)
+template <typename Handler>
+void BasicVtParser<Handler>::endString(bool dispatch)
 {
     m_state = State::Ground;
     if (dispatch) {
@@ -283,7 +359,8 @@ void VtParser::endString(bool dispatch)
     m_string.clear();
 }
 
-void VtParser::escapeByte(unsigned char c)
+template <typename Handler>
+void BasicVtParser<Handler>::escapeByte(unsigned char c)
 {
     if (c == '[') {
         startCsi();
@@ -294,7 +371,7 @@ void VtParser::escapeByte(unsigned char c)
         m_string.clear();
         return;
     }
-    if (isIntermediate(c)) {
+    if (vt::isIntermediate(c)) {
         if (m_intermediates.size() < kMaxIntermediates)
             m_intermediates.push_back(char(c));
         return;
@@ -312,13 +389,15 @@ void VtParser::escapeByte(unsigned char c)
         m_handler.escape(m_intermediates, char(c));
 }
 
-void VtParser::startCsi()
+template <typename Handler>
+void BasicVtParser<Handler>::startCsi()
 {
     m_state = State::CsiEntry;
     m_csi.begin();
 }
 
-void VtParser::csiByte(unsigned char c)
+template <typename Handler>
+void BasicVtParser<Handler>::csiByte(unsigned char c)
 {
     if (m_state == State::CsiIgnore) {
         // Parameters and intermediates go up to the final byte; a byte beyond ASCII ends
@@ -340,7 +419,7 @@ void VtParser::csiByte(unsigned char c)
     if (m_state == State::CsiParam) {
         if (c >= '0' && c <= '9') {
             int32_t& v = m_csi.values[size_t(m_csi.count - 1)];
-            v = v == CsiParams::kMissing ? c - '0' : (v > kMaxValue / 10 ? kMaxValue : v * 10 + (c - '0'));
+            v = v == CsiParams::kMissing ? c - '0' : (v > vt::kMaxValue / 10 ? vt::kMaxValue : v * 10 + (c - '0'));
             return;
         }
         if (c == ':' || c == ';') {
@@ -355,7 +434,7 @@ void VtParser::csiByte(unsigned char c)
         }
         m_state = State::CsiIntermediate;
     }
-    if (isIntermediate(c)) {
+    if (vt::isIntermediate(c)) {
         m_csi.unusual |= m_csi.intermediate != 0;
         m_csi.intermediate = char(c);
         return;
