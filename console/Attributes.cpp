@@ -54,6 +54,14 @@ constexpr std::array<uint8_t, 256> kIndexedToConsole = [] {
     return t;
 }();
 
+// The console colour of a terminal colour: RGB is rare, the rest a look-up.
+inline uint8_t consoleColour(const TermColor& c, uint8_t defaultIndex)
+{
+    if (c.kind == TermColor::Kind::Rgb) [[unlikely]]
+        return nearestConsoleColour(c.rgb);
+    return c.kind == TermColor::Kind::Indexed ? kIndexedToConsole[c.index] : defaultIndex;
+}
+
 }  // namespace
 
 uint8_t NearestConsoleColour(Rgb rgb)
@@ -79,16 +87,6 @@ void ConsolePen::reset()
     m_reverse = false;
     m_underline = false;
     update();
-}
-
-uint8_t ConsolePen::consoleColour(const TermColor& c, uint8_t defaultIndex) const
-{
-    switch (c.kind) {
-    case TermColor::Kind::Default: return defaultIndex;
-    case TermColor::Kind::Indexed: return kIndexedToConsole[c.index];
-    case TermColor::Kind::Rgb: break;
-    }
-    return NearestConsoleColour(c.rgb);
 }
 
 void ConsolePen::update()

@@ -82,7 +82,6 @@ public:
     uint16_t eraseAttribute() const { return m_eraseAttr; }
 
 private:
-    uint8_t consoleColour(const TermColor& c, uint8_t defaultIndex) const;
     void update();
 
     TermColor m_fg{};

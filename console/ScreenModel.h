@@ -8,6 +8,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -26,37 +27,48 @@ inline constexpr ScreenCell kBlankCell{0x20, 0x07};
 // SSE2 (every x86-64) they go sixteen or four cells a store.
 namespace cellops {
 
-// Cells of `count` one-byte characters, all with `attr`.
+// Cells of `count` one-byte characters, all with `attr`. Runs are mostly short and of any
+// length, so rather than loops that end at a different point each time, the cells go in
+// blocks of eight or four whose last one overlaps the one before.
 inline void fromBytes(ScreenCell* out, const char* text, int count, uint16_t attr)
 {
-    int i = 0;
 #if defined(__SSE2__)
     static_assert(std::endian::native == std::endian::little, "a cell's character is its low half");
     const __m128i zero = _mm_setzero_si128();
     const __m128i attrs = _mm_set1_epi16(int16_t(attr));
-    for (; i + 16 <= count; i += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
-        const __m128i low = _mm_unpacklo_epi8(bytes, zero);
-        const __m128i high = _mm_unpackhi_epi8(bytes, zero);
-        auto* dest = reinterpret_cast<__m128i*>(out + i);
-        _mm_storeu_si128(dest, _mm_unpacklo_epi16(low, attrs));
-        _mm_storeu_si128(dest + 1, _mm_unpackhi_epi16(low, attrs));
-        _mm_storeu_si128(dest + 2, _mm_unpacklo_epi16(high, attrs));
-        _mm_storeu_si128(dest + 3, _mm_unpackhi_epi16(high, attrs));
+    if (count >= 8) {
+        auto eight = [&](int at) {
+            const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(text + at));
+            const __m128i units = _mm_unpacklo_epi8(bytes, zero);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), _mm_unpacklo_epi16(units, attrs));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at + 4), _mm_unpackhi_epi16(units, attrs));
+        };
+        for (int i = 0; i + 8 < count; i += 8)
+            eight(i);
+        eight(count - 8);
+        return;
     }
-    if (i + 8 <= count) {
-        const __m128i bytes = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(text + i)), zero);
-        auto* dest = reinterpret_cast<__m128i*>(out + i);
-        _mm_storeu_si128(dest, _mm_unpacklo_epi16(bytes, attrs));
-        _mm_storeu_si128(dest + 1, _mm_unpackhi_epi16(bytes, attrs));
-        i += 8;
+    if (count >= 4) {
+        auto four = [&](int at) {
+            int32_t word;
+            std::memcpy(&word, text + at, sizeof word);
+            const __m128i units = _mm_unpacklo_epi8(_mm_cvtsi32_si128(word), zero);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), _mm_unpacklo_epi16(units, attrs));
+        };
+        four(0);
+        four(count - 4);
+        return;
     }
-    // One 32-bit store a cell for the rest.
+    // One to three: the first, the middle and the last cover them all.
     const uint32_t high = uint32_t(attr) << 16;
-    for (; i < count; ++i)
-        out[i] = std::bit_cast<ScreenCell>(high | static_cast<unsigned char>(text[i]));
+    auto one = [&](int at) { out[at] = std::bit_cast<ScreenCell>(high | static_cast<unsigned char>(text[at])); };
+    if (count > 0) {
+        one(0);
+        one(count / 2);
+        one(count - 1);
+    }
 #else
-    for (; i < count; ++i)
+    for (int i = 0; i < count; ++i)
         out[i] = {static_cast<unsigned char>(text[i]), attr};
 #endif
 }

@@ -297,15 +297,15 @@ void Terminal::scrollRect(int top, int bottom, int left, int right, int downward
     erase(blank.top, blank.bottom, blank.left, blank.right);
 }
 
-void Terminal::clampCursor()
+bool Terminal::clampCursorSlow()
 {
-    if (m_origin) {
-        m_row = std::clamp(m_row, m_top, regionBottom() - 1);
-        m_col = std::clamp(m_col, regionLeft(), regionRight() - 1);
-    } else {
-        m_row = std::clamp(m_row, 0, rows() - 1);
-        m_col = std::clamp(m_col, 0, cols() - 1);
-    }
+    const int row = m_origin ? std::clamp(m_row, m_top, regionBottom() - 1) : std::clamp(m_row, 0, rows() - 1);
+    const int col = m_origin ? std::clamp(m_col, regionLeft(), regionRight() - 1) : std::clamp(m_col, 0, cols() - 1);
+    if (row == m_row && col == m_col)
+        return false;
+    m_row = row;
+    m_col = col;
+    return true;
 }
 
 // --- controls and escape sequences -----------------------------------------------------
@@ -575,18 +575,68 @@ void Terminal::csi(const CsiParams& p, char final)
 {
     if (p.unusual)
         return;
-    const int oldRow = m_row, oldCol = m_col;
-    if (final == 'm' && p.leader == 0 && p.intermediate == 0) {
-        // SGR, most sequences of all: straight there, past the general dispatch.
-        selectGraphicRendition(p);
-        clampCursor();
-        if (m_row != oldRow || m_col != oldCol)
-            m_pendingWrap = false;
-        return;
+    // The leader and intermediate are read a byte each, as the parser stored them: a wider
+    // read of both would wait for those stores to retire.
+    const int form = key(p.intermediate, p.leader, final);
+    // The sequences most output is made of go first, without noting where the cursor was:
+    // none of them moves it but CUP, which drops the pending wrap itself. (Reading the old
+    // row and column, the compiler loads both at once, and such a load waits until the
+    // separate stores that last moved the cursor have retired.)
+    bool known = true;
+    switch (form) {
+    case key(0, 0, 'm'): selectGraphicRendition(p); break;
+    case key(0, 0, 'H'): cursorPosition(p); break;
+    case key(0, 0, 'K'): known = eraseInLine(p.get(0, 0)); break;
+    case key(0, 0, 'J'): eraseInDisplay(p.get(0, 0)); break;
+    default: otherCsi(p, final, form); return;
     }
+    if (known && clampCursor())
+        m_pendingWrap = false;
+}
+
+void Terminal::cursorPosition(const CsiParams& p)
+{
+    m_row = bounded(p.get(0, 1)) - 1;
+    m_col = bounded(p.get(1, 1)) - 1;
+    if (m_origin) {
+        m_row += m_top;
+        m_col += regionLeft();
+    }
+    m_pendingWrap = false;
+}
+
+void Terminal::eraseInDisplay(int32_t selector)
+{
+    switch (selector) {
+    case 0:
+        erase(m_row, m_row + 1, m_col, cols());
+        erase(m_row + 1, rows(), 0, cols());
+        break;
+    case 1:
+        erase(0, m_row, 0, cols());
+        erase(m_row, m_row + 1, 0, m_col + 1);
+        break;
+    case 2: erase(0, rows(), 0, cols()); break;
+    default: break;
+    }
+}
+
+bool Terminal::eraseInLine(int32_t selector)
+{
+    switch (selector) {
+    case 0: erase(m_row, m_row + 1, m_col, cols()); return true;
+    case 1: erase(m_row, m_row + 1, 0, m_col + 1); return true;
+    case 2: erase(m_row, m_row + 1, 0, cols()); return true;
+    default: return false;
+    }
+}
+
+void Terminal::otherCsi(const CsiParams& p, char final, int form)
+{
+    const int oldRow = m_row, oldCol = m_col;
     bool keepWrap = false;
     char answer[64];
-    switch (key(p.intermediate, p.leader, final)) {
+    switch (form) {
     case key(0, 0, '@'):  // ICH
         if (cursorInRegion())
             scrollRect(m_row, m_row + 1, m_col, m_leftRightMode ? regionRight() : cols(), 0, -bounded(p.count1(0)));
@@ -602,41 +652,17 @@ void Terminal::csi(const CsiParams& p, char final)
         m_col = bounded(p.get(0, 1)) - 1;
         m_pendingWrap = false;
         break;
-    case key(0, 0, 'H'):  // CUP
     case key(0, 0, 'f'):  // HVP
-        m_row = bounded(p.get(0, 1)) - 1;
-        m_col = bounded(p.get(1, 1)) - 1;
-        if (m_origin) {
-            m_row += m_top;
-            m_col += regionLeft();
-        }
-        m_pendingWrap = false;
+        cursorPosition(p);
         break;
     case key(0, 0, 'I'): tab(bounded(p.count1(0)), +1); break;  // CHT
     case key(0, 0, 'Z'): tab(bounded(p.count1(0)), -1); break;  // CBT
-    case key(0, 0, 'J'):  // ED
     case key(0, '?', 'J'):  // DECSED
-        switch (p.get(0, 0)) {
-        case 0:
-            erase(m_row, m_row + 1, m_col, cols());
-            erase(m_row + 1, rows(), 0, cols());
-            break;
-        case 1:
-            erase(0, m_row, 0, cols());
-            erase(m_row, m_row + 1, 0, m_col + 1);
-            break;
-        case 2: erase(0, rows(), 0, cols()); break;
-        default: break;
-        }
+        eraseInDisplay(p.get(0, 0));
         break;
-    case key(0, 0, 'K'):  // EL
     case key(0, '?', 'K'):  // DECSEL
-        switch (p.get(0, 0)) {
-        case 0: erase(m_row, m_row + 1, m_col, cols()); break;
-        case 1: erase(m_row, m_row + 1, 0, m_col + 1); break;
-        case 2: erase(m_row, m_row + 1, 0, cols()); break;
-        default: return;
-        }
+        if (!eraseInLine(p.get(0, 0)))
+            return;
         break;
     case key(0, 0, 'L'):  // IL
     case key(0, 0, 'M'):  // DL
@@ -708,7 +734,6 @@ void Terminal::csi(const CsiParams& p, char final)
             if (p.raw(i) != CsiParams::kMissing)
                 setDecMode(p.raw(i), final == 'h');
         break;
-    case key(0, 0, 'm'): selectGraphicRendition(p); break;
     case key(0, 0, 'n'):
     case key(0, '?', 'n'): {
         const char* mark = p.leader == '?' ? "?" : "";

@@ -114,9 +114,22 @@ private:
     void restoreCursor();
     void applyPen();
     void selectGraphicRendition(const CsiParams& p);
+    // The CSI sequences beyond the few csi() takes itself.
+    void otherCsi(const CsiParams& p, char final, int form);
+    void cursorPosition(const CsiParams& p);  // CUP, HVP
+    void eraseInDisplay(int32_t selector);    // ED, DECSED
+    bool eraseInLine(int32_t selector);       // EL, DECSEL; false for an unknown selector
     void reset(bool hard);
     void requestStatusString(std::string_view name);
-    void clampCursor();
+    // Brings the cursor back inside the screen (or the margins, in origin mode); true when
+    // it moved.
+    bool clampCursor()
+    {
+        if (!m_origin && unsigned(m_row) < unsigned(rows()) && unsigned(m_col) < unsigned(cols()))
+            return false;  // the usual case, after every sequence
+        return clampCursorSlow();
+    }
+    bool clampCursorSlow();
     void syncCursor() { m_model.setCursor(m_row, m_col); }
     char32_t mapCharset(char c) const;
 

@@ -107,7 +107,8 @@ void BasicVtParser<Handler>::write(std::string_view bytes)
     const auto end = p + bytes.size();
     while (p < end) {
         if (m_state == State::Ground) {
-            // Printable ASCII: the common case, handed over as a run.
+            // Printable ASCII: the common case, handed over as a run. What follows a run is
+            // looked at straight away, in the order program output makes likely.
             const unsigned char* run = p;
             p = vt::printableEnd(p, end);
             if (p > run) {
@@ -117,15 +118,8 @@ void BasicVtParser<Handler>::write(std::string_view bytes)
                     flushText();
                 }
                 m_handler.printAscii(reinterpret_cast<const char*>(run), size_t(p - run));
-                continue;
-            }
-            if (*p >= 0x80) {
-                p = decodeUtf8(p, end);
-                continue;
-            }
-            if (*p == '\r' || *p == '\n') {
-                m_handler.execute(*p++);  // line ends, as step() would hand them over
-                continue;
+                if (p == end)
+                    break;
             }
             if (*p == 0x1B && end - p >= 3 && p[1] == '[') {
                 // A whole CSI sequence in the buffer: read it at once.
@@ -133,6 +127,12 @@ void BasicVtParser<Handler>::write(std::string_view bytes)
                     p = next;
                     continue;
                 }
+            } else if (*p >= 0x80) {
+                p = decodeUtf8(p, end);
+                continue;
+            } else if (*p == '\r' || *p == '\n') {
+                m_handler.execute(*p++);  // line ends, as step() would hand them over
+                continue;
             }
         }
         step(*p++);
