@@ -89,17 +89,26 @@ void ConsolePen::reset()
     update();
 }
 
+PenWords ConsolePen::wordsFor(bool bold, bool reverse, bool underline, const TermColor& fgColour,
+                              const TermColor& bgColour)
+{
+    uint8_t fg = consoleColour(fgColour, 0x07);
+    const uint8_t bg = consoleColour(bgColour, 0x00);
+    PenWords words;
+    words.erase = uint16_t(fg | (bg << 4));
+    const bool lowFg = fgColour.kind == TermColor::Kind::Default ||
+                       (fgColour.kind == TermColor::Kind::Indexed && fgColour.index < 8);
+    if (bold && lowFg)
+        fg |= 0x08;
+    words.attribute = reverse ? uint16_t(bg | (fg << 4) | kAttrReverse) : uint16_t(fg | (bg << 4));
+    if (underline)
+        words.attribute |= kAttrUnderline;
+    return words;
+}
+
 void ConsolePen::update()
 {
-    uint8_t fg = consoleColour(m_fg, 0x07);
-    const uint8_t bg = consoleColour(m_bg, 0x00);
-    m_eraseAttr = uint16_t(fg | (bg << 4));
-    const bool lowFg = m_fg.kind == TermColor::Kind::Default || (m_fg.kind == TermColor::Kind::Indexed && m_fg.index < 8);
-    if (m_bold && lowFg)
-        fg |= 0x08;
-    m_attr = m_reverse ? uint16_t(bg | (fg << 4) | kAttrReverse) : uint16_t(fg | (bg << 4));
-    if (m_underline)
-        m_attr |= kAttrUnderline;
+    m_words = wordsFor(m_bold, m_reverse, m_underline, m_fg, m_bg);
 }
 
 }  // namespace qp

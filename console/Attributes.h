@@ -51,9 +51,19 @@ struct TermColor {
 // ramp (0-15 are the console's own colours and never go through this).
 Rgb PaletteRgb(uint8_t index);
 
+// The two attribute words a pen gives.
+struct PenWords {
+    uint16_t attribute = 0x07;  // written with characters
+    uint16_t erase = 0x07;      // taken by erased cells: the colours, without bold or reverse
+};
+
 // The pen as the emulator last set it, and the attribute words it gives.
 class ConsolePen {
 public:
+    // The words of a pen, for a caller that keeps the pen's state itself. Reads the colours
+    // a field at a time.
+    static PenWords wordsFor(bool bold, bool reverse, bool underline, const TermColor& fg, const TermColor& bg);
+
     ConsolePen();
     void reset();
     void setBold(bool on) { m_bold = on; update(); }
@@ -77,9 +87,9 @@ public:
     const TermColor& foreground() const { return m_fg; }
     const TermColor& background() const { return m_bg; }
     // The word written with characters.
-    uint16_t attribute() const { return m_attr; }
+    uint16_t attribute() const { return m_words.attribute; }
     // The word erased cells take: the current colours, without bold or reverse.
-    uint16_t eraseAttribute() const { return m_eraseAttr; }
+    uint16_t eraseAttribute() const { return m_words.erase; }
 
 private:
     void update();
@@ -89,8 +99,7 @@ private:
     bool m_bold = false;
     bool m_reverse = false;
     bool m_underline = false;
-    uint16_t m_attr = 0x07;
-    uint16_t m_eraseAttr = 0x07;
+    PenWords m_words;
 };
 
 }  // namespace qp

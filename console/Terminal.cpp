@@ -89,7 +89,7 @@ void Terminal::printAscii(const char* text, size_t length)
         if (!m_autowrap && room == 1 && length - i > 1)
             i = length - 1;  // each would overwrite the last column: only the last shows
         const int n = int(std::min<size_t>(length - i, size_t(room)));
-        m_model.putRun(m_row, m_col, text + i, n, m_pen.attribute());
+        m_model.putRun(m_row, m_col, text + i, n, m_pen.attribute);
         i += size_t(n);
         ranOver(char32_t(static_cast<unsigned char>(text[i - 1])), n);
     }
@@ -145,7 +145,7 @@ void Terminal::printText(const char32_t* chars, size_t length)
         }
         if (i + size_t(n) < length && CharWidth(chars[i + size_t(n)]) == 0 && n > 1)
             --n;  // the last one takes a mark: put it on its own
-        m_model.putRun(m_row, m_col, run, n, m_pen.attribute());
+        m_model.putRun(m_row, m_col, run, n, m_pen.attribute);
         i += size_t(n);
         ranOver(char32_t(run[n - 1]), n);
     }
@@ -191,7 +191,7 @@ void Terminal::writeCell(int row, int col, const char32_t* chars, size_t count, 
 {
     if (count == 1 && (chars[0] < 0xD800 || (chars[0] >= 0xE000 && chars[0] <= 0xFFFF))) {
         const char16_t unit = char16_t(chars[0]);  // one UTF-16 unit: most glyphs
-        m_model.putChar(row, col, std::u16string_view(&unit, 1), m_pen.attribute(), width);
+        m_model.putChar(row, col, std::u16string_view(&unit, 1), m_pen.attribute, width);
         return;
     }
     char16_t text[2 * kMaxClusterChars];
@@ -202,7 +202,7 @@ void Terminal::writeCell(int row, int col, const char32_t* chars, size_t count, 
         for (size_t k = 0; k < written; ++k)
             text[n++] = units[k];
     }
-    m_model.putChar(row, col, std::u16string_view(text, n), m_pen.attribute(), width);
+    m_model.putChar(row, col, std::u16string_view(text, n), m_pen.attribute, width);
 }
 
 // --- movement and edits --------------------------------------------------------------
@@ -429,7 +429,8 @@ void Terminal::restoreCursor()
 
 void Terminal::applyPen()
 {
-    m_pen.set(m_penState.bold, m_penState.reverse, m_penState.underline != 0, m_penState.fg, m_penState.bg);
+    m_pen = ConsolePen::wordsFor(m_penState.bold, m_penState.reverse, m_penState.underline != 0, m_penState.fg,
+                                 m_penState.bg);
 }
 
 void Terminal::reset(bool hard)

@@ -55,7 +55,7 @@ public:
     void clearCharacters();
 
     const ScreenModel& model() const { return m_model; }
-    uint16_t penAttribute() const { return m_pen.attribute(); }
+    uint16_t penAttribute() const { return m_pen.attribute; }
     const TerminalModes& modes() const { return m_modes; }
     const std::string& title() const { return m_title; }
     void clearTitle() { m_title.clear(); }
@@ -95,7 +95,7 @@ private:
     int regionLeft() const { return m_leftRightMode ? m_left : 0; }
     int regionRight() const { return m_leftRightMode && m_right >= 0 ? m_right : cols(); }
     bool cursorInRegion() const;
-    ScreenCell eraseCell() const { return {0x20, m_pen.eraseAttribute()}; }
+    ScreenCell eraseCell() const { return {0x20, m_pen.erase}; }
 
     void putGlyph(const char32_t* chars, size_t count, int width);
     void ranOver(char32_t last, int n);
@@ -135,8 +135,8 @@ private:
 
     ScreenModel m_model;
     VtParser m_parser;
-    ConsolePen m_pen;
     PenState m_penState;
+    PenWords m_pen;  // the words of m_penState
     Saved m_saved;
     TerminalModes m_modes;
 
