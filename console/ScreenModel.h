@@ -22,6 +22,15 @@ namespace qp {
 
 inline constexpr ScreenCell kBlankCell{0x20, 0x07};
 
+// True when either cell is half of a wide character. Each cell is read whole, as the four
+// bytes it was written as (text runs and fills write four bytes or more at a time): reading
+// back just the attribute's two bytes from such a store proved to wait for the store.
+inline bool EitherIsHalf(ScreenCell a, ScreenCell b)
+{
+    constexpr int kAttrShift = std::endian::native == std::endian::little ? 16 : 0;
+    return ((std::bit_cast<uint32_t>(a) | std::bit_cast<uint32_t>(b)) & (uint32_t(kCellHalves) << kAttrShift)) != 0;
+}
+
 // The two loops every byte of program output ends in: text runs into cells, and blank cells
 // for scrolls and erases. Compiled at -O2 they go a cell (two 16-bit stores) at a time; with
 // SSE2 (every x86-64) they go sixteen or four cells a store.
@@ -162,7 +171,7 @@ public:
             return;
         ScreenCell* cells = m_active->row(row);
         const bool wide = width > 1 && col + 1 < cols();
-        if (wide || ((cells[col].attr | attr) & kCellHalves) != 0)
+        if (wide || EitherIsHalf(cells[col], ScreenCell{0, attr}))
             splitWideHalves(row, col, wide ? 2 : 1);
         const uint16_t plain = uint16_t(attr & ~kCellHalves);
         cells[col] = {text[0], wide ? uint16_t(plain | kLeadingCell) : plain};
@@ -182,7 +191,7 @@ public:
             return;
         ScreenCell* cells = m_active->row(row);
         const int last = col + length - 1;
-        if (((cells[col].attr | cells[last].attr) & kCellHalves) != 0) {
+        if (EitherIsHalf(cells[col], cells[last])) {
             splitWideHalves(row, col, 1);
             splitWideHalves(row, last, 1);
         }
