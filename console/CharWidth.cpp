@@ -32,15 +32,19 @@ struct BmpWidths {
 
 }  // namespace
 
-int CharWidth(char32_t c)
+namespace charwidth {
+
+const uint8_t* bmpTable()
 {
-    if (c < 0x300)
-        return 1;
-    if (c < 0x10000) {
-        static const BmpWidths table;
-        return (table.bits[c >> 2] >> ((c & 3) * 2)) & 3;
-    }
+    static const BmpWidths table;
+    return table.bits.data();
+}
+
+int beyondBmp(char32_t c)
+{
     return lookup(c);
 }
+
+}  // namespace charwidth
 
 }  // namespace qp
