@@ -132,8 +132,8 @@ void Terminal::printText(const char32_t* chars, size_t length)
             ++i;
             continue;
         }
-        // A run of one-column characters, each one UTF-16 unit and none followed by a mark,
-        // goes into the row at once, up to the right margin.
+        // A run of one-column characters, each one UTF-16 unit, goes into the row at once, up
+        // to the right margin; a run of one is the same as putGlyph, with less on the way.
         char16_t run[256];
         int n = 0;
         const int room = std::min(cols() - m_col, int(std::size(run)));
