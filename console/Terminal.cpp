@@ -793,7 +793,10 @@ void Terminal::otherCsi(const CsiParams& p, char final, int form)
             m_right = -1;
         else
             m_right = std::min(m_right, cols());
-        if (m_right > -1 && m_right <= m_left) {
+        if (regionRight() <= m_left) {
+            // No column between the margins (a left margin at or beyond the right one, or
+            // beyond the screen with no right one given): the whole width again, as DECSTBM
+            // does for rows. A left margin left at the screen's edge put the cursor beyond it.
             m_left = 0;
             m_right = -1;
         }

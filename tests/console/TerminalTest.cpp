@@ -126,6 +126,32 @@ TEST(Terminal, SaveRestoreAndSoftReset)
     EXPECT_EQ(row(t, 4), std::string(5, 'w'));
 }
 
+// Left and right margins that leave no column between them are refused, as top and bottom
+// margins are: with origin mode on, the cursor would otherwise go to a left margin at the
+// screen's edge, and the next text start beyond the last column.
+TEST(Terminal, MarginsWithNoColumnBetweenThemAreRefused)
+{
+    const struct {
+        const char* name;
+        const char* margins;
+    } cases[] = {
+        {"left margin beyond the screen, no right margin", "\x1b[30s"},
+        {"left margin just past the last column", "\x1b[21s"},
+        {"left margin beyond the right one", "\x1b[10;5s"},
+        {"right margin at column 0", "\x1b[3;0s"},
+    };
+    for (const auto& c : cases) {
+        Terminal t(20, 5);
+        t.write(std::string("\x1b[?69h\x1b[?6h") + c.margins + "x");
+        EXPECT_EQ(row(t, 0), "x") << c.name;
+        t.write("\x1bP$qs\x1b\\");
+        EXPECT_EQ(t.takeOutput(), "\x1bP1$r1;20s\x1b\\") << c.name;
+        t.clearCharacters();
+        t.write("y");
+        EXPECT_EQ(row(t, 0), "y") << c.name;
+    }
+}
+
 // Fuzzing in the small: random bytes in random pieces never break the screen's invariants.
 TEST(Terminal, RandomBytesKeepTheCursorOnScreen)
 {
