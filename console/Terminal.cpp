@@ -67,7 +67,7 @@ char32_t Terminal::mapCharset(char c) const
     return char32_t(static_cast<unsigned char>(c));
 }
 
-void Terminal::printAscii(const char* text, size_t length)
+void Terminal::printAsciiAnywhere(const char* text, size_t length)
 {
     size_t i = 0;
     while (i < length) {

@@ -81,7 +81,18 @@ private:
 
     // What the parser hands over (see VtParser.h).
     friend VtParser;
-    void printAscii(const char* text, size_t length);
+    // The usual run of text is inline in the parser's loop: plain ASCII, no insert mode, no
+    // wrap pending, and all of it fits before the right edge.
+    void printAscii(const char* text, size_t length)
+    {
+        if (m_plainAscii && !m_insert && !m_pendingWrap && length < size_t(cols() - m_col)) {
+            m_model.putRun(m_row, m_col, text, int(length), m_pen.attribute);
+            ranOver(char32_t(static_cast<unsigned char>(text[length - 1])), int(length));
+            return;
+        }
+        printAsciiAnywhere(text, length);
+    }
+    void printAsciiAnywhere(const char* text, size_t length);
     void printText(const char32_t* chars, size_t length);
     void execute(unsigned char control);
     void escape(std::string_view intermediates, char final);
