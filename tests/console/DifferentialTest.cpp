@@ -413,6 +413,14 @@ const DeliberateDifference kDeliberateDifferences[] = {
      std::string(59, ' ') + "a", 1, 1, false, 0x07, "",
      "the saved position is put back on the screen, as xterm does; libvterm restores it outside the "
      "screen and the next character first wraps to the next line"},
+    {"a colour introducer with no colour after it", {"\x1b[22;22;22;22;22;5;38;22m", "\x1b[22;22;22;22;38mx"}, "x", 1, 0,
+     false, 0x07, "",
+     "a bare 38 or 48 changes nothing here; libvterm 0.1.4 reads the colour from parameters an earlier "
+     "sequence left behind"},
+    {"the cursor restored on leaving the alternate screen in origin mode",
+     {"\x1b[?6h\x1b[2;5H\x1b" "7\x1b[6;12r\x1b[4C\x1b[?1049l"}, "", 4, 5, false, 0x07, "",
+     "it comes back within the scroll region, as in xterm; libvterm 0.1.4 does so only when the "
+     "cursor's column changes, and otherwise leaves it above the region"},
     {"widths of newer characters", {"\xf0\x9f\xa7\xa1x"}, "\xf0\x9f\xa7\xa1x", 3, 0, false, 0x07 | kLeadingCell, "",
      "widths come from utf8proc's Unicode data; libvterm 0.1.4's tables predate this emoji and make it narrow"},
 };
