@@ -261,8 +261,14 @@ void PtyReader::parseLoop()
             m_filled.pop_front();
         }
         const Buffer& buffer = m_buffers[index];
-        for (size_t at = 0; at < buffer.length && !m_stop.load(); at += kChunk)
+        for (size_t at = 0; at < buffer.length && !m_stop.load(); at += kChunk) {
             m_sink(std::string_view(buffer.bytes.get() + at, std::min(kChunk, buffer.length - at)));
+            // Let whoever waits for this core go first: while output floods in, that is the
+            // reader, the program or the kernel's pty worker, and every moment one of them
+            // waits behind the parser the program stalls on a full pty. The parser keeps
+            // its share of the core; it only gives up its turn.
+            std::this_thread::yield();
+        }
         bool wakeReader;
         {
             std::lock_guard lock(m_queueMutex);
