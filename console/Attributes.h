@@ -71,16 +71,6 @@ public:
     void setUnderline(bool on) { m_underline = on; update(); }
     void setForeground(const TermColor& c) { m_fg = c; update(); }
     void setBackground(const TermColor& c) { m_bg = c; update(); }
-    // Everything at once, one update.
-    void set(bool bold, bool reverse, bool underline, const TermColor& fg, const TermColor& bg)
-    {
-        m_bold = bold;
-        m_reverse = reverse;
-        m_underline = underline;
-        m_fg = fg;
-        m_bg = bg;
-        update();
-    }
     bool bold() const { return m_bold; }
     bool reverse() const { return m_reverse; }
     bool underline() const { return m_underline; }

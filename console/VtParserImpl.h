@@ -64,6 +64,15 @@ constexpr char32_t checkedChar(uint32_t cp, int length)
     return cp;
 }
 
+// A CSI parameter after one more decimal digit: a missing one starts at the digit, and a
+// value too large to grow stays at kMaxValue.
+constexpr int32_t withDigit(int32_t v, unsigned char digit)
+{
+    if (v == CsiParams::kMissing)
+        return digit - '0';
+    return v > kMaxValue / 10 ? kMaxValue : v * 10 + (digit - '0');
+}
+
 constexpr bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
 constexpr bool isPrintable(unsigned char c) { return static_cast<unsigned char>(c - 0x20) < 0x5F; }
@@ -139,9 +148,7 @@ void BasicVtParser<Handler>::write(std::string_view bytes)
         // Parameters are most of a CSI: read them without going round the loop.
         while (m_state == State::CsiParam && p < end && *p >= '0' && *p <= '9') {
             int32_t& v = m_csi.values[size_t(m_csi.count - 1)];
-            v = v == CsiParams::kMissing ? 0 : v;
-            v = v > vt::kMaxValue / 10 ? vt::kMaxValue : v * 10 + (*p - '0');
-            ++p;
+            v = vt::withDigit(v, *p++);
         }
         // Strings: the bytes up to the next control go in at once.
         if ((m_state == State::Osc || m_state == State::Dcs) && p < end) {
@@ -173,7 +180,7 @@ const unsigned char* BasicVtParser<Handler>::wholeCsi(const unsigned char* p, co
     for (; p < end; ++p) {
         const unsigned char c = *p;
         if (c >= '0' && c <= '9') {
-            v = v == CsiParams::kMissing ? c - '0' : (v > vt::kMaxValue / 10 ? vt::kMaxValue : v * 10 + (c - '0'));
+            v = vt::withDigit(v, c);
         } else if (c == ';' || c == ':') {
             if (count + 1 == CsiParams::kMaxParameters)
                 return nullptr;
@@ -419,7 +426,7 @@ void BasicVtParser<Handler>::csiByte(unsigned char c)
     if (m_state == State::CsiParam) {
         if (c >= '0' && c <= '9') {
             int32_t& v = m_csi.values[size_t(m_csi.count - 1)];
-            v = v == CsiParams::kMissing ? c - '0' : (v > vt::kMaxValue / 10 ? vt::kMaxValue : v * 10 + (c - '0'));
+            v = vt::withDigit(v, c);
             return;
         }
         if (c == ':' || c == ';') {
