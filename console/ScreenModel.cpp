@@ -29,6 +29,13 @@ void ScreenBuffer::rotateRows(int top, int bottom, int count)
 {
     auto first = m_rowMap.begin() + top;
     auto last = m_rowMap.begin() + bottom;
+    if (count == 1) {
+        // A line feed at the bottom: by far the most common turn.
+        const uint32_t leaving = *first;
+        std::memmove(&*first, &*first + 1, size_t(bottom - top - 1) * sizeof(uint32_t));
+        *(last - 1) = leaving;
+        return;
+    }
     if (count > 0)
         std::rotate(first, first + count, last);
     else
@@ -59,8 +66,7 @@ CellSpan ScreenModel::clip(const CellSpan& s) const
 
 void ScreenModel::touchRows(int top, int bottom)
 {
-    for (int r = top; r < bottom; ++r)
-        m_active->touch(r, m_generation + 1);
+    m_active->touch(top, bottom, m_generation + 1);
     changed();
 }
 

@@ -94,6 +94,9 @@ private:
     }
     void printAsciiAnywhere(const char* text, size_t length);
     void printText(const char32_t* chars, size_t length);
+    void printUnits(const char16_t* units, size_t length);
+    // Units all one column wide, from the cursor on, wrapping at the right margin.
+    void printOneColumn(const char16_t* units, size_t length);
     void execute(unsigned char control);
     void escape(std::string_view intermediates, char final);
     void csi(const CsiParams& params, char final);
