@@ -376,7 +376,7 @@ bool Terminal::clampCursorSlow()
 
 // --- controls and escape sequences -----------------------------------------------------
 
-void Terminal::execute(unsigned char control)
+void Terminal::executeOther(unsigned char control)
 {
     const int oldRow = m_row, oldCol = m_col;
     switch (control) {
@@ -491,12 +491,6 @@ void Terminal::restoreCursor()
     applyPen();
     if (m_row != oldRow || m_col != oldCol)
         m_pendingWrap = false;
-}
-
-void Terminal::applyPen()
-{
-    m_pen = ConsolePen::wordsFor(m_penState.bold, m_penState.reverse, m_penState.underline != 0, m_penState.fg,
-                                 m_penState.bg);
 }
 
 void Terminal::reset(bool hard)
@@ -638,7 +632,7 @@ void Terminal::reportDecMode(int mode)
     m_output += answer;
 }
 
-void Terminal::csi(const CsiParams& p, char final)
+inline void Terminal::csi(const CsiParams& p, char final)
 {
     if (p.unusual)
         return;

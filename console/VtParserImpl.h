@@ -64,13 +64,22 @@ constexpr char32_t checkedChar(uint32_t cp, int length)
     return cp;
 }
 
-// A CSI parameter after one more decimal digit: a missing one starts at the digit, and a
-// value too large to grow stays at kMaxValue.
+// A CSI parameter (0 or more) after one more decimal digit (0-9); what would grow beyond
+// kMaxValue stays at kMaxValue.
+constexpr int32_t grown(int32_t v, uint32_t digit)
+{
+    if (v < kMaxValue / 10) [[likely]]
+        return v * 10 + int32_t(digit);
+    return v == kMaxValue / 10 && digit <= kMaxValue % 10 ? v * 10 + int32_t(digit) : kMaxValue;
+}
+static_assert(grown(kMaxValue / 10, 9) == kMaxValue && grown(kMaxValue / 10, 5) == kMaxValue - 1);
+
+// The same for a parameter that may be missing: a missing one starts at the digit.
 constexpr int32_t withDigit(int32_t v, unsigned char digit)
 {
     if (v == CsiParams::kMissing)
         return digit - '0';
-    return v > kMaxValue / 10 ? kMaxValue : v * 10 + (digit - '0');
+    return grown(v, uint32_t(digit - '0'));
 }
 
 constexpr bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
@@ -189,7 +198,9 @@ void BasicVtParser<Handler>::write(std::string_view bytes)
                 p = decodeUtf8(p, end);
                 continue;
             } else if (*p == '\r' || *p == '\n') {
-                m_handler.execute(*p++);  // line ends, as step() would hand them over
+                do
+                    m_handler.execute(*p++);  // line ends, as step() would hand them over
+                while (p < end && (*p == '\r' || *p == '\n'));
                 continue;
             }
         }

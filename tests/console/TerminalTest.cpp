@@ -60,6 +60,10 @@ TEST(Terminal, MalformedAndHostileInput)
         {"encoded C1 control", "x\xc2\x85y", "x\xef\xbf\xbdy"},
         {"seventeen parameters drop the sequence", "a\x1b[1;2;3;4;5;6;7;8;9;10;11;12;13;14;15;16;17Hb", "ab"},
         {"huge parameters", "\x1b[99999999999999999999C\x1b[99999999999@x", std::string(39, ' ') + "x"},
+        // The last digit takes the value past the largest a parameter can hold: it stays the
+        // largest instead of wrapping round to a negative count.
+        {"parameter just past the largest", "\x1b[2147483648Cx", std::string(39, ' ') + "x"},
+        {"parameter at the largest", "\x1b[2147483646Cx", std::string(39, ' ') + "x"},
         {"CAN aborts a sequence", "a\x1b[3\x18" "1mb", "a1mb"},
         {"ESC inside CSI starts afresh", "a\x1b[3\x1b[Cb", "a b"},
         {"controls inside a sequence act", "ab\x1b[1\r;1Hc", "cb"},
