@@ -5,7 +5,7 @@
 // (50 MB of the same output, 2 MB of random bytes) with the longest pause between screen
 // updates and the cost of a snapshot taken while the flood runs. The machine's load average
 // is printed with the figures, and the CPU time this process spent per MB in each (the raw
-// drain's reader; the console's reader and parser threads). Last line: "ratio <raw / console>",
+// drain's reader; the console's reader thread). Last line: "ratio <raw / console>",
 // the console's ingest as a share of the raw drain: the median over pairs of runs.
 //
 // The input comes from ../shared/bench/gen_input.py when that exists beside the source
@@ -119,7 +119,7 @@ uint64_t rawDrain(const std::string& path, double& elapsed)
     return total;
 }
 
-// Notes when the parser last handed the screen on: the moment the program's last bytes had
+// Notes when the reader last handed the screen on: the moment the program's last bytes had
 // reached the screen model, once the program has ended and the output is drained.
 class LastUpdate : public qp::ConsoleListener {
 public:
@@ -132,7 +132,7 @@ private:
 
 // Seconds from starting `cat path` in the hosted console to its last byte in the screen
 // model. The waiting thread looks only now and then, so that it takes no CPU time from the
-// reader, the parser or cat (the raw drain has no such thread either).
+// reader or cat (the raw drain has no such thread either).
 double consoleIngest(const std::string& path)
 {
     LastUpdate updates;
