@@ -1,10 +1,10 @@
 #pragma once
 // The hosted console: a pseudo-terminal with the program under test in it, a terminal
 // emulator of our own (console/Terminal) feeding a screen model of our own, and a reader
-// and a parser thread that drain the program's output. Pure C++; the desktop program and
+// thread that drains the program's output into it. Pure C++; the desktop program and
 // the headless player both sit on it.
 //
-// Threads: every public method may be called from any thread. The parser thread owns the
+// Threads: every public method may be called from any thread. The reader thread owns the
 // emulator while it parses a chunk; everyone else goes through the same lock, held briefly.
 
 #include "KeyEventRecord.h"
@@ -23,7 +23,7 @@
 
 namespace qp {
 
-// What the console tells the world. Called from the parser thread (screenChanged,
+// What the console tells the world. Called from the reader thread (screenChanged,
 // titleChanged) or the calling thread; implementations must be quick and thread-safe.
 class ConsoleListener {
 public:
@@ -79,7 +79,7 @@ class HostedConsole {
 public:
     // CreateHostedConsole: a pty and an emulator of options.columns x options.rows.
     explicit HostedConsole(ConsoleListener* listener = nullptr, ConsoleOptions options = {});
-    ~HostedConsole();  // kills the program under test and stops the reader and parser threads
+    ~HostedConsole();  // kills the program under test and stops the reader thread
     HostedConsole(const HostedConsole&) = delete;
     HostedConsole& operator=(const HostedConsole&) = delete;
 

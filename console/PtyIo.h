@@ -1,11 +1,9 @@
 #pragma once
 // Moving bytes through the pty master: the queues of what the terminal sends to the program
 // (typed keys first, then answers to queries, bounded), written without ever blocking, and
-// the reader and parser threads that drain the program's output as fast as it comes.
+// the reader thread that drains the program's output as fast as it comes.
 
-#include <array>
 #include <atomic>
-#include <condition_variable>
 #include <memory>
 #include <chrono>
 #include <cstdint>
@@ -67,28 +65,27 @@ private:
     int m_error = 0;
 };
 
-// Two threads drain the program's output: the reader takes bytes from the pty into one of a
-// few fixed buffers and hands each over as soon as the pty is empty or the buffer full; the
-// parser thread gives each buffer to the sink, in chunks, while the reader already fills the
-// next one. Nothing is copied between them, and memory stays bounded: when every buffer waits
-// for the parser, the reader stops reading and the pty's own buffer holds the program back.
+// One thread drains the program's output: it waits for the pty, reads what is there and hands
+// it to the sink at once, on the same core while the bytes are still in its cache, then reads
+// on. Meanwhile the kernel keeps taking the program's output into the pty's own buffer, so the
+// program writes on while the terminal parses; when the terminal falls behind, the full pty
+// holds the program back and memory stays bounded. The same thread writes the queued input
+// whenever the pty has room for it.
 class PtyReader {
 public:
-    // Called on the parser thread with the program's output in order, in chunks of at most
-    // kChunk bytes, cut anywhere (also inside UTF-8 characters).
+    // Called on the reader thread with the program's output in order, in pieces of at most
+    // kChunk bytes, cut anywhere (also inside UTF-8 characters): the sink may hold a lock
+    // that others wait for while it works on one piece, never longer.
     using Sink = std::function<void(std::string_view)>;
-    // Called on the parser thread after each read's chunks went to the sink.
+    // Called on the reader thread once at most kBurst bytes went to the sink, and whenever the
+    // pty ran empty after some did.
     using AfterRead = std::function<void()>;
 
-    static constexpr size_t kReadBuffer = 64 * 1024;
-    static constexpr size_t kBuffers = 4;
+    static constexpr size_t kReadBuffer = 16 * 1024;
     static constexpr size_t kChunk = 4 * 1024;
-    // The reader hands a buffer over once it holds this much, when the pty stayed quiet for
-    // kQuietMs, or when its first bytes are kMaxHold old: big pieces while output floods in,
-    // no delay worth seeing otherwise, also from a program that writes a little at a time.
-    static constexpr size_t kHandOver = 16 * 1024;
-    static constexpr int kQuietMs = 1;
-    static constexpr std::chrono::milliseconds kMaxHold{5};
+    // Between two looks at the input queue and the stop flag, at most this much output is
+    // read: a flood never keeps typed keys from the program nor the console from closing.
+    static constexpr size_t kBurst = 16 * 1024;
 
     PtyReader(int master, PtyWriter& writer, Sink sink, AfterRead afterRead);
     ~PtyReader();
@@ -97,25 +94,15 @@ public:
 
     // Makes the reader look at the write queue again.
     void wake();
-    // True while bytes taken from the pty have not all been through the sink yet.
-    bool busy() const
-    {
-        return m_reading.load(std::memory_order_acquire) || m_unparsed.load(std::memory_order_acquire) != 0;
-    }
+    // True while bytes taken from the pty have not all been through the sink and AfterRead.
+    bool busy() const { return m_reading.load(std::memory_order_acquire); }
     // Bytes read in total (for measurements).
     uint64_t bytesRead() const { return m_bytesRead.load(std::memory_order_relaxed); }
 
 private:
-    struct Buffer {
-        std::unique_ptr<char[]> bytes;
-        size_t length = 0;
-    };
-
     void readLoop();
-    void parseLoop();
-    // Reads into the buffer until the pty is empty or the buffer full. False when the
-    // master is gone.
-    bool readAvailable(Buffer& buffer);
+    // Reads and hands over up to kBurst bytes. False when the master is gone.
+    bool readBurst();
 
     const int m_master;
     PtyWriter& m_writer;
@@ -124,17 +111,8 @@ private:
     int m_wake[2] = {-1, -1};
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_reading{false};
-    std::atomic<size_t> m_unparsed{0};  // buffers handed over and not yet through the sink
     std::atomic<uint64_t> m_bytesRead{0};
-
-    std::array<Buffer, kBuffers> m_buffers;
-    std::mutex m_queueMutex;  // guards the two lists, the buffers' lengths and the flags below
-    std::condition_variable m_filledCv;
-    std::deque<size_t> m_free;    // buffers the reader may fill
-    std::deque<size_t> m_filled;  // buffers waiting for the parser, oldest first
-    bool m_readerWaits = false;   // the reader found no free buffer and polls without reading
-
-    std::thread m_parser;
+    std::unique_ptr<char[]> m_buffer;
     std::thread m_reader;
 };
 
