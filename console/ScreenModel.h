@@ -168,12 +168,13 @@ public:
     {
         uint64_t* versions = m_rowVersion.data();
         int r = top;
+#if defined(__SSE2__)
+        const __m128i two = _mm_set1_epi64x(int64_t(version));
         for (; r + 4 <= bottom; r += 4) {  // a scroll marks every row of the region
-            versions[r] = version;
-            versions[r + 1] = version;
-            versions[r + 2] = version;
-            versions[r + 3] = version;
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(versions + r), two);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(versions + r + 2), two);
         }
+#endif
         for (; r < bottom; ++r)
             versions[r] = version;
     }
