@@ -247,7 +247,8 @@ void Terminal::putGlyph(const char32_t* chars, size_t count, int width)
         scrollRect(m_row, m_row + 1, m_col, cols(), 0, -1);
     writeCell(m_row, m_col, chars, count, width);
     m_glyphChars = std::min(count, m_glyph.size());
-    std::copy_n(chars, m_glyphChars, m_glyph.begin());
+    for (size_t i = 0; i < m_glyphChars; ++i)  // one character, nearly always: no memmove
+        m_glyph[i] = chars[i];
     m_glyphWidth = width;
     m_glyphRow = m_row;
     m_glyphCol = m_col;
@@ -321,7 +322,9 @@ void Terminal::tab(int count, int direction)
 
 void Terminal::erase(int top, int bottom, int left, int right)
 {
-    if (top < bottom && left < right)
+    if (top + 1 == bottom && left < right)
+        m_model.fillRow(top, left, right, eraseCell());
+    else if (top < bottom && left < right)
         m_model.fill({top, bottom, left, right}, eraseCell());
 }
 
@@ -901,7 +904,8 @@ void Terminal::otherCsi(const CsiParams& p, char final, int form)
 }
 
 // One SGR parameter that takes none after it (all but 38, 48 and an underline's style).
-void Terminal::rendition(int32_t v)
+// False for one the pen does not keep (dim, for one): nothing changed.
+[[gnu::always_inline]] inline bool Terminal::rendition(int32_t v)
 {
     PenState& pen = m_penState;
     switch (v) {
@@ -933,17 +937,20 @@ void Terminal::rendition(int32_t v)
             pen.fg = TermColor::indexed(uint8_t(v - 90 + 8));
         else if (v >= 100 && v <= 107)
             pen.bg = TermColor::indexed(uint8_t(v - 100 + 8));
+        else
+            return false;
         break;
     }
+    return true;
 }
 
-// SGR with a single parameter, most of them: a colour ("38" or "48") needs more, so alone
-// it changes nothing.
+// SGR with a single parameter, most of them. A colour ("38" or "48") needs more, so alone it
+// changes nothing; the pen's words follow its state, so they are worked out again only when
+// the state changed.
 void Terminal::selectOneRendition(int32_t v)
 {
-    if (v != 38 && v != 48)
-        rendition(v);
-    applyPen();
+    if (v != 38 && v != 48 && rendition(v))
+        applyPen();
 }
 
 void Terminal::selectGraphicRendition(const CsiParams& p)
