@@ -45,24 +45,16 @@ constexpr Rgb paletteRgb(uint8_t index)
     return {kCubeLevels[size_t(i / 36)], kCubeLevels[size_t(i / 6 % 6)], kCubeLevels[size_t(i % 6)]};
 }
 
+}  // namespace
+
 // Palette index to console colour, worked out by the compiler: the pen looks it up at every
 // colour change.
-constexpr std::array<uint8_t, 256> kIndexedToConsole = [] {
+constexpr std::array<uint8_t, 256> attrdetail::kIndexedToConsole = [] {
     std::array<uint8_t, 256> t{};
     for (int i = 0; i < 256; ++i)
         t[size_t(i)] = i < 16 ? ConsoleIndexFromTerminal(uint8_t(i)) : nearestConsoleColour(paletteRgb(uint8_t(i)));
     return t;
 }();
-
-// The console colour of a terminal colour: RGB is rare, the rest a look-up.
-inline uint8_t consoleColour(const TermColor& c, uint8_t defaultIndex)
-{
-    if (c.kind == TermColor::Kind::Rgb) [[unlikely]]
-        return nearestConsoleColour(c.rgb);
-    return c.kind == TermColor::Kind::Indexed ? kIndexedToConsole[c.index] : defaultIndex;
-}
-
-}  // namespace
 
 uint8_t NearestConsoleColour(Rgb rgb)
 {
@@ -87,23 +79,6 @@ void ConsolePen::reset()
     m_reverse = false;
     m_underline = false;
     update();
-}
-
-PenWords ConsolePen::wordsFor(bool bold, bool reverse, bool underline, const TermColor& fgColour,
-                              const TermColor& bgColour)
-{
-    uint8_t fg = consoleColour(fgColour, 0x07);
-    const uint8_t bg = consoleColour(bgColour, 0x00);
-    PenWords words;
-    words.erase = uint16_t(fg | (bg << 4));
-    const bool lowFg = fgColour.kind == TermColor::Kind::Default ||
-                       (fgColour.kind == TermColor::Kind::Indexed && fgColour.index < 8);
-    if (bold && lowFg)
-        fg |= 0x08;
-    words.attribute = reverse ? uint16_t(bg | (fg << 4) | kAttrReverse) : uint16_t(fg | (bg << 4));
-    if (underline)
-        words.attribute |= kAttrUnderline;
-    return words;
 }
 
 void ConsolePen::update()

@@ -51,6 +51,11 @@ struct TermColor {
 // ramp (0-15 are the console's own colours and never go through this).
 Rgb PaletteRgb(uint8_t index);
 
+namespace attrdetail {
+// Palette index to console colour (Attributes.cpp), worked out by the compiler.
+extern const std::array<uint8_t, 256> kIndexedToConsole;
+}  // namespace attrdetail
+
 // The two attribute words a pen gives.
 struct PenWords {
     uint16_t attribute = 0x07;  // written with characters
@@ -61,8 +66,21 @@ struct PenWords {
 class ConsolePen {
 public:
     // The words of a pen, for a caller that keeps the pen's state itself. Reads the colours
-    // a field at a time.
-    static PenWords wordsFor(bool bold, bool reverse, bool underline, const TermColor& fg, const TermColor& bg);
+    // a field at a time. Inline: the terminal asks at every change of rendition.
+    static PenWords wordsFor(bool bold, bool reverse, bool underline, const TermColor& fg, const TermColor& bg)
+    {
+        uint8_t fgIndex = consoleColour(fg, 0x07);
+        const uint8_t bgIndex = consoleColour(bg, 0x00);
+        PenWords words;
+        words.erase = uint16_t(fgIndex | (bgIndex << 4));
+        const bool lowFg = fg.kind == TermColor::Kind::Default || (fg.kind == TermColor::Kind::Indexed && fg.index < 8);
+        if (bold && lowFg)
+            fgIndex |= 0x08;
+        words.attribute = reverse ? uint16_t(bgIndex | (fgIndex << 4) | kAttrReverse) : uint16_t(fgIndex | (bgIndex << 4));
+        if (underline)
+            words.attribute |= kAttrUnderline;
+        return words;
+    }
 
     ConsolePen();
     void reset();
@@ -82,6 +100,13 @@ public:
     uint16_t eraseAttribute() const { return m_words.erase; }
 
 private:
+    // The console colour of a terminal colour: RGB is rare, the rest a look-up.
+    static uint8_t consoleColour(const TermColor& c, uint8_t defaultIndex)
+    {
+        if (c.kind == TermColor::Kind::Rgb) [[unlikely]]
+            return NearestConsoleColour(c.rgb);
+        return c.kind == TermColor::Kind::Indexed ? attrdetail::kIndexedToConsole[c.index] : defaultIndex;
+    }
     void update();
 
     TermColor m_fg{};

@@ -14,8 +14,11 @@ int lookup(char32_t c)
         return 1;  // controls never get here; the rest of Latin-1's first half is narrow
     if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
         return 1;  // shown as U+FFFD
-    const int w = utf8proc_charwidth(utf8proc_int32_t(c));
-    if (w == 0 && utf8proc_category(utf8proc_int32_t(c)) == UTF8PROC_CATEGORY_CN)
+    // The width and the category from one look-up (utf8proc_charwidth and utf8proc_category
+    // read the same entry).
+    const utf8proc_property_t* property = utf8proc_get_property(utf8proc_int32_t(c));
+    const int w = property->charwidth;
+    if (w == 0 && property->category == UTF8PROC_CATEGORY_CN)
         return 1;  // unassigned: a character of its own
     return w < 0 ? 1 : w > 2 ? 2 : w;
 }

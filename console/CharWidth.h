@@ -3,7 +3,12 @@
 // full-width characters (CJK, most emoji), 0 for characters that join the one before them
 // (combining and enclosing marks, zero-width format characters), 1 for the rest.
 
+#include <cstddef>
 #include <cstdint>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace qp {
 
@@ -26,6 +31,27 @@ inline int CharWidth(char32_t c)
         return (table[c >> 2] >> ((c & 3) * 2)) & 3;
     }
     return charwidth::beyondBmp(c);
+}
+
+// How many of the UTF-16 units from `units` are below U+0300, and so one column each (the
+// printable ones: controls never get this far): eight a step with SSE2.
+inline size_t OneColumnPrefix(const char16_t* units, size_t length)
+{
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i below = _mm_set1_epi16(0x2FF);
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 8 <= length; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i));
+        // Zero where the unit is at most U+02FF.
+        const int wide = _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_subs_epu16(v, below), zero));
+        if (wide != 0xFFFF)
+            return i + size_t(__builtin_ctz(~unsigned(wide))) / 2;
+    }
+#endif
+    while (i < length && units[i] < 0x300)
+        ++i;
+    return i;
 }
 
 }  // namespace qp

@@ -29,6 +29,13 @@ void ScreenBuffer::rotateRows(int top, int bottom, int count)
 {
     auto first = m_rowMap.begin() + top;
     auto last = m_rowMap.begin() + bottom;
+    if (count == 1) {
+        // A line feed at the bottom: by far the most common turn.
+        const uint32_t leaving = *first;
+        std::memmove(&*first, &*first + 1, size_t(bottom - top - 1) * sizeof(uint32_t));
+        *(last - 1) = leaving;
+        return;
+    }
     if (count > 0)
         std::rotate(first, first + count, last);
     else
@@ -59,8 +66,7 @@ CellSpan ScreenModel::clip(const CellSpan& s) const
 
 void ScreenModel::touchRows(int top, int bottom)
 {
-    for (int r = top; r < bottom; ++r)
-        m_active->touch(r, m_generation + 1);
+    m_active->touch(top, bottom, m_generation + 1);
     changed();
 }
 
@@ -105,12 +111,18 @@ void ScreenModel::fill(const CellSpan& span, ScreenCell cell)
     const CellSpan s = clip(span);
     if (s.top >= s.bottom || s.left >= s.right)
         return;
+    const uint64_t version = m_generation + 1;
     for (int r = s.top; r < s.bottom; ++r) {
-        cellops::fill(m_active->row(r) + s.left, s.right - s.left, cell);
-        m_active->dropClusters(r, s.left, s.right);
-        mendEdges(r, s.left, s.right);
+        ScreenCell* cells = m_active->row(r);
+        cellops::fill(cells + s.left, s.right - s.left, cell);
+        if (!m_active->clusters(r).empty())
+            m_active->dropClusters(r, s.left, s.right);
+        // Half a wide character beside the span: mendEdges looks closer.
+        if ((s.left > 0 && IsLeadingCell(cells[s.left - 1])) || (s.right < cols() && IsTrailingCell(cells[s.right])))
+            mendEdges(r, s.left, s.right);
+        m_active->touch(r, version);
     }
-    touchRows(s.top, s.bottom);
+    changed();
 }
 
 void ScreenModel::moveRect(const CellSpan& dest, const CellSpan& src)

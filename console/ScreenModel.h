@@ -6,6 +6,7 @@
 
 #include "ScreenTypes.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -82,14 +83,57 @@ inline void fromBytes(ScreenCell* out, const char* text, int count, uint16_t att
 #endif
 }
 
-// `count` copies of one cell.
+// Cells of `count` UTF-16 units, all with `attr`, in blocks of eight or four as fromBytes.
+inline void fromUnits(ScreenCell* out, const char16_t* units, int count, uint16_t attr)
+{
+#if defined(__SSE2__)
+    const __m128i attrs = _mm_set1_epi16(int16_t(attr));
+    if (count >= 8) {
+        auto eight = [&](int at) {
+            const __m128i text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + at));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), _mm_unpacklo_epi16(text, attrs));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at + 4), _mm_unpackhi_epi16(text, attrs));
+        };
+        for (int i = 0; i + 8 < count; i += 8)
+            eight(i);
+        eight(count - 8);
+        return;
+    }
+    if (count >= 4) {
+        auto four = [&](int at) {
+            const __m128i text = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(units + at));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), _mm_unpacklo_epi16(text, attrs));
+        };
+        four(0);
+        four(count - 4);
+        return;
+    }
+#endif
+    for (int i = 0; i < count; ++i)
+        out[i] = {units[i], attr};
+}
+
+// `count` copies of one cell: eight a step, the last block overlapping the one before.
 inline void fill(ScreenCell* out, int count, ScreenCell cell)
 {
     int i = 0;
 #if defined(__SSE2__)
     const __m128i four = _mm_set1_epi32(int32_t(std::bit_cast<uint32_t>(cell)));
-    for (; i + 4 <= count; i += 4)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), four);
+    auto store = [&](int at) { _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), four); };
+    if (count >= 8) {
+        for (; i + 8 < count; i += 8) {
+            store(i);
+            store(i + 4);
+        }
+        store(count - 8);
+        store(count - 4);
+        return;
+    }
+    if (count >= 4) {
+        store(0);
+        store(count - 4);
+        return;
+    }
 #endif
     for (; i < count; ++i)
         out[i] = cell;
@@ -120,6 +164,19 @@ public:
     void dropClusters(int r, int left, int right);
     uint64_t rowVersion(int r) const { return m_rowVersion[size_t(r)]; }
     void touch(int r, uint64_t version) { m_rowVersion[size_t(r)] = version; }
+    void touch(int top, int bottom, uint64_t version)
+    {
+        uint64_t* versions = m_rowVersion.data();
+        int r = top;
+        for (; r + 4 <= bottom; r += 4) {  // a scroll marks every row of the region
+            versions[r] = version;
+            versions[r + 1] = version;
+            versions[r + 2] = version;
+            versions[r + 3] = version;
+        }
+        for (; r < bottom; ++r)
+            versions[r] = version;
+    }
     // Rotates rows [top, bottom) by count (positive: content moves up).
     void rotateRows(int top, int bottom, int count);
     // A copy of this screen at a new size, keeping the cells from row `firstRow` on.
@@ -199,8 +256,8 @@ public:
         if constexpr (sizeof(Unit) == 1) {
             cellops::fromBytes(cells + col, text, length, plain);
         } else {
-            for (int i = 0; i < length; ++i)
-                cells[col + i] = {uint16_t(std::make_unsigned_t<Unit>(text[i])), plain};
+            static_assert(std::is_same_v<Unit, char16_t>);
+            cellops::fromUnits(cells + col, text, length, plain);
         }
         if (!m_active->clusters(row).empty())
             m_active->dropClusters(row, col, col + length);

@@ -151,6 +151,68 @@ void Terminal::printText(const char32_t* chars, size_t length)
     }
 }
 
+void Terminal::printUnits(const char16_t* units, size_t length)
+{
+    if (!m_plainAscii || m_insert || !m_autowrap) {
+        // Character sets, insert mode or no wrap: the ASCII and the rest separately, the way
+        // printAscii and printText take them.
+        size_t i = 0;
+        while (i < length) {
+            size_t n = 0;
+            if (units[i] < 0x80) {
+                char ascii[512];
+                while (i + n < length && n < std::size(ascii) && units[i + n] < 0x80) {
+                    ascii[n] = char(units[i + n]);
+                    ++n;
+                }
+                printAscii(ascii, n);
+            } else {
+                char32_t chars[512];
+                while (i + n < length && n < std::size(chars) && units[i + n] >= 0x80) {
+                    chars[n] = units[i + n];
+                    ++n;
+                }
+                printText(chars, n);
+            }
+            i += n;
+        }
+        return;
+    }
+    size_t i = 0;
+    while (i < length) {
+        // Below U+0300 every character is one column; beyond, most are (box drawing, most
+        // scripts), and a wide one or a mark goes on its own.
+        size_t j = i + OneColumnPrefix(units + i, length - i);
+        while (j < length && CharWidth(units[j]) == 1) {
+            ++j;
+            j += OneColumnPrefix(units + j, length - j);
+        }
+        if (j > i)
+            printOneColumn(units + i, j - i);
+        if (j < length) {
+            const char32_t c = units[j++];
+            printText(&c, 1);
+        }
+        i = j;
+    }
+}
+
+void Terminal::printOneColumn(const char16_t* units, size_t length)
+{
+    size_t i = 0;
+    while (i < length) {
+        if (m_pendingWrap) {
+            linefeed();
+            m_col = 0;
+            m_pendingWrap = false;
+        }
+        const int n = int(std::min<size_t>(length - i, size_t(cols() - m_col)));
+        m_model.putRun(m_row, m_col, units + i, n, m_pen.attribute);
+        i += size_t(n);
+        ranOver(char32_t(units[i - 1]), n);
+    }
+}
+
 // A mark joins the last glyph while the cursor still stands just after it (or on it, at
 // the right margin); with no such glyph it has nothing to join and is dropped.
 void Terminal::combine(char32_t mark)
@@ -214,8 +276,12 @@ bool Terminal::cursorInRegion() const
 
 void Terminal::linefeed()
 {
-    if (m_row == regionBottom() - 1)
-        scrollRect(m_top, regionBottom(), regionLeft(), regionRight(), 1, 0);
+    if (m_row == regionBottom() - 1) {
+        if (!m_leftRightMode)
+            m_model.scrollRows(m_top, m_row + 1, 1, eraseCell());  // what scrollRect comes to
+        else
+            scrollRect(m_top, regionBottom(), regionLeft(), regionRight(), 1, 0);
+    }
     else if (m_row < rows() - 1)
         ++m_row;
 }
@@ -310,7 +376,7 @@ bool Terminal::clampCursorSlow()
 
 // --- controls and escape sequences -----------------------------------------------------
 
-void Terminal::execute(unsigned char control)
+void Terminal::executeOther(unsigned char control)
 {
     const int oldRow = m_row, oldCol = m_col;
     switch (control) {
@@ -425,12 +491,6 @@ void Terminal::restoreCursor()
     applyPen();
     if (m_row != oldRow || m_col != oldCol)
         m_pendingWrap = false;
-}
-
-void Terminal::applyPen()
-{
-    m_pen = ConsolePen::wordsFor(m_penState.bold, m_penState.reverse, m_penState.underline != 0, m_penState.fg,
-                                 m_penState.bg);
 }
 
 void Terminal::reset(bool hard)
@@ -572,7 +632,7 @@ void Terminal::reportDecMode(int mode)
     m_output += answer;
 }
 
-void Terminal::csi(const CsiParams& p, char final)
+inline void Terminal::csi(const CsiParams& p, char final)
 {
     if (p.unusual)
         return;
@@ -585,7 +645,16 @@ void Terminal::csi(const CsiParams& p, char final)
     // separate stores that last moved the cursor have retired.)
     bool known = true;
     switch (form) {
-    case key(0, 0, 'm'): selectGraphicRendition(p); break;
+    case key(0, 0, 'm'):
+        if (p.count == 1 && p.values[0] <= 0) {
+            // "ESC [ m" and "ESC [ 0 m", the most common of all: the default pen, whose
+            // words are known.
+            m_penState = PenState{};
+            m_pen = PenWords{};
+        } else {
+            selectGraphicRendition(p);
+        }
+        break;
     case key(0, 0, 'H'): cursorPosition(p); break;
     case key(0, 0, 'K'): known = eraseInLine(p.get(0, 0)); break;
     case key(0, 0, 'J'): eraseInDisplay(p.get(0, 0)); break;

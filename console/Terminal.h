@@ -94,7 +94,21 @@ private:
     }
     void printAsciiAnywhere(const char* text, size_t length);
     void printText(const char32_t* chars, size_t length);
-    void execute(unsigned char control);
+    void printUnits(const char16_t* units, size_t length);
+    // Units all one column wide, from the cursor on, wrapping at the right margin.
+    void printOneColumn(const char16_t* units, size_t length);
+    void execute(unsigned char control)
+    {
+        if (control == '\r') {  // most lines end with one: inline
+            if (m_col != 0) {
+                m_col = 0;
+                m_pendingWrap = false;
+            }
+            return;
+        }
+        executeOther(control);
+    }
+    void executeOther(unsigned char control);
     void escape(std::string_view intermediates, char final);
     void csi(const CsiParams& params, char final);
     void osc(std::string_view text);
@@ -123,7 +137,11 @@ private:
     void setAltScreen(bool on, bool clear);
     void saveCursor();
     void restoreCursor();
-    void applyPen();
+    void applyPen()
+    {
+        m_pen = ConsolePen::wordsFor(m_penState.bold, m_penState.reverse, m_penState.underline != 0, m_penState.fg,
+                                     m_penState.bg);
+    }
     void selectGraphicRendition(const CsiParams& p);
     // The CSI sequences beyond the few csi() takes itself.
     void otherCsi(const CsiParams& p, char final, int form);

@@ -64,13 +64,22 @@ constexpr char32_t checkedChar(uint32_t cp, int length)
     return cp;
 }
 
-// A CSI parameter after one more decimal digit: a missing one starts at the digit, and a
-// value too large to grow stays at kMaxValue.
+// A CSI parameter (0 or more) after one more decimal digit (0-9); what would grow beyond
+// kMaxValue stays at kMaxValue.
+constexpr int32_t grown(int32_t v, uint32_t digit)
+{
+    if (v < kMaxValue / 10) [[likely]]
+        return v * 10 + int32_t(digit);
+    return v == kMaxValue / 10 && digit <= kMaxValue % 10 ? v * 10 + int32_t(digit) : kMaxValue;
+}
+static_assert(grown(kMaxValue / 10, 9) == kMaxValue && grown(kMaxValue / 10, 5) == kMaxValue - 1);
+
+// The same for a parameter that may be missing: a missing one starts at the digit.
 constexpr int32_t withDigit(int32_t v, unsigned char digit)
 {
     if (v == CsiParams::kMissing)
         return digit - '0';
-    return v > kMaxValue / 10 ? kMaxValue : v * 10 + (digit - '0');
+    return grown(v, uint32_t(digit - '0'));
 }
 
 constexpr bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
@@ -97,6 +106,48 @@ inline const unsigned char* printableEnd(const unsigned char* p, const unsigned 
     return p;
 }
 
+// How many bytes the whole two- or three-byte character at p takes (0 when it is not one:
+// ASCII, a cut or malformed sequence, a four-byte character); its UTF-16 unit in `unit`.
+// Exactly the characters decodeUtf8 reads at once, with the same result.
+inline int wholeChar(const unsigned char* p, const unsigned char* end, char16_t& unit)
+{
+    const unsigned char c = *p;
+    if (c >= 0xC0 && c < 0xE0) {
+        if (end - p < 2 || !isContinuation(p[1]))
+            return 0;
+        unit = char16_t(checkedChar(uint32_t(c & 0x1F) << 6 | (p[1] & 0x3F), 2));
+        return 2;
+    }
+    if (c >= 0xE0 && c < 0xF0) {
+        if (end - p < 3 || !isContinuation(p[1]) || !isContinuation(p[2]))
+            return 0;
+        unit = char16_t(checkedChar(uint32_t(c & 0x0F) << 12 | uint32_t(p[1] & 0x3F) << 6 | (p[2] & 0x3F), 3));
+        return 3;
+    }
+    return 0;
+}
+
+// Bytes to UTF-16 units, sixteen or eight a step with SSE2.
+inline void widen(char16_t* out, const unsigned char* in, size_t count)
+{
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= count; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(bytes, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(bytes, zero));
+    }
+    if (i + 8 <= count) {
+        const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(in + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(bytes, zero));
+        i += 8;
+    }
+#endif
+    for (; i < count; ++i)
+        out[i] = in[i];
+}
+
 }  // namespace vt
 
 template <typename Handler>
@@ -120,6 +171,13 @@ void BasicVtParser<Handler>::write(std::string_view bytes)
             // looked at straight away, in the order program output makes likely.
             const unsigned char* run = p;
             p = vt::printableEnd(p, end);
+            if (p < end && *p >= 0xC0 && m_utf8Remaining == 0) {
+                // Text with characters beyond ASCII in it goes over as one run, as far as it
+                // is made of whole characters.
+                const unsigned char* next = mixedText(run, p, end);
+                if (next != run)
+                    run = p = next;
+            }
             if (p > run) {
                 if (m_utf8Remaining != 0) {
                     m_utf8Remaining = 0;  // a character cut short by plain text
@@ -127,9 +185,9 @@ void BasicVtParser<Handler>::write(std::string_view bytes)
                     flushText();
                 }
                 m_handler.printAscii(reinterpret_cast<const char*>(run), size_t(p - run));
-                if (p == end)
-                    break;
             }
+            if (p == end)
+                break;
             if (*p == 0x1B && end - p >= 3 && p[1] == '[') {
                 // A whole CSI sequence in the buffer: read it at once.
                 if (const unsigned char* next = wholeCsi(p + 2, end)) {
@@ -140,7 +198,9 @@ void BasicVtParser<Handler>::write(std::string_view bytes)
                 p = decodeUtf8(p, end);
                 continue;
             } else if (*p == '\r' || *p == '\n') {
-                m_handler.execute(*p++);  // line ends, as step() would hand them over
+                do
+                    m_handler.execute(*p++);  // line ends, as step() would hand them over
+                while (p < end && (*p == '\r' || *p == '\n'));
                 continue;
             }
         }
@@ -205,6 +265,49 @@ const unsigned char* BasicVtParser<Handler>::wholeCsi(const unsigned char* p, co
     csi.unusual = false;
     m_handler.csi(csi, char(*p));
     return p + 1;
+}
+
+template <typename Handler>
+const unsigned char* BasicVtParser<Handler>::mixedText(const unsigned char* p, const unsigned char* ascii,
+                                                       const unsigned char* end)
+{
+    char16_t unit = 0;
+    int length = vt::wholeChar(ascii, end, unit);
+    if (length == 0)
+        return p;  // the ASCII goes over on its own, and the byte at `ascii` byte by byte
+    char16_t* const units = m_units.data();
+    constexpr size_t kRoom = std::tuple_size_v<decltype(m_units)>;
+    size_t n = 0;
+    // [p, ascii) is ASCII not yet copied, and `unit` the character after it.
+    auto copyAscii = [&] {
+        while (p < ascii) {
+            const size_t take = std::min(size_t(ascii - p), kRoom - n);
+            vt::widen(units + n, p, take);
+            n += take;
+            p += take;
+            if (n == kRoom) {
+                m_handler.printUnits(units, n);
+                n = 0;
+            }
+        }
+    };
+    for (;;) {
+        copyAscii();
+        units[n++] = unit;  // copyAscii left room
+        p = ascii + length;
+        ascii = vt::printableEnd(p, end);
+        length = ascii < end ? vt::wholeChar(ascii, end, unit) : 0;
+        if (length == 0)
+            break;
+        if (n == kRoom) {
+            m_handler.printUnits(units, n);
+            n = 0;
+        }
+    }
+    copyAscii();
+    if (n != 0)
+        m_handler.printUnits(units, n);
+    return p;
 }
 
 template <typename Handler>

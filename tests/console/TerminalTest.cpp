@@ -60,6 +60,10 @@ TEST(Terminal, MalformedAndHostileInput)
         {"encoded C1 control", "x\xc2\x85y", "x\xef\xbf\xbdy"},
         {"seventeen parameters drop the sequence", "a\x1b[1;2;3;4;5;6;7;8;9;10;11;12;13;14;15;16;17Hb", "ab"},
         {"huge parameters", "\x1b[99999999999999999999C\x1b[99999999999@x", std::string(39, ' ') + "x"},
+        // The last digit takes the value past the largest a parameter can hold: it stays the
+        // largest instead of wrapping round to a negative count.
+        {"parameter just past the largest", "\x1b[2147483648Cx", std::string(39, ' ') + "x"},
+        {"parameter at the largest", "\x1b[2147483646Cx", std::string(39, ' ') + "x"},
         {"CAN aborts a sequence", "a\x1b[3\x18" "1mb", "a1mb"},
         {"ESC inside CSI starts afresh", "a\x1b[3\x1b[Cb", "a b"},
         {"controls inside a sequence act", "ab\x1b[1\r;1Hc", "cb"},
@@ -168,5 +172,67 @@ TEST(Terminal, RandomBytesKeepTheCursorOnScreen)
         const auto s = CaptureScreen(t.model());
         ASSERT_TRUE(s->contains(s->cursorX, s->cursorY)) << round;
         t.takeOutput();
+    }
+}
+
+namespace {
+
+// Everything a write can change on the screen, cell by cell.
+std::string stateOf(const Terminal& t)
+{
+    const ScreenBuffer& b = t.model().active();
+    std::string out;
+    char part[32];
+    for (int r = 0; r < b.rows(); ++r) {
+        for (int c = 0; c < b.cols(); ++c) {
+            std::snprintf(part, sizeof part, "%x/%x ", b.row(r)[c].ch, b.row(r)[c].attr);
+            out += part;
+        }
+        for (const RowCluster& cluster : b.clusters(r))
+            out += "[" + std::to_string(cluster.col) + ":" + std::to_string(cluster.text.size()) + "]";
+        out += "v" + std::to_string(b.rowVersion(r)) + "\n";
+    }
+    return out + "cursor " + std::to_string(t.model().cursorRow()) + "," + std::to_string(t.model().cursorCol());
+}
+
+}  // namespace
+
+// Text mixing ASCII with other characters goes over from the parser as one run when the
+// characters are whole in a write, and piece by piece when they are cut: a write a byte at a
+// time takes the second way, so both must leave the same cells, clusters, row versions,
+// cursor and last glyph (which the REP and the mark at the end of each case show).
+TEST(Terminal, MixedTextAsOneRunOrInPiecesGivesTheSameScreen)
+{
+    std::string long_;
+    for (int i = 0; i < 300; ++i)
+        long_ += i % 7 == 0 ? "\xe2\x94\x80" : i % 5 == 0 ? "\xc3\xa9" : i % 11 == 0 ? "\xe6\x97\xa5" : "x";
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"accents and box drawing wrapping", "caf\xc3\xa9 \xe2\x94\x80\xe2\x94\x80 na\xc3\xafve r\xc3\xa9sum\xc3\xa9 \xc3\x86r\xc3\xb8"},
+        {"wide characters inside and at the margin", "ab\xe6\x97\xa5\xe6\x9c\xac" "c\xe6\x97\xa5" "defgh\xe6\x97\xa5\xc3\xa9"},
+        {"a mark after a character of the run", "abc\xc3\xa9\xcc\x81" "d e\xcc\x81\xcc\x88" "f"},
+        {"malformed, non-characters and surrogates", "a\xc0\xaf" "b\xef\xbf\xbe" "c\xed\xa0\x80" "d\xc2\x85" "e\xe6\x97" "f\x80g"},
+        {"four-byte characters between", "a\xf0\x9f\x98\x80" "b\xc3\xa9\xf0\x9f\x98\x80\xc3\xa9"},
+        {"graphics character set", "\x1b(0lq\xc3\xa9qk\xe2\x94\x80x\x1b(B lq"},
+        {"single shift", "\x1b*0\x1bNq\xc3\xa9q\x1bNx"},
+        {"insert mode", "abcdefgh\r\x1b[4h\xc3\xa9z\xe2\x94\x80y\x1b[4l"},
+        {"no autowrap", "\x1b[?7l" + long_.substr(0, 60) + "\x1b[?7h"},
+        {"pending wrap before the run", "0123456789\xc3\xa9x"},
+        {"margins set", "\x1b[?69h\x1b[3;6s\x1b[1;1H" + long_.substr(0, 40)},
+        {"scroll region", "\x1b[2;3r\x1b[3;1H" + long_},
+        {"coloured", "\x1b[1;31;44m" + long_ + "\x1b[0m"},
+    };
+    for (const auto& c : cases) {
+        for (const auto& [cols, rows] : {std::pair{10, 4}, std::pair{1, 1}, std::pair{3, 2}, std::pair{80, 25}}) {
+            const std::string bytes = c.bytes + "\x1b[3b\xcc\x81";
+            Terminal whole(cols, rows);
+            Terminal bytewise(cols, rows);
+            whole.write(bytes);
+            for (char b : bytes)
+                bytewise.write(std::string_view(&b, 1));
+            EXPECT_EQ(stateOf(whole), stateOf(bytewise)) << c.name << " at " << cols << "x" << rows;
+        }
     }
 }
