@@ -2,11 +2,13 @@
 
 #include "text/Utf.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <iconv.h>
 #include <langinfo.h>
 #include <memory>
@@ -33,12 +35,43 @@ Iconv openIconv(const std::string& to, const std::string& from)
     return Iconv(cd);
 }
 
+// A converter kept open for this thread (opening one loads the converter's module, and
+// closing the last one unloads it): the few recently used pairs of charsets, reset to
+// their initial state for each use. Null when iconv knows no such conversion.
+iconv_t cachedIconv(const std::string& to, const std::string& from)
+{
+    struct Entry {
+        std::string to, from;
+        Iconv cd;
+    };
+    constexpr size_t kKept = 8;
+    thread_local std::deque<Entry> recent;  // most recently used first
+    auto it = std::find_if(recent.begin(), recent.end(), [&](const Entry& e) { return e.to == to && e.from == from; });
+    if (it == recent.end()) {
+        Iconv cd = openIconv(to, from);
+        if (!cd)
+            return reinterpret_cast<iconv_t>(-1);
+        if (recent.size() == kKept)
+            recent.pop_back();
+        recent.push_front(Entry{to, from, std::move(cd)});
+    } else if (it != recent.begin()) {
+        Entry e = std::move(*it);
+        recent.erase(it);
+        recent.push_front(std::move(e));
+    }
+    iconv_t cd = static_cast<iconv_t>(recent.front().cd.get());
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    return cd;
+}
+
+bool failed(iconv_t cd) { return cd == reinterpret_cast<iconv_t>(-1); }
+
 // Decodes text to code points; bytes that form no character become U+FFFD, one each.
 std::u32string decode(const std::string& text, const std::string& from)
 {
     std::u32string out;
-    Iconv cd = openIconv(kUtf32, from);
-    if (!cd) {
+    const iconv_t cd = cachedIconv(kUtf32, from);
+    if (failed(cd)) {
         for (unsigned char c : text)
             out.push_back(c < 0x80 ? c : kReplacementChar);
         return out;
@@ -49,7 +82,7 @@ std::u32string decode(const std::string& text, const std::string& from)
     char* dst = reinterpret_cast<char*>(out.data());
     size_t dstLeft = out.size() * sizeof(char32_t);
     while (inLeft > 0) {
-        if (iconv(static_cast<iconv_t>(cd.get()), &in, &inLeft, &dst, &dstLeft) != size_t(-1))
+        if (iconv(cd, &in, &inLeft, &dst, &dstLeft) != size_t(-1))
             break;
         if (errno == E2BIG)
             break;  // cannot happen: one code point per byte at most
@@ -68,8 +101,8 @@ std::u32string decode(const std::string& text, const std::string& from)
 std::string encode(const std::u32string& text, const std::string& to, const std::string& replacement)
 {
     std::string out;
-    Iconv cd = openIconv(to, kUtf32);
-    if (!cd) {
+    const iconv_t cd = cachedIconv(to, kUtf32);
+    if (failed(cd)) {
         for (char32_t c : text)
             out += c < 0x80 ? std::string(1, char(c)) : replacement;
         return out;
@@ -80,7 +113,7 @@ std::string encode(const std::u32string& text, const std::string& to, const std:
     while (inLeft > 0) {
         char* dst = buf;
         size_t dstLeft = sizeof buf;
-        size_t r = iconv(static_cast<iconv_t>(cd.get()), &in, &inLeft, &dst, &dstLeft);
+        size_t r = iconv(cd, &in, &inLeft, &dst, &dstLeft);
         out.append(buf, dst);
         if (r != size_t(-1) || errno == E2BIG)
             continue;
@@ -91,14 +124,14 @@ std::string encode(const std::u32string& text, const std::string& to, const std:
     }
     char* dst = buf;
     size_t dstLeft = sizeof buf;
-    iconv(static_cast<iconv_t>(cd.get()), nullptr, nullptr, &dst, &dstLeft);  // shift state, if any
+    iconv(cd, nullptr, nullptr, &dst, &dstLeft);  // shift state, if any
     out.append(buf, dst);
     return out;
 }
 
 bool charsetKnown(const std::string& name)
 {
-    return openIconv(kUtf32, name) != nullptr;
+    return !failed(cachedIconv(kUtf32, name));
 }
 
 }  // namespace

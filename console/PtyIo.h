@@ -82,7 +82,7 @@ public:
     using AfterRead = std::function<void()>;
 
     static constexpr size_t kReadBuffer = 16 * 1024;
-    static constexpr size_t kChunk = 4 * 1024;
+    static constexpr size_t kChunk = 1024;
     // Between two looks at the input queue and the stop flag, at most this much output is
     // read: a flood never keeps typed keys from the program nor the console from closing.
     static constexpr size_t kBurst = 16 * 1024;

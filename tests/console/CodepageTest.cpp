@@ -64,3 +64,22 @@ TEST(Codepage, OemAndAnsiTexts)
     EXPECT_EQ(ConvertCharset("abc", "NO-SUCH", "UTF-8"), "abc");
     EXPECT_EQ(ConvertCharset("x\xc3\xa9", "UTF-8", "ASCII", "*"), "x*");
 }
+
+// Converters are kept open per thread: each use starts from the initial shift state, and
+// more charsets than are kept, one after the other, all still convert.
+TEST(Codepage, KeptConvertersStartAfreshEachTime)
+{
+    const std::string kanji = "\xe6\xbc\xa2";
+    const std::string once = ConvertCharset(kanji, "UTF-8", "ISO-2022-JP");
+    ASSERT_EQ(once, "\x1b$B4A\x1b(B");
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(ConvertCharset(kanji, "UTF-8", "ISO-2022-JP"), once);
+    EXPECT_EQ(ConvertCharset(once, "ISO-2022-JP", "UTF-8"), kanji);
+    // A text that ends shifted must not leave the next one shifted.
+    EXPECT_EQ(ConvertCharset("\x1b$B4A", "ISO-2022-JP", "UTF-8"), kanji);
+    EXPECT_EQ(ConvertCharset("4A", "ISO-2022-JP", "UTF-8"), "4A");
+    const char* sets[] = {"CP437", "CP850", "CP860", "CP1252", "ISO-8859-1", "ISO-8859-15", "CP1250", "CP437", "MACINTOSH", "CP852"};
+    for (int round = 0; round < 2; ++round)
+        for (const char* set : sets)
+            EXPECT_EQ(ConvertCharset(ConvertCharset("caf\xc3\xa9", "UTF-8", set), set, "UTF-8"), "caf\xc3\xa9") << set;
+}

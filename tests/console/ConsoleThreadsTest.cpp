@@ -100,7 +100,9 @@ TEST(ConsoleThreads, SnapshotsStayConsistentWhileFloodingAndResizing)
 TEST(ConsoleThreads, KeysFromManyThreadsAllArrive)
 {
     HostedConsole console(nullptr, fastOptions(80, 50));
-    console.runInConsole("/bin/sh -c \"stty -echo -icanon; head -c 400 > /dev/null; echo all-arrived\"");
+    // Keys that come before stty are echoed, as many as the timing allows: the answer goes on
+    // a line of its own, never wrapped behind them.
+    console.runInConsole("/bin/sh -c \"stty -echo -icanon; head -c 400 > /dev/null; echo; echo all-arrived\"");
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([&] {
