@@ -319,7 +319,7 @@ const unsigned char* BasicVtParser<Handler>::mixedText(const unsigned char* p, c
         copyAscii();
         units[n++] = unit;  // copyAscii left room
         p = ascii + length;
-        ascii = vt::printableEnd(p, end);
+        ascii = p < end && *p >= 0x80 ? p : vt::printableEnd(p, end);  // characters in a row: box drawing, CJK
         length = ascii < end ? vt::wholeChar(ascii, end, unit) : 0;
         if (length == 0)
             break;
