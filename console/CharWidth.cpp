@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <mutex>
 #include <utf8proc.h>
 
 namespace qp {
@@ -23,24 +24,25 @@ int lookup(char32_t c)
     return w < 0 ? 1 : w > 2 ? 2 : w;
 }
 
-// The Basic Multilingual Plane, two bits a character, built on first use.
-struct BmpWidths {
-    std::array<uint8_t, 0x10000 / 4> bits{};
-    BmpWidths()
-    {
-        for (char32_t c = 0; c < 0x10000; ++c)
-            bits[c >> 2] |= uint8_t(lookup(c) << ((c & 3) * 2));
-    }
-};
-
 }  // namespace
 
 namespace charwidth {
 
-const uint8_t* bmpTable()
+std::atomic<const uint8_t*> pages[0x10000 / kPageChars];
+
+const uint8_t* buildPage(unsigned index)
 {
-    static const BmpWidths table;
-    return table.bits.data();
+    static std::mutex building;
+    static Page built[0x10000 / kPageChars];
+    std::lock_guard lock(building);
+    if (const uint8_t* page = pages[index].load(std::memory_order_acquire))
+        return page;  // another thread built it meanwhile
+    Page& bits = built[index];
+    const char32_t first = char32_t(index) * kPageChars;
+    for (unsigned i = 0; i < unsigned(kPageChars); ++i)
+        bits[i >> 2] |= uint8_t(lookup(first + i) << ((i & 3) * 2));
+    pages[index].store(bits, std::memory_order_release);
+    return bits;
 }
 
 int beyondBmp(char32_t c)

@@ -3,6 +3,7 @@
 // full-width characters (CJK, most emoji), 0 for characters that join the one before them
 // (combining and enclosing marks, zero-width format characters), 1 for the rest.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -13,9 +14,14 @@
 namespace qp {
 
 namespace charwidth {
-// The Basic Multilingual Plane's widths, two bits a character, worked out from utf8proc
-// once, on first use.
-const uint8_t* bmpTable();
+// The Basic Multilingual Plane's widths, two bits a character, in pages of 256 characters
+// worked out from utf8proc on first use: a terminal meets only a few pages, and building all
+// 256 at once took as long as parsing a hundred kilobytes of output.
+inline constexpr int kPageChars = 256;
+using Page = uint8_t[kPageChars / 4];
+extern std::atomic<const uint8_t*> pages[0x10000 / kPageChars];
+// Builds page `index` (once, whichever thread asks first) and returns it.
+const uint8_t* buildPage(unsigned index);
 // The width of a character beyond the Basic Multilingual Plane (or beyond Unicode).
 int beyondBmp(char32_t c);
 }  // namespace charwidth
@@ -27,8 +33,12 @@ inline int CharWidth(char32_t c)
     if (c < 0x300)
         return 1;
     if (c < 0x10000) {
-        static const uint8_t* const table = charwidth::bmpTable();
-        return (table[c >> 2] >> ((c & 3) * 2)) & 3;
+        const unsigned index = unsigned(c) / charwidth::kPageChars;
+        const uint8_t* page = charwidth::pages[index].load(std::memory_order_acquire);
+        if (page == nullptr) [[unlikely]]
+            page = charwidth::buildPage(index);
+        const unsigned at = unsigned(c) % charwidth::kPageChars;
+        return (page[at >> 2] >> ((at & 3) * 2)) & 3;
     }
     return charwidth::beyondBmp(c);
 }

@@ -106,22 +106,35 @@ void ScreenModel::mendEdges(int row, int left, int right)
         blankHalf(row, right);
 }
 
+inline void ScreenModel::fillCells(int row, int left, int right, ScreenCell cell)
+{
+    ScreenCell* cells = m_active->row(row);
+    cellops::fill(cells + left, right - left, cell);
+    if (!m_active->clusters(row).empty())
+        m_active->dropClusters(row, left, right);
+    // Half a wide character beside the span: mendEdges looks closer.
+    if ((left > 0 && IsLeadingCell(cells[left - 1])) || (right < cols() && IsTrailingCell(cells[right])))
+        mendEdges(row, left, right);
+    m_active->touch(row, m_generation + 1);
+}
+
 void ScreenModel::fill(const CellSpan& span, ScreenCell cell)
 {
     const CellSpan s = clip(span);
     if (s.top >= s.bottom || s.left >= s.right)
         return;
-    const uint64_t version = m_generation + 1;
-    for (int r = s.top; r < s.bottom; ++r) {
-        ScreenCell* cells = m_active->row(r);
-        cellops::fill(cells + s.left, s.right - s.left, cell);
-        if (!m_active->clusters(r).empty())
-            m_active->dropClusters(r, s.left, s.right);
-        // Half a wide character beside the span: mendEdges looks closer.
-        if ((s.left > 0 && IsLeadingCell(cells[s.left - 1])) || (s.right < cols() && IsTrailingCell(cells[s.right])))
-            mendEdges(r, s.left, s.right);
-        m_active->touch(r, version);
-    }
+    for (int r = s.top; r < s.bottom; ++r)
+        fillCells(r, s.left, s.right, cell);
+    changed();
+}
+
+void ScreenModel::fillRow(int row, int left, int right, ScreenCell cell)
+{
+    left = std::max(left, 0);
+    right = std::min(right, cols());
+    if (unsigned(row) >= unsigned(rows()) || left >= right)
+        return;
+    fillCells(row, left, right, cell);
     changed();
 }
 

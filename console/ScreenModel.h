@@ -168,12 +168,13 @@ public:
     {
         uint64_t* versions = m_rowVersion.data();
         int r = top;
+#if defined(__SSE2__)
+        const __m128i two = _mm_set1_epi64x(int64_t(version));
         for (; r + 4 <= bottom; r += 4) {  // a scroll marks every row of the region
-            versions[r] = version;
-            versions[r + 1] = version;
-            versions[r + 2] = version;
-            versions[r + 3] = version;
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(versions + r), two);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(versions + r + 2), two);
         }
+#endif
         for (; r < bottom; ++r)
             versions[r] = version;
     }
@@ -228,7 +229,7 @@ public:
             return;
         ScreenCell* cells = m_active->row(row);
         const bool wide = width > 1 && col + 1 < cols();
-        if (wide || EitherIsHalf(cells[col], ScreenCell{0, attr}))
+        if (EitherIsHalf(cells[col], wide ? cells[col + 1] : ScreenCell{0, attr}))
             splitWideHalves(row, col, wide ? 2 : 1);
         const uint16_t plain = uint16_t(attr & ~kCellHalves);
         cells[col] = {text[0], wide ? uint16_t(plain | kLeadingCell) : plain};
@@ -265,6 +266,8 @@ public:
         m_changed = true;
     }
     void fill(const CellSpan& span, ScreenCell cell);
+    // The same for columns [left, right) of one row: what most erases are.
+    void fillRow(int row, int left, int right, ScreenCell cell);
     void moveRect(const CellSpan& dest, const CellSpan& src);
     // Scrolls rows [top, bottom) by count (positive: up), blanking what comes in.
     void scrollRows(int top, int bottom, int count, ScreenCell blank);
@@ -285,6 +288,7 @@ private:
     bool contains(int row, int col) const { return row >= 0 && col >= 0 && row < rows() && col < cols(); }
     CellSpan clip(const CellSpan& span) const;
     void touchRows(int top, int bottom);
+    void fillCells(int row, int left, int right, ScreenCell cell);
     // Before cells [col, col + width) are overwritten: the other half of a wide character
     // cut there becomes a blank.
     void splitWideHalves(int row, int col, int width);

@@ -182,16 +182,24 @@ void Terminal::printUnits(const char16_t* units, size_t length)
     while (i < length) {
         // Below U+0300 every character is one column; beyond, most are (box drawing, most
         // scripts), and a wide one or a mark goes on its own.
-        size_t j = i + OneColumnPrefix(units + i, length - i);
-        while (j < length && CharWidth(units[j]) == 1) {
-            ++j;
+        size_t j = i;
+        for (;;) {
             j += OneColumnPrefix(units + j, length - j);
+            while (j < length && units[j] >= 0x300 && CharWidth(units[j]) == 1)
+                ++j;
+            if (j == length || units[j] >= 0x300)
+                break;
         }
         if (j > i)
             printOneColumn(units + i, j - i);
         if (j < length) {
+            // What printText does with a character of this width.
             const char32_t c = units[j++];
-            printText(&c, 1);
+            const int width = CharWidth(c);
+            if (width == 0)
+                combine(c);
+            else
+                putGlyph(&c, 1, width);
         }
         i = j;
     }
@@ -239,7 +247,8 @@ void Terminal::putGlyph(const char32_t* chars, size_t count, int width)
         scrollRect(m_row, m_row + 1, m_col, cols(), 0, -1);
     writeCell(m_row, m_col, chars, count, width);
     m_glyphChars = std::min(count, m_glyph.size());
-    std::copy_n(chars, m_glyphChars, m_glyph.begin());
+    for (size_t i = 0; i < m_glyphChars; ++i)  // one character, nearly always: no memmove
+        m_glyph[i] = chars[i];
     m_glyphWidth = width;
     m_glyphRow = m_row;
     m_glyphCol = m_col;
@@ -313,7 +322,9 @@ void Terminal::tab(int count, int direction)
 
 void Terminal::erase(int top, int bottom, int left, int right)
 {
-    if (top < bottom && left < right)
+    if (top + 1 == bottom && left < right)
+        m_model.fillRow(top, left, right, eraseCell());
+    else if (top < bottom && left < right)
         m_model.fill({top, bottom, left, right}, eraseCell());
 }
 
@@ -632,7 +643,8 @@ void Terminal::reportDecMode(int mode)
     m_output += answer;
 }
 
-inline void Terminal::csi(const CsiParams& p, char final)
+// Inline in the parser's loop, where a whole sequence is read at once.
+[[gnu::always_inline]] inline void Terminal::csi(const CsiParams& p, char final)
 {
     if (p.unusual)
         return;
@@ -651,6 +663,8 @@ inline void Terminal::csi(const CsiParams& p, char final)
             // words are known.
             m_penState = PenState{};
             m_pen = PenWords{};
+        } else if (p.count == 1) {
+            selectOneRendition(p.values[0]);
         } else {
             selectGraphicRendition(p);
         }
@@ -889,6 +903,56 @@ void Terminal::otherCsi(const CsiParams& p, char final, int form)
         m_pendingWrap = false;
 }
 
+// One SGR parameter that takes none after it (all but 38, 48 and an underline's style).
+// False for one the pen does not keep (dim, for one): nothing changed.
+[[gnu::always_inline]] inline bool Terminal::rendition(int32_t v)
+{
+    PenState& pen = m_penState;
+    switch (v) {
+    case CsiParams::kMissing:
+    case 0: pen = PenState{}; break;
+    case 1: pen.bold = true; break;
+    case 3: pen.italic = true; break;
+    case 4: pen.underline = 1; break;
+    case 5: pen.blink = true; break;
+    case 7: pen.reverse = true; break;
+    case 9: pen.strike = true; break;
+    case 21: pen.underline = 2; break;
+    case 22: pen.bold = false; break;
+    case 23: pen.italic = false; break;
+    case 24: pen.underline = 0; break;
+    case 25: pen.blink = false; break;
+    case 27: pen.reverse = false; break;
+    case 29: pen.strike = false; break;
+    case 39: pen.fg = TermColor{}; break;
+    case 49: pen.bg = TermColor{}; break;
+    default:
+        if (v >= 10 && v <= 19)
+            pen.font = uint8_t(v - 10);
+        else if (v >= 30 && v <= 37)
+            pen.fg = TermColor::indexed(uint8_t(v - 30));
+        else if (v >= 40 && v <= 47)
+            pen.bg = TermColor::indexed(uint8_t(v - 40));
+        else if (v >= 90 && v <= 97)
+            pen.fg = TermColor::indexed(uint8_t(v - 90 + 8));
+        else if (v >= 100 && v <= 107)
+            pen.bg = TermColor::indexed(uint8_t(v - 100 + 8));
+        else
+            return false;
+        break;
+    }
+    return true;
+}
+
+// SGR with a single parameter, most of them. A colour ("38" or "48") needs more, so alone it
+// changes nothing; the pen's words follow its state, so they are worked out again only when
+// the state changed.
+void Terminal::selectOneRendition(int32_t v)
+{
+    if (v != 38 && v != 48 && rendition(v))
+        applyPen();
+}
+
 void Terminal::selectGraphicRendition(const CsiParams& p)
 {
     PenState& pen = m_penState;
@@ -915,10 +979,6 @@ void Terminal::selectGraphicRendition(const CsiParams& p)
     while (i < p.count) {
         const int32_t v = p.raw(i);
         switch (v) {
-        case CsiParams::kMissing:
-        case 0: pen = PenState{}; break;
-        case 1: pen.bold = true; break;
-        case 3: pen.italic = true; break;
         case 4:
             pen.underline = 1;
             if (p.hasSub(i)) {
@@ -928,32 +988,9 @@ void Terminal::selectGraphicRendition(const CsiParams& p)
                     pen.underline = uint8_t(style);
             }
             break;
-        case 5: pen.blink = true; break;
-        case 7: pen.reverse = true; break;
-        case 9: pen.strike = true; break;
-        case 21: pen.underline = 2; break;
-        case 22: pen.bold = false; break;
-        case 23: pen.italic = false; break;
-        case 24: pen.underline = 0; break;
-        case 25: pen.blink = false; break;
-        case 27: pen.reverse = false; break;
-        case 29: pen.strike = false; break;
         case 38: i += 1 + colour(i + 1, pen.fg); break;
-        case 39: pen.fg = TermColor{}; break;
         case 48: i += 1 + colour(i + 1, pen.bg); break;
-        case 49: pen.bg = TermColor{}; break;
-        default:
-            if (v >= 10 && v <= 19)
-                pen.font = uint8_t(v - 10);
-            else if (v >= 30 && v <= 37)
-                pen.fg = TermColor::indexed(uint8_t(v - 30));
-            else if (v >= 40 && v <= 47)
-                pen.bg = TermColor::indexed(uint8_t(v - 40));
-            else if (v >= 90 && v <= 97)
-                pen.fg = TermColor::indexed(uint8_t(v - 90 + 8));
-            else if (v >= 100 && v <= 107)
-                pen.bg = TermColor::indexed(uint8_t(v - 100 + 8));
-            break;
+        default: rendition(v); break;
         }
         while (p.hasSub(i++)) {
         }

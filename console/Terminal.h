@@ -143,6 +143,8 @@ private:
                                      m_penState.bg);
     }
     void selectGraphicRendition(const CsiParams& p);
+    void selectOneRendition(int32_t v);
+    bool rendition(int32_t v);
     // The CSI sequences beyond the few csi() takes itself.
     void otherCsi(const CsiParams& p, char final, int form);
     void cursorPosition(const CsiParams& p);  // CUP, HVP

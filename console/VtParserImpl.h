@@ -228,9 +228,33 @@ void BasicVtParser<Handler>::write(std::string_view bytes)
 template <typename Handler>
 const unsigned char* BasicVtParser<Handler>::wholeCsi(const unsigned char* p, const unsigned char* end)
 {
+    CsiParams& csi = m_csi;
+    // The most common shapes of all, "ESC [ m" or one or two digits and the final byte
+    // ("ESC [ 0 m", "ESC [ 32 m", "ESC [ 2 K"): no loop.
+    if (p < end) {
+        const unsigned char* final = p;
+        int32_t value = CsiParams::kMissing;
+        unsigned digit = unsigned(*final) - '0';
+        if (digit <= 9) {
+            value = int32_t(digit);
+            if (++final < end && (digit = unsigned(*final) - '0') <= 9) {
+                value = value * 10 + int32_t(digit);
+                ++final;
+            }
+        }
+        if (final < end && *final >= 0x40 && *final <= 0x7E) {
+            csi.values[0] = value;
+            csi.count = 1;
+            csi.subMask = 0;
+            csi.leader = 0;
+            csi.intermediate = 0;
+            csi.unusual = false;
+            m_handler.csi(csi, char(*final));
+            return final + 1;
+        }
+    }
     // The parameter being read stays in a register; it is stored when a separator or the
     // end of the parameters closes it.
-    CsiParams& csi = m_csi;
     char leader = 0;
     if (p < end && *p >= 0x3C && *p <= 0x3F)
         leader = char(*p++);

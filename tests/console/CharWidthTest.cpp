@@ -6,6 +6,9 @@
 #include <utf8proc.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
+#include <vector>
 
 namespace qp {
 namespace {
@@ -22,6 +25,26 @@ int fromUtf8proc(char32_t c)
     if (w == 0 && utf8proc_category(cp) == UTF8PROC_CATEGORY_CN)
         return 1;
     return w < 0 ? 1 : std::min(w, 2);
+}
+
+// The table's pages are built on first use: threads meeting the same fresh pages at once
+// (consoles read on threads of their own) all get utf8proc's answers. First in this file, so
+// that the pages are still unbuilt when the test binary runs it first.
+TEST(CharWidth, ThreadsMeetingFreshPagesAtOnceAgree)
+{
+    std::vector<std::thread> threads;
+    std::atomic<int> mismatches{0};
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([t, &mismatches] {
+            for (char32_t step = 0; step < 0x10000; ++step) {
+                const char32_t c = t % 2 ? 0xFFFF - step : (step * 40503u + char32_t(t) * 7919u) & 0xFFFF;
+                if (c >= 0x20 && (c < 0x7F || c >= 0xA0) && CharWidth(c) != fromUtf8proc(c))
+                    ++mismatches;
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(mismatches.load(), 0);
 }
 
 TEST(CharWidth, KnownCharactersOfEachKind)
