@@ -182,6 +182,18 @@ void ScreenModel::scrollRows(int top, int bottom, int count, ScreenCell blank)
     touchRows(top, bottom);
 }
 
+void ScreenModel::scrollUpOne(int top, int bottom, ScreenCell blank)
+{
+    if (top < 0 || bottom > rows() || bottom - top < 2) {
+        scrollRows(top, bottom, 1, blank);
+        return;
+    }
+    m_active->rotateRows(top, bottom, 1);
+    cellops::fill(m_active->row(bottom - 1), cols(), blank);
+    m_active->clusters(bottom - 1).clear();
+    touchRows(top, bottom);
+}
+
 void ScreenModel::moveClusters(int destRow, int destLeft, int srcRow, int srcLeft, int width)
 {
     RowClusters& src = m_active->clusters(srcRow);

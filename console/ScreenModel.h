@@ -271,6 +271,8 @@ public:
     void moveRect(const CellSpan& dest, const CellSpan& src);
     // Scrolls rows [top, bottom) by count (positive: up), blanking what comes in.
     void scrollRows(int top, int bottom, int count, ScreenCell blank);
+    // The same by one row up: a line feed at the bottom of the region.
+    void scrollUpOne(int top, int bottom, ScreenCell blank);
     // New size for both screens. Returns how many rows the active screen's content moved up
     // to keep the cursor's row on screen.
     int resize(int cols, int rows);

@@ -287,7 +287,7 @@ void Terminal::linefeed()
 {
     if (m_row == regionBottom() - 1) {
         if (!m_leftRightMode)
-            m_model.scrollRows(m_top, m_row + 1, 1, eraseCell());  // what scrollRect comes to
+            m_model.scrollUpOne(m_top, m_row + 1, eraseCell());  // what scrollRect comes to
         else
             scrollRect(m_top, regionBottom(), regionLeft(), regionRight(), 1, 0);
     }

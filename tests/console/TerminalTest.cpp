@@ -236,3 +236,37 @@ TEST(Terminal, MixedTextAsOneRunOrInPiecesGivesTheSameScreen)
         }
     }
 }
+
+// A CSI sequence whole in one write is read at once (short ones without the parameter loop),
+// one cut across writes by the state machine byte by byte: both must give the same cells,
+// attribute words, cursor and answers, whatever the sequence's shape.
+TEST(Terminal, SequencesWholeOrCutGiveTheSameState)
+{
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"no parameter", "ab\x1b[mc\x1b[Kd\x1b[He\x1b[Jf"},
+        {"one and two digits", "\x1b[5;5Hab\x1b[2Dc\x1b[42md\x1b[0K\x1b[7me\x1b[2Jf\x1b[1mg"},
+        {"three digits and more", "\x1b[100;1Hx\x1b[107my\x1b[1000Cz\x1b[0001;0002H!"},
+        {"two and three parameters", "\x1b[3;4Hx\x1b[1;31my\x1b[38;5;196mz\x1b[48;2;1;2;3mw\x1b[0m"},
+        {"leaders and intermediates", "\x1b[?25l\x1b[?7lab\x1b[>c\x1b[6n\x1b[1 q\x1b[?25h\x1b[?2004$p"},
+        {"missing and empty parameters", "\x1b[;5Hx\x1b[;mx\x1b[5;Hx\x1b[;;m"},
+        {"sub-parameters", "\x1b[4:3mx\x1b[38:5:10my\x1b[4:mz"},
+        {"parameters at their largest", "\x1b[2147483646Cx\x1b[2147483647Dy\x1b[99999999999Bz"},
+        {"malformed", "\x1b[1;2;3;4;5;6;7;8;9;10;11;12;13;14;15;16;17mx\x1b[1\x7f" "2Cy\x1b[1$$mz\x1b[??5n"},
+        {"controls inside", "ab\x1b[1\r;1Hc\x1b[3\n1md"},
+    };
+    for (const auto& c : cases) {
+        for (const auto& [cols, rows] : {std::pair{10, 4}, std::pair{1, 1}, std::pair{80, 25}}) {
+            Terminal whole(cols, rows);
+            Terminal bytewise(cols, rows);
+            whole.write(c.bytes);
+            for (char b : c.bytes)
+                bytewise.write(std::string_view(&b, 1));
+            EXPECT_EQ(stateOf(whole), stateOf(bytewise)) << c.name << " at " << cols << "x" << rows;
+            EXPECT_EQ(whole.takeOutput(), bytewise.takeOutput()) << c.name;
+            EXPECT_EQ(whole.penAttribute(), bytewise.penAttribute()) << c.name;
+        }
+    }
+}
