@@ -186,6 +186,7 @@ bool PtyReader::readBurst()
     m_reading.store(true, std::memory_order_release);
     bool open = true;
     size_t burst = 0;
+    int looks = 0;
     while (burst < kBurst && !m_stop.load(std::memory_order_relaxed)) {
         const ssize_t n = ::read(m_master, m_buffer.get(), kReadBuffer);
         if (n > 0) {
@@ -197,6 +198,14 @@ bool PtyReader::readBurst()
         }
         if (n < 0 && errno == EINTR)
             continue;
+        // While output flows, the kernel's pty worker is usually refilling the pty right
+        // now: look again a few times, giving the core to whoever wants it in between,
+        // before going to sleep and being woken up for the next piece.
+        if (n < 0 && errno == EAGAIN && burst > 0 && looks < kLookAgain) {
+            ++looks;
+            std::this_thread::yield();
+            continue;
+        }
         // EIO once the last program's side is closed for good; EAGAIN when the pty is empty.
         open = n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
         break;

@@ -86,6 +86,9 @@ public:
     // Between two looks at the input queue and the stop flag, at most this much output is
     // read: a flood never keeps typed keys from the program nor the console from closing.
     static constexpr size_t kBurst = 16 * 1024;
+    // Times the reader looks again at an empty pty, yielding the core in between, before it
+    // sleeps until the pty has more (only while output flows: after a read that got bytes).
+    static constexpr int kLookAgain = 20;
 
     PtyReader(int master, PtyWriter& writer, Sink sink, AfterRead afterRead);
     ~PtyReader();
