@@ -15,6 +15,7 @@ void ScreenBuffer::allocate(int cols, int rows, uint64_t version)
     std::iota(m_rowMap.begin(), m_rowMap.end(), 0u);
     m_rowVersion.assign(size_t(rows), version);
     m_clusters.assign(size_t(rows), {});
+    m_mayHaveClusters = false;
 }
 
 void ScreenBuffer::dropClusters(int r, int left, int right)
@@ -49,8 +50,10 @@ void ScreenBuffer::resizeInto(ScreenBuffer& target, int cols, int rows, int firs
     for (int r = 0; r < rows && r + firstRow < m_rows; ++r) {
         std::memcpy(target.row(r), row(r + firstRow), size_t(keepCols) * sizeof(ScreenCell));
         for (const RowCluster& c : clusters(r + firstRow))
-            if (c.col < keepCols)
+            if (c.col < keepCols) {
                 target.clusters(r).push_back(c);
+                target.noteClusters();
+            }
     }
 }
 
@@ -95,6 +98,7 @@ void ScreenModel::setCluster(int row, int col, std::u16string_view text, bool wi
         return;
     auto at = std::lower_bound(list.begin(), list.end(), col, [](const RowCluster& c, int x) { return c.col < x; });
     list.insert(at, RowCluster{col, std::u16string(text)});
+    m_active->noteClusters();
 }
 
 void ScreenModel::mendEdges(int row, int left, int right)
@@ -110,7 +114,7 @@ inline void ScreenModel::fillCells(int row, int left, int right, ScreenCell cell
 {
     ScreenCell* cells = m_active->row(row);
     cellops::fill(cells + left, right - left, cell);
-    if (!m_active->clusters(row).empty())
+    if (m_active->rowHasClusters(row))
         m_active->dropClusters(row, left, right);
     // Half a wide character beside the span: mendEdges looks closer.
     if ((left > 0 && IsLeadingCell(cells[left - 1])) || (right < cols() && IsTrailingCell(cells[right])))
@@ -206,6 +210,8 @@ void ScreenModel::moveClusters(int destRow, int destLeft, int srcRow, int srcLef
             moved.push_back({c.col - srcLeft + destLeft, c.text});
     m_active->dropClusters(destRow, destLeft, destLeft + width);
     dest.insert(dest.end(), std::make_move_iterator(moved.begin()), std::make_move_iterator(moved.end()));
+    if (!dest.empty())
+        m_active->noteClusters();
     std::sort(dest.begin(), dest.end(), [](const RowCluster& a, const RowCluster& b) { return a.col < b.col; });
 }
 

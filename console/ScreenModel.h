@@ -160,6 +160,11 @@ public:
     const ScreenCell* row(int r) const { return m_cells.data() + size_t(m_rowMap[size_t(r)]) * size_t(m_cols); }
     RowClusters& clusters(int r) { return m_clusters[m_rowMap[size_t(r)]]; }
     const RowClusters& clusters(int r) const { return m_clusters[m_rowMap[size_t(r)]]; }
+    // False while no row of this screen has had a cluster since it was allocated: text
+    // and erases then skip looking at the row's clusters.
+    bool mayHaveClusters() const { return m_mayHaveClusters; }
+    void noteClusters() { m_mayHaveClusters = true; }
+    bool rowHasClusters(int r) const { return m_mayHaveClusters && !clusters(r).empty(); }
     // Drops the clusters of row r in columns [left, right).
     void dropClusters(int r, int left, int right);
     uint64_t rowVersion(int r) const { return m_rowVersion[size_t(r)]; }
@@ -190,6 +195,7 @@ private:
     std::vector<uint32_t> m_rowMap;
     std::vector<RowClusters> m_clusters;  // by physical row
     std::vector<uint64_t> m_rowVersion;
+    bool m_mayHaveClusters = false;
 };
 
 // A rectangle of cells, half-open: rows [top, bottom), columns [left, right).
@@ -235,7 +241,7 @@ public:
         cells[col] = {text[0], wide ? uint16_t(plain | kLeadingCell) : plain};
         if (wide)
             cells[col + 1] = {text[0], uint16_t(plain | kTrailingCell)};
-        if (text.size() > 1 || !m_active->clusters(row).empty())
+        if (text.size() > 1 || m_active->rowHasClusters(row))
             setCluster(row, col, text, wide);
         m_active->touch(row, m_generation + 1);
         m_changed = true;
@@ -260,7 +266,7 @@ public:
             static_assert(std::is_same_v<Unit, char16_t>);
             cellops::fromUnits(cells + col, text, length, plain);
         }
-        if (!m_active->clusters(row).empty())
+        if (m_active->rowHasClusters(row))
             m_active->dropClusters(row, col, col + length);
         m_active->touch(row, m_generation + 1);
         m_changed = true;
