@@ -225,6 +225,33 @@ TEST(Emulator, ClustersScrollWithTheirRowsAndGoWhenCleared)
     EXPECT_EQ(s->wide(0, 2).attr & kCellHalves, 0);
 }
 
+// A screen that never had a cluster skips looking for them: the ones a resize carries over
+// to the new screen, or an edit moves, must still go when text or an erase covers them.
+TEST(Emulator, ClustersCarriedOrMovedStillGoWhenCovered)
+{
+    const struct {
+        const char* name;
+        const char* before;
+        bool resize;
+        const char* cover;
+    } cases[] = {
+        {"carried by a resize, covered by text", "ab e\xcc\x81", true, "\x1b[1;4Hx"},
+        {"carried by a resize, erased", "ab e\xcc\x81", true, "\x1b[1;4H\x1b[K"},
+        {"carried to the alternate screen's size", "\x1b[?1049hab e\xcc\x81", true, "\x1b[1;1Hxxxxx"},
+        {"moved by an insert, covered by text", "e\xcc\x81\x1b[1;1H\x1b[3@", false, "\x1b[1;4Hx"},
+    };
+    for (const auto& c : cases) {
+        Term t(10, 3);
+        t << c.before;
+        if (c.resize)
+            t.emu.resize(12, 4);
+        ASSERT_EQ(t.snap()->clusters.size(), 1u) << c.name;
+        t << c.cover;
+        EXPECT_TRUE(t.snap()->clusters.empty()) << c.name;
+        EXPECT_EQ(t.row(0).find("\xcc\x81"), std::string::npos) << c.name;
+    }
+}
+
 TEST(Emulator, AutowrapAndTabs)
 {
     Term t(10, 3);
