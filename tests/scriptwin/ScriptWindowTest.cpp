@@ -65,6 +65,14 @@ struct ScriptWin : MainWindowFixture {
                 return int(i);
         return -1;
     }
+    // Every row, for a failure's message.
+    std::string allRows()
+    {
+        std::string all;
+        for (const auto& r : rows())
+            all += r + "|";
+        return all;
+    }
     int prompts()
     {
         int n = 0;
@@ -134,11 +142,14 @@ TEST_F(ScriptWin, RecordedSessionGivesItsStatementsAndPlaysBack)
     type("echo hi");
     press(Qt::Key_Return, Qt::NoModifier, "\r");
     ASSERT_TRUE(waitFor([&] { return screenHasRow("hi"); }));
+    // The next prompt too: keys typed before the shell reads them again are echoed by the
+    // terminal, and Ctrl+C then puts the new prompt behind them on the same row.
+    ASSERT_TRUE(waitFor([&] { return prompts() >= 2; })) << allRows();
     press(Qt::Key_Shift, Qt::ShiftModifier);
     press(Qt::Key_A, Qt::ShiftModifier, "A");
     press(Qt::Key_C, Qt::ControlModifier);
     // The terminal drops what is typed ahead when Ctrl+C interrupts: wait for the prompt.
-    ASSERT_TRUE(waitFor([&] { return prompts() >= 3; }));
+    ASSERT_TRUE(waitFor([&] { return prompts() >= 3; })) << allRows();
     type("echo ");
     press(Qt::Key_QuoteDbl, Qt::ShiftModifier, "\"");
     type("q");
@@ -150,12 +161,7 @@ TEST_F(ScriptWin, RecordedSessionGivesItsStatementsAndPlaysBack)
                         "Console.PutControl \"<Ctrl+C>\"\r\n"
                         "Console.PutKeys \"echo \"\"q\"\"\"\r\n"
                         "Console.PutControl \"<Enter>\"");
-    ASSERT_TRUE(waitFor([&] { return screenHasRow("q"); })) << [&] {
-        std::string all;
-        for (const auto& r : rows())
-            all += r + "|";
-        return all;
-    }();
+    ASSERT_TRUE(waitFor([&] { return screenHasRow("q"); })) << allRows();
 
     // A check of the output, made from a selection while recording.
     const int row = rowOf("hi") + 1;
