@@ -405,9 +405,6 @@ void Terminal::executeOther(unsigned char control)
         if (m_modes.newline)
             m_col = 0;
         break;
-    case 0x0D:  // CR
-        m_col = 0;
-        break;
     case 0x0E:  // SO: G1 into GL
     case 0x0F:  // SI: G0
         m_gl = control == 0x0E ? 1 : 0;

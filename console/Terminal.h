@@ -108,7 +108,7 @@ private:
         }
         executeOther(control);
     }
-    void executeOther(unsigned char control);
+    void executeOther(unsigned char control);  // every control but CR
     void escape(std::string_view intermediates, char final);
     void csi(const CsiParams& params, char final);
     void osc(std::string_view text);

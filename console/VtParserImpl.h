@@ -108,7 +108,6 @@ inline const unsigned char* printableEnd(const unsigned char* p, const unsigned 
 
 // How many bytes the whole two- or three-byte character at p takes (0 when it is not one:
 // ASCII, a cut or malformed sequence, a four-byte character); its UTF-16 unit in `unit`.
-// Exactly the characters decodeUtf8 reads at once, with the same result.
 inline int wholeChar(const unsigned char* p, const unsigned char* end, char16_t& unit)
 {
     const unsigned char c = *p;
@@ -374,18 +373,11 @@ const unsigned char* BasicVtParser<Handler>::decodeUtf8(const unsigned char* p, 
         }
         // A whole two- or three-byte character (accented letters, box drawing, CJK) is read
         // at once; a cut or malformed one goes byte by byte below.
-        if (c < 0xE0) {
-            if (end - p >= 2 && vt::isContinuation(p[1])) {
-                pushChar(vt::checkedChar(uint32_t(c & 0x1F) << 6 | (p[1] & 0x3F), 2));
-                p += 1;
-                continue;
-            }
-        } else if (c < 0xF0) {
-            if (end - p >= 3 && vt::isContinuation(p[1]) && vt::isContinuation(p[2])) {
-                pushChar(vt::checkedChar(uint32_t(c & 0x0F) << 12 | uint32_t(p[1] & 0x3F) << 6 | (p[2] & 0x3F), 3));
-                p += 2;
-                continue;
-            }
+        char16_t unit;
+        if (const int length = vt::wholeChar(p, end, unit)) {
+            pushChar(unit);
+            p += length - 1;
+            continue;
         }
         if (c >= 0xFE) {
             pushChar(vt::kReplacement);
