@@ -40,7 +40,7 @@ namespace cellops {
 // Cells of `count` one-byte characters, all with `attr`. Runs are mostly short and of any
 // length, so rather than loops that end at a different point each time, the cells go in
 // blocks of eight or four whose last one overlaps the one before.
-inline void fromBytes(ScreenCell* out, const char* text, int count, uint16_t attr)
+[[gnu::always_inline]] inline void fromBytes(ScreenCell* out, const char* text, int count, uint16_t attr)
 {
 #if defined(__SSE2__)
     static_assert(std::endian::native == std::endian::little, "a cell's character is its low half");
@@ -268,6 +268,26 @@ public:
         }
         if (m_active->rowHasClusters(row))
             m_active->dropClusters(row, col, col + length);
+        m_active->touch(row, m_generation + 1);
+        m_changed = true;
+    }
+    // Text the emulator writes straight into a row, left to right from `col`, all of it
+    // one-column characters: textRow gives the row's cells (splitting a wide character whose
+    // trailing half is at `col`), textWritten ends the run of cells [col, last], given what
+    // cell `last` held before. Together the same as putRun.
+    ScreenCell* textRow(int row, int col)
+    {
+        ScreenCell* cells = m_active->row(row);
+        if (IsTrailingCell(cells[col]) && col > 0 && IsLeadingCell(cells[col - 1]))
+            blankHalf(row, col - 1);
+        return cells;
+    }
+    void textWritten(int row, int col, int last, ScreenCell lastBefore)
+    {
+        if (IsLeadingCell(lastBefore) && last + 1 < cols() && IsTrailingCell(m_active->row(row)[last + 1]))
+            blankHalf(row, last + 1);
+        if (m_active->rowHasClusters(row))
+            m_active->dropClusters(row, col, last + 1);
         m_active->touch(row, m_generation + 1);
         m_changed = true;
     }

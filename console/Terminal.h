@@ -94,9 +94,7 @@ private:
     }
     void printAsciiAnywhere(const char* text, size_t length);
     void printText(const char32_t* chars, size_t length);
-    void printUnits(const char16_t* units, size_t length);
-    // Units all one column wide, from the cursor on, wrapping at the right margin.
-    void printOneColumn(const char16_t* units, size_t length);
+    const unsigned char* printRun(const unsigned char* text, const unsigned char* end);
     void execute(unsigned char control)
     {
         if (control == '\r') {  // most lines end with one: inline
