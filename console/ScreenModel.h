@@ -121,6 +121,12 @@ inline void fill(ScreenCell* out, int count, ScreenCell cell)
     const __m128i four = _mm_set1_epi32(int32_t(std::bit_cast<uint32_t>(cell)));
     auto store = [&](int at) { _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), four); };
     if (count >= 8) {
+        for (; i + 16 < count; i += 16) {  // whole rows, mostly
+            store(i);
+            store(i + 4);
+            store(i + 8);
+            store(i + 12);
+        }
         for (; i + 8 < count; i += 8) {
             store(i);
             store(i + 4);
@@ -171,6 +177,12 @@ public:
     void touch(int r, uint64_t version) { m_rowVersion[size_t(r)] = version; }
     void touch(int top, int bottom, uint64_t version)
     {
+        // Line feeds at the bottom mark the whole region on every scroll, but a screen's
+        // rows seldom change their version more than once between two snapshots.
+        if (version == m_allRowsAt)
+            return;
+        if (top == 0 && bottom == m_rows)
+            m_allRowsAt = version;
         uint64_t* versions = m_rowVersion.data();
         int r = top;
 #if defined(__SSE2__)
@@ -195,6 +207,7 @@ private:
     std::vector<uint32_t> m_rowMap;
     std::vector<RowClusters> m_clusters;  // by physical row
     std::vector<uint64_t> m_rowVersion;
+    uint64_t m_allRowsAt = 0;  // the version every row was last given at once, 0 for none
     bool m_mayHaveClusters = false;
 };
 
