@@ -104,6 +104,12 @@ private:
             }
             return;
         }
+        if (control == '\n' && m_row == regionBottom() - 1 && !m_leftRightMode && !m_modes.newline) {
+            // A line feed at the bottom of the region, as most of them are: what linefeed()
+            // does there; the cursor stays, and so does a wrap pending.
+            m_model.scrollUpOne(m_top, m_row + 1, eraseCell());
+            return;
+        }
         executeOther(control);
     }
     void executeOther(unsigned char control);  // every control but CR
