@@ -95,15 +95,16 @@ void Terminal::printAsciiAnywhere(const char* text, size_t length)
     }
 }
 
-// After a run of n one-column characters put at the cursor: the last is the glyph a mark or
-// REP refers to, and the cursor moves past the run (or waits at the margin to wrap).
-void Terminal::ranOver(char32_t last, int n)
+// After a run of n cells put at the cursor, ending with a character of lastWidth columns
+// (1, or 2 when the run stops short of the margin): the last is the glyph a mark or REP
+// refers to, and the cursor moves past the run (or waits at the margin to wrap).
+void Terminal::ranOver(char32_t last, int n, int lastWidth)
 {
     m_glyph[0] = last;
     m_glyphChars = 1;
-    m_glyphWidth = 1;
+    m_glyphWidth = lastWidth;
     m_glyphRow = m_row;
-    m_glyphCol = m_col + n - 1;
+    m_glyphCol = m_col + n - lastWidth;
     if (m_col + n >= cols()) {
         m_col = cols() - 1;
         m_pendingWrap = m_autowrap;
@@ -153,9 +154,10 @@ void Terminal::printText(const char32_t* chars, size_t length)
 
 // In the usual state (ASCII character sets, no insert mode, autowrap) text goes straight
 // into the cells of the cursor's row: printable ASCII sixteen bytes a step, each whole
-// character of one column decoded into its cell. The row's bookkeeping (the wide characters
-// cut at the run's ends, its clusters, its version) is done once per row, not per piece; a
-// wide character or a mark stops the row's run and goes the general way.
+// character decoded into its cell, or its two cells when wide. The row's bookkeeping (the
+// wide characters cut at the run's ends, its clusters, its version) is done once per row,
+// not per piece. A mark, or a wide character that would reach the margin, stops the row's
+// run and goes the general way.
 const unsigned char* Terminal::printRun(const unsigned char* p, const unsigned char* end)
 {
     if (!m_plainAscii || m_insert || !m_autowrap || unsigned(m_row) >= unsigned(rows()) ||
@@ -164,15 +166,14 @@ const unsigned char* Terminal::printRun(const unsigned char* p, const unsigned c
     const int width = cols();
     const uint16_t attr = uint16_t(m_pen.attribute & ~kCellHalves);
     while (p < end) {
-        // The next character decides: one column starts a run in the cursor's row (after
-        // a pending wrap); a wide one or a mark goes on its own.
+        // The next character decides whether a run starts here (after a pending wrap).
         if (!vt::isPrintable(*p)) {
             char16_t unit = 0;
             const int length = *p >= 0xC0 ? vt::wholeChar(p, end, unit) : 0;
             if (length == 0)
                 break;
             const int columns = CharWidth(unit);
-            if (columns != 1) {
+            if (columns != 1 && (columns != 2 || (m_pendingWrap ? 0 : m_col) + 2 >= width)) {
                 p += length;
                 const char32_t c = unit;
                 if (columns == 0)
@@ -192,6 +193,7 @@ const unsigned char* Terminal::printRun(const unsigned char* p, const unsigned c
         int col = first;
         ScreenCell lastBefore{};  // what the run's last cell held
         char16_t last = 0;
+        int lastWidth = 1;
         do {
             if (vt::isPrintable(*p)) {
                 const unsigned char* stop = vt::printableEnd(p, std::min(end, p + (width - col)));
@@ -201,19 +203,31 @@ const unsigned char* Terminal::printRun(const unsigned char* p, const unsigned c
                 col += n;
                 p = stop;
                 last = p[-1];
-            } else {
-                char16_t unit = 0;
-                const int length = *p >= 0xC0 ? vt::wholeChar(p, end, unit) : 0;
-                if (length == 0 || CharWidth(unit) != 1)
-                    break;
+                lastWidth = 1;
+                continue;
+            }
+            char16_t unit = 0;
+            const int length = *p >= 0xC0 ? vt::wholeChar(p, end, unit) : 0;
+            if (length == 0)
+                break;
+            const int columns = CharWidth(unit);
+            if (columns == 1) {
                 lastBefore = cells[col];
                 cells[col++] = {unit, attr};
-                last = unit;
-                p += length;
+            } else if (columns == 2 && col + 2 < width) {
+                lastBefore = cells[col + 1];
+                cells[col] = {unit, uint16_t(attr | kLeadingCell)};
+                cells[col + 1] = {unit, uint16_t(attr | kTrailingCell)};
+                col += 2;
+            } else {
+                break;
             }
+            last = unit;
+            lastWidth = columns;
+            p += length;
         } while (col < width && p < end);
         m_model.textWritten(m_row, first, col - 1, lastBefore);
-        ranOver(last, col - first);
+        ranOver(last, col - first, lastWidth);
     }
     return p;
 }

@@ -127,7 +127,7 @@ private:
     ScreenCell eraseCell() const { return {0x20, m_pen.erase}; }
 
     void putGlyph(const char32_t* chars, size_t count, int width);
-    void ranOver(char32_t last, int n);
+    void ranOver(char32_t last, int n, int lastWidth = 1);
     void writeCell(int row, int col, const char32_t* chars, size_t count, int width);
     void combine(char32_t mark);
     void linefeed();
