@@ -69,17 +69,34 @@ public:
     // a field at a time. Inline: the terminal asks at every change of rendition.
     static PenWords wordsFor(bool bold, bool reverse, bool underline, const TermColor& fg, const TermColor& bg)
     {
-        uint8_t fgIndex = consoleColour(fg, 0x07);
-        const uint8_t bgIndex = consoleColour(bg, 0x00);
+        return wordsFor(bold, reverse, underline, consoleColour(fg, 0x07), consoleColour(bg, 0x00),
+                        brightensWithBold(fg));
+    }
+    // The same from the console colours of the foreground and background, for a caller that
+    // works them out once, when a colour is set.
+    static PenWords wordsFor(bool bold, bool reverse, bool underline, uint8_t fgIndex, uint8_t bgIndex,
+                             bool brightens)
+    {
         PenWords words;
         words.erase = uint16_t(fgIndex | (bgIndex << 4));
-        const bool lowFg = fg.kind == TermColor::Kind::Default || (fg.kind == TermColor::Kind::Indexed && fg.index < 8);
-        if (bold && lowFg)
+        if (bold && brightens)
             fgIndex |= 0x08;
         words.attribute = reverse ? uint16_t(bgIndex | (fgIndex << 4) | kAttrReverse) : uint16_t(fgIndex | (bgIndex << 4));
         if (underline)
             words.attribute |= kAttrUnderline;
         return words;
+    }
+    // The console colour of a terminal colour: RGB is rare, the rest a look-up.
+    static uint8_t consoleColour(const TermColor& c, uint8_t defaultIndex)
+    {
+        if (c.kind == TermColor::Kind::Rgb) [[unlikely]]
+            return NearestConsoleColour(c.rgb);
+        return c.kind == TermColor::Kind::Indexed ? attrdetail::kIndexedToConsole[c.index] : defaultIndex;
+    }
+    // Whether bold brightens a foreground: the default and palette colours 0-7.
+    static bool brightensWithBold(const TermColor& fg)
+    {
+        return fg.kind == TermColor::Kind::Default || (fg.kind == TermColor::Kind::Indexed && fg.index < 8);
     }
 
     ConsolePen();
@@ -100,13 +117,6 @@ public:
     uint16_t eraseAttribute() const { return m_words.erase; }
 
 private:
-    // The console colour of a terminal colour: RGB is rare, the rest a look-up.
-    static uint8_t consoleColour(const TermColor& c, uint8_t defaultIndex)
-    {
-        if (c.kind == TermColor::Kind::Rgb) [[unlikely]]
-            return NearestConsoleColour(c.rgb);
-        return c.kind == TermColor::Kind::Indexed ? attrdetail::kIndexedToConsole[c.index] : defaultIndex;
-    }
     void update();
 
     TermColor m_fg{};

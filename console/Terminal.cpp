@@ -656,16 +656,23 @@ void Terminal::reportDecMode(int mode)
 {
     if (p.unusual)
         return;
-    // The leader and intermediate are read a byte each, as the parser stored them: a wider
-    // read of both would wait for those stores to retire.
-    const int form = key(p.intermediate, p.leader, final);
+    if (p.leader == 0 && p.intermediate == 0)
+        plainCsi(p, final);
+    else
+        otherCsi(p, final, key(p.intermediate, p.leader, final));
+}
+
+// Also inline in the parser's loop: a CSI without leader or intermediate (sub-parameters
+// allowed), told apart by its final byte alone.
+[[gnu::always_inline]] inline void Terminal::plainCsi(const CsiParams& p, char final)
+{
     // The sequences most output is made of go first, without noting where the cursor was:
     // none of them moves it but CUP, which drops the pending wrap itself. (Reading the old
     // row and column, the compiler loads both at once, and such a load waits until the
     // separate stores that last moved the cursor have retired.)
     bool known = true;
-    switch (form) {
-    case key(0, 0, 'm'):
+    switch (final) {
+    case 'm':
         if (p.count == 1 && p.values[0] <= 0) {
             // "ESC [ m" and "ESC [ 0 m", the most common of all: the default pen, whose
             // words are known.
@@ -677,10 +684,10 @@ void Terminal::reportDecMode(int mode)
             selectGraphicRendition(p);
         }
         break;
-    case key(0, 0, 'H'): cursorPosition(p); break;
-    case key(0, 0, 'K'): known = eraseInLine(p.get(0, 0)); break;
-    case key(0, 0, 'J'): eraseInDisplay(p.get(0, 0)); break;
-    default: otherCsi(p, final, form); return;
+    case 'H': cursorPosition(p); break;
+    case 'K': known = eraseInLine(p.get(0, 0)); break;
+    case 'J': eraseInDisplay(p.get(0, 0)); break;
+    default: otherCsi(p, final, key(0, 0, final)); return;
     }
     if (known && clampCursor())
         m_pendingWrap = false;
@@ -932,19 +939,19 @@ void Terminal::otherCsi(const CsiParams& p, char final, int form)
     case 25: pen.blink = false; break;
     case 27: pen.reverse = false; break;
     case 29: pen.strike = false; break;
-    case 39: pen.fg = TermColor{}; break;
-    case 49: pen.bg = TermColor{}; break;
+    case 39: pen.setForeground(TermColor{}); break;
+    case 49: pen.setBackground(TermColor{}); break;
     default:
         if (v >= 10 && v <= 19)
             pen.font = uint8_t(v - 10);
         else if (v >= 30 && v <= 37)
-            pen.fg = TermColor::indexed(uint8_t(v - 30));
+            pen.setForeground(TermColor::indexed(uint8_t(v - 30)));
         else if (v >= 40 && v <= 47)
-            pen.bg = TermColor::indexed(uint8_t(v - 40));
+            pen.setBackground(TermColor::indexed(uint8_t(v - 40)));
         else if (v >= 90 && v <= 97)
-            pen.fg = TermColor::indexed(uint8_t(v - 90 + 8));
+            pen.setForeground(TermColor::indexed(uint8_t(v - 90 + 8)));
         else if (v >= 100 && v <= 107)
-            pen.bg = TermColor::indexed(uint8_t(v - 100 + 8));
+            pen.setBackground(TermColor::indexed(uint8_t(v - 100 + 8)));
         else
             return false;
         break;
@@ -961,32 +968,55 @@ void Terminal::selectOneRendition(int32_t v)
         applyPen();
 }
 
+// The colour of "38;5;n" or "38;2;r;g;b" (48 for the background): `rest` the n parameters
+// after the 38; returns how many of them it took after the mode. One short of its values
+// sets nothing.
+int Terminal::extendedColour(const int32_t* rest, int n, bool foreground)
+{
+    if (n == 0)
+        return 0;
+    const int available = n - 1;
+    TermColor colour;
+    int taken;
+    if (rest[0] == 2) {
+        if (available < 3)
+            return available;
+        colour = TermColor::fromRgb(uint8_t(rest[1]), uint8_t(rest[2]), uint8_t(rest[3]));
+        taken = 3;
+    } else if (rest[0] == 5) {
+        if (available == 0 || rest[1] == CsiParams::kMissing)
+            return available ? 1 : 0;
+        colour = TermColor::indexed(uint8_t(rest[1]));
+        taken = 1;
+    } else {
+        return 0;
+    }
+    if (foreground)
+        m_penState.setForeground(colour);
+    else
+        m_penState.setBackground(colour);
+    return taken;
+}
+
 void Terminal::selectGraphicRendition(const CsiParams& p)
 {
     PenState& pen = m_penState;
-    // The colour of "38;5;n" or "38;2;r;g;b" whose mode is parameter `at`: how many
-    // parameters after the mode it took.
-    auto colour = [&](int at, TermColor& out) -> int {
-        const int32_t mode = p.raw(at);
-        const int available = std::max(0, p.count - at - 1);
-        if (mode == 2) {
-            if (available < 3)
-                return available;
-            out = TermColor::fromRgb(uint8_t(p.raw(at + 1)), uint8_t(p.raw(at + 2)), uint8_t(p.raw(at + 3)));
-            return 3;
+    const int32_t* const v = p.values.data();
+    const int count = p.count;
+    if (p.subMask == 0) {
+        // No sub-parameters, as nearly always: nothing to skip over.
+        for (int i = 0; i < count; ++i) {
+            if (v[i] == 38 || v[i] == 48)
+                i += 1 + extendedColour(v + i + 1, count - i - 1, v[i] == 38);  // and the mode
+            else
+                rendition(v[i]);
         }
-        if (mode == 5) {
-            if (available == 0 || p.raw(at + 1) == CsiParams::kMissing)
-                return available ? 1 : 0;
-            out = TermColor::indexed(uint8_t(p.raw(at + 1)));
-            return 1;
-        }
-        return 0;
-    };
+        applyPen();
+        return;
+    }
     int i = 0;
-    while (i < p.count) {
-        const int32_t v = p.raw(i);
-        switch (v) {
+    while (i < count) {
+        switch (v[i]) {
         case 4:
             pen.underline = 1;
             if (p.hasSub(i)) {
@@ -996,9 +1026,9 @@ void Terminal::selectGraphicRendition(const CsiParams& p)
                     pen.underline = uint8_t(style);
             }
             break;
-        case 38: i += 1 + colour(i + 1, pen.fg); break;
-        case 48: i += 1 + colour(i + 1, pen.bg); break;
-        default: rendition(v); break;
+        case 38:
+        case 48: i += 1 + extendedColour(v + i + 1, std::max(0, count - i - 1), v[i] == 38); break;
+        default: rendition(v[i]); break;
         }
         while (p.hasSub(i++)) {
         }

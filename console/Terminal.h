@@ -70,6 +70,22 @@ private:
         uint8_t underline = 0;  // 0 none, 1 single, 2 double, 3 curly
         uint8_t font = 0;
         TermColor fg{}, bg{};
+        // Worked out when a colour is set, so that the pen's words are quick to make at
+        // every change of rendition: the console colours, and whether bold brightens.
+        uint8_t fgConsole = 0x07, bgConsole = 0x00;
+        bool brightens = true;
+
+        void setForeground(const TermColor& c)
+        {
+            fg = c;
+            fgConsole = ConsolePen::consoleColour(c, 0x07);
+            brightens = ConsolePen::brightensWithBold(c);
+        }
+        void setBackground(const TermColor& c)
+        {
+            bg = c;
+            bgConsole = ConsolePen::consoleColour(c, 0x00);
+        }
     };
     struct Saved {
         int row = 0, col = 0;
@@ -115,6 +131,7 @@ private:
     void executeOther(unsigned char control);  // every control but CR
     void escape(std::string_view intermediates, char final);
     void csi(const CsiParams& params, char final);
+    void plainCsi(const CsiParams& params, char final);
     void osc(std::string_view text);
     void dcs(std::string_view text);
 
@@ -143,13 +160,14 @@ private:
     void restoreCursor();
     void applyPen()
     {
-        m_pen = ConsolePen::wordsFor(m_penState.bold, m_penState.reverse, m_penState.underline != 0, m_penState.fg,
-                                     m_penState.bg);
+        m_pen = ConsolePen::wordsFor(m_penState.bold, m_penState.reverse, m_penState.underline != 0,
+                                     m_penState.fgConsole, m_penState.bgConsole, m_penState.brightens);
     }
     void selectGraphicRendition(const CsiParams& p);
+    int extendedColour(const int32_t* rest, int n, bool foreground);
     void selectOneRendition(int32_t v);
     bool rendition(int32_t v);
-    // The CSI sequences beyond the few csi() takes itself.
+    // The CSI sequences beyond the few plainCsi() takes itself.
     void otherCsi(const CsiParams& p, char final, int form);
     void cursorPosition(const CsiParams& p);  // CUP, HVP
     void eraseInDisplay(int32_t selector);    // ED, DECSED

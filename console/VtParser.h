@@ -74,6 +74,9 @@ struct CsiParams {
 //   void escape(std::string_view intermediates, char final);
 //       ESC, intermediates (0x20-0x2F), a final byte 0x30-0x7E.
 //   void csi(const CsiParams& params, char final);
+//   void plainCsi(const CsiParams& params, char final);
+//       The same for a CSI with no leader, intermediate or sub-parameter, as most are: a
+//       handler may take the usual ones by their final byte alone.
 //   void osc(std::string_view text);
 //       The text between "ESC ]" and its terminator (BEL or ESC \).
 //   void dcs(std::string_view text);

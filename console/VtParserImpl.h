@@ -206,28 +206,52 @@ template <typename Handler>
 const unsigned char* BasicVtParser<Handler>::wholeCsi(const unsigned char* p, const unsigned char* end)
 {
     CsiParams& csi = m_csi;
-    // The most common shapes of all, "ESC [ m" or one or two digits and the final byte
-    // ("ESC [ 0 m", "ESC [ 32 m", "ESC [ 2 K"): no loop.
-    if (p < end) {
-        const unsigned char* final = p;
-        int32_t value = CsiParams::kMissing;
-        unsigned digit = unsigned(*final) - '0';
-        if (digit <= 9) {
-            value = int32_t(digit);
-            if (++final < end && (digit = unsigned(*final) - '0') <= 9) {
-                value = value * 10 + int32_t(digit);
-                ++final;
+    // Nearly every sequence is plain: parameters of at most three digits separated by ';',
+    // and a final byte. Those are read in one pass, a parameter at a time without a loop
+    // over its digits, and go to plainCsi(), which needs no look at a leader or an
+    // intermediate. Anything else (or too near the end of the buffer to read a parameter
+    // without looking for the end at every byte) stops the pass and is read again below.
+    {
+        const unsigned char* q = p;
+        int count = 0;
+        while (end - q >= 4) {
+            int32_t v = CsiParams::kMissing;
+            const unsigned d0 = unsigned(q[0]) - '0';
+            if (d0 <= 9) {
+                const unsigned d1 = unsigned(q[1]) - '0';
+                if (d1 > 9) {
+                    v = int32_t(d0);
+                    q += 1;
+                } else {
+                    const unsigned d2 = unsigned(q[2]) - '0';
+                    if (d2 > 9) {
+                        v = int32_t(d0 * 10 + d1);
+                        q += 2;
+                    } else {
+                        if (unsigned(q[3]) - '0' <= 9)
+                            break;  // four digits or more
+                        v = int32_t(d0 * 100 + d1 * 10 + d2);
+                        q += 3;
+                    }
+                }
             }
-        }
-        if (final < end && *final >= 0x40 && *final <= 0x7E) {
-            csi.values[0] = value;
-            csi.count = 1;
+            csi.values[size_t(count++)] = v;
+            const unsigned char c = *q;
+            if (c == ';') {
+                if (count == CsiParams::kMaxParameters)
+                    return nullptr;  // too many: the state machine drops the sequence
+                ++q;
+                continue;
+            }
+            if (c < 0x40 || c > 0x7E)
+                break;
+            csi.count = count;
             csi.subMask = 0;
             csi.leader = 0;
             csi.intermediate = 0;
             csi.unusual = false;
-            m_handler.csi(csi, char(*final));
-            return final + 1;
+            m_handler.plainCsi(csi, char(c));
+            return q + 1;
         }
     }
     // The parameter being read stays in a register; it is stored when a separator or the

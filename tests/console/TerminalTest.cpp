@@ -250,6 +250,8 @@ TEST(Terminal, SequencesWholeOrCutGiveTheSameState)
         {"one and two digits", "\x1b[5;5Hab\x1b[2Dc\x1b[42md\x1b[0K\x1b[7me\x1b[2Jf\x1b[1mg"},
         {"three digits and more", "\x1b[100;1Hx\x1b[107my\x1b[1000Cz\x1b[0001;0002H!"},
         {"two and three parameters", "\x1b[3;4Hx\x1b[1;31my\x1b[38;5;196mz\x1b[48;2;1;2;3mw\x1b[0m"},
+        {"sixteen parameters, three digits, leading zeros",
+         "\x1b[1;2;3;4;5;6;7;8;9;10;11;12;13;14;15;16Hx\x1b[999;999Hy\x1b[038;005;099mz\x1b[0999;1000Hw"},
         {"leaders and intermediates", "\x1b[?25l\x1b[?7lab\x1b[>c\x1b[6n\x1b[1 q\x1b[?25h\x1b[?2004$p"},
         {"missing and empty parameters", "\x1b[;5Hx\x1b[;mx\x1b[5;Hx\x1b[;;m"},
         {"sub-parameters", "\x1b[4:3mx\x1b[38:5:10my\x1b[4:mz"},
@@ -268,5 +270,53 @@ TEST(Terminal, SequencesWholeOrCutGiveTheSameState)
             EXPECT_EQ(whole.takeOutput(), bytewise.takeOutput()) << c.name;
             EXPECT_EQ(whole.penAttribute(), bytewise.penAttribute()) << c.name;
         }
+    }
+}
+
+// SGR lists are taken a parameter at a time, the colours of 38 and 48 eating what they
+// need: the pen's attribute word and its report (DECRQSS) after each list, whether the list
+// came whole in one write or a byte at a time.
+TEST(Terminal, RenditionListsSetThePenParameterByParameter)
+{
+    const struct {
+        const char* name;
+        std::string bytes;
+        int attribute;  // -1: not checked (a 256-colour's nearest console colour)
+        const char* report;
+    } cases[] = {
+        {"bold red", "\x1b[1;31m", 0x0C, "1;31"},
+        {"order does not matter", "\x1b[31;1;4m", 0x800C, "1;4;31"},
+        {"palette 8-15 and 0-7 by index", "\x1b[38;5;9;48;5;4m", 0x1C, "91;44"},
+        {"bold brightens a low palette index", "\x1b[1;38;5;3m", 0x0E, "1;33"},
+        {"bold leaves an RGB colour", "\x1b[1;38;2;255;0;0m", 0x0C, "1;38:2:255:0:0"},
+        {"reverse swaps the colours", "\x1b[7;32;41m", 0x4024, "7;32;41"},
+        {"a colour without its index", "\x1b[31;38;5m", 0x04, "31"},
+        {"an RGB colour one short", "\x1b[31;38;2;1;2m", 0x04, "31"},
+        {"an RGB colour then more", "\x1b[38;2;1;2;3;4m", 0x8000, "4;38:2:1:2:3"},
+        {"an unknown colour mode skips itself", "\x1b[38;7;31m", 0x04, "31"},
+        {"an empty index is taken", "\x1b[48;5;;1m", 0x0F, "1"},
+        {"an empty parameter resets", "\x1b[1;;31m", 0x04, "31"},
+        {"an index beyond the palette wraps", "\x1b[38;5;300m", -1, "38:5:44"},
+        {"sixteen parameters", "\x1b[1;2;3;4;5;7;9;21;22;23;24;25;27;29;31;42m", 0x24, "31;42"},
+        {"seventeen are dropped", "\x1b[32m\x1b[1;2;3;4;5;7;9;21;22;23;24;25;27;29;31;42;0m", 0x02, "32"},
+        {"one turned off", "\x1b[0;1m\x1b[22m", 0x07, ""},
+        {"saved and restored with the cursor", "\x1b[1;35m\x1b" "7\x1b[0;44m\x1b" "8", 0x0D, "1;35"},
+        {"sub-parameters", "\x1b[4:3;38:5:2;1m", 0x800A, "1;4:3;32"},
+    };
+    for (const auto& c : cases) {
+        Terminal whole(20, 3);
+        Terminal bytewise(20, 3);
+        const std::string bytes = c.bytes + "x\x1bP$qm\x1b\\";
+        whole.write(bytes);
+        for (char b : bytes)
+            bytewise.write(std::string_view(&b, 1));
+        if (c.attribute >= 0) {
+            EXPECT_EQ(whole.penAttribute(), c.attribute) << c.name;
+        }
+        EXPECT_EQ(whole.penAttribute(), whole.model().active().row(0)[0].attr) << c.name;
+        EXPECT_EQ(whole.penAttribute(), bytewise.penAttribute()) << c.name;
+        const std::string answer = whole.takeOutput();
+        EXPECT_EQ(answer, std::string("\x1bP1$r") + c.report + "m\x1b\\") << c.name;
+        EXPECT_EQ(bytewise.takeOutput(), answer) << c.name;
     }
 }
