@@ -645,14 +645,19 @@ void Terminal::reportDecMode(int mode)
 {
     if (p.unusual)
         return;
-    if (p.leader == 0 && p.intermediate == 0)
-        plainCsi(p, final);
-    else
+    if (p.leader != 0 || p.intermediate != 0) {
         otherCsi(p, final, key(p.intermediate, p.leader, final));
+    } else if (p.subMask != 0 && final == 'm') {
+        selectGraphicRendition(p);
+        if (clampCursor())
+            m_pendingWrap = false;
+    } else {
+        plainCsi(p, final);  // which reads no sub-parameters
+    }
 }
 
-// Also inline in the parser's loop: a CSI without leader or intermediate (sub-parameters
-// allowed), told apart by its final byte alone.
+// Also inline in the parser's loop: a CSI without leader, intermediate or sub-parameter
+// (only its count and values are read), told apart by its final byte alone.
 [[gnu::always_inline]] inline void Terminal::plainCsi(const CsiParams& p, char final)
 {
     // The sequences most output is made of go first, without noting where the cursor was:
@@ -670,7 +675,7 @@ void Terminal::reportDecMode(int mode)
         } else if (p.count == 1) {
             selectOneRendition(p.values[0]);
         } else {
-            selectGraphicRendition(p);
+            selectPlainRendition(p.values.data(), p.count);
         }
         break;
     case 'H': cursorPosition(p); break;
@@ -682,7 +687,7 @@ void Terminal::reportDecMode(int mode)
         m_pendingWrap = false;
 }
 
-void Terminal::cursorPosition(const CsiParams& p)
+[[gnu::always_inline]] inline void Terminal::cursorPosition(const CsiParams& p)
 {
     m_row = bounded(p.get(0, 1)) - 1;
     m_col = bounded(p.get(1, 1)) - 1;
@@ -824,7 +829,7 @@ void Terminal::otherCsi(const CsiParams& p, char final, int form)
         break;
     case key(0, 0, 'n'):
     case key(0, '?', 'n'): {
-        const char* mark = p.leader == '?' ? "?" : "";
+        const char* mark = form == key(0, '?', 'n') ? "?" : "";
         const int what = p.get(0, 0);
         if (what == 5) {
             std::snprintf(answer, sizeof answer, "\x1b[%s0n", mark);
@@ -930,20 +935,23 @@ void Terminal::otherCsi(const CsiParams& p, char final, int form)
     case 29: pen.strike = false; break;
     case 39: pen.setForeground(TermColor{}); break;
     case 49: pen.setBackground(TermColor{}); break;
-    default:
-        if (v >= 10 && v <= 19)
-            pen.font = uint8_t(v - 10);
-        else if (v >= 30 && v <= 37)
-            pen.setForeground(TermColor::indexed(uint8_t(v - 30)));
-        else if (v >= 40 && v <= 47)
-            pen.setBackground(TermColor::indexed(uint8_t(v - 40)));
-        else if (v >= 90 && v <= 97)
-            pen.setForeground(TermColor::indexed(uint8_t(v - 90 + 8)));
-        else if (v >= 100 && v <= 107)
-            pen.setBackground(TermColor::indexed(uint8_t(v - 100 + 8)));
-        else
-            return false;
+    // Every code listed, so that one look-up finds any of them.
+    case 10: case 11: case 12: case 13: case 14: case 15: case 16: case 17: case 18: case 19:
+        pen.font = uint8_t(v - 10);
         break;
+    case 30: case 31: case 32: case 33: case 34: case 35: case 36: case 37:
+        pen.setForeground(TermColor::indexed(uint8_t(v - 30)));
+        break;
+    case 40: case 41: case 42: case 43: case 44: case 45: case 46: case 47:
+        pen.setBackground(TermColor::indexed(uint8_t(v - 40)));
+        break;
+    case 90: case 91: case 92: case 93: case 94: case 95: case 96: case 97:
+        pen.setForeground(TermColor::indexed(uint8_t(v - 90 + 8)));
+        break;
+    case 100: case 101: case 102: case 103: case 104: case 105: case 106: case 107:
+        pen.setBackground(TermColor::indexed(uint8_t(v - 100 + 8)));
+        break;
+    default: return false;
     }
     return true;
 }
@@ -953,14 +961,14 @@ void Terminal::otherCsi(const CsiParams& p, char final, int form)
 // the state changed.
 void Terminal::selectOneRendition(int32_t v)
 {
-    if (v != 38 && v != 48 && rendition(v))
+    if (rendition(v))
         applyPen();
 }
 
 // The colour of "38;5;n" or "38;2;r;g;b" (48 for the background): `rest` the n parameters
 // after the 38; returns how many of them it took after the mode. One short of its values
 // sets nothing.
-int Terminal::extendedColour(const int32_t* rest, int n, bool foreground)
+[[gnu::always_inline]] inline int Terminal::extendedColour(const int32_t* rest, int n, bool foreground)
 {
     if (n == 0)
         return 0;
@@ -987,22 +995,22 @@ int Terminal::extendedColour(const int32_t* rest, int n, bool foreground)
     return taken;
 }
 
+// SGR lists without sub-parameters, nearly all of them: nothing to skip over.
+void Terminal::selectPlainRendition(const int32_t* v, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        if (!rendition(v[i]) && (v[i] == 38 || v[i] == 48))
+            i += 1 + extendedColour(v + i + 1, count - i - 1, v[i] == 38);  // and the mode
+    }
+    applyPen();
+}
+
+// SGR lists with sub-parameters ("4:3", "38:5:n").
 void Terminal::selectGraphicRendition(const CsiParams& p)
 {
-    PenState& pen = m_penState;
     const int32_t* const v = p.values.data();
     const int count = p.count;
-    if (p.subMask == 0) {
-        // No sub-parameters, as nearly always: nothing to skip over.
-        for (int i = 0; i < count; ++i) {
-            if (v[i] == 38 || v[i] == 48)
-                i += 1 + extendedColour(v + i + 1, count - i - 1, v[i] == 38);  // and the mode
-            else
-                rendition(v[i]);
-        }
-        applyPen();
-        return;
-    }
+    PenState& pen = m_penState;
     int i = 0;
     while (i < count) {
         switch (v[i]) {

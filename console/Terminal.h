@@ -160,6 +160,7 @@ private:
                                      m_penState.fgConsole, m_penState.bgConsole, m_penState.brightens);
     }
     void selectGraphicRendition(const CsiParams& p);
+    void selectPlainRendition(const int32_t* values, int count);
     int extendedColour(const int32_t* rest, int n, bool foreground);
     void selectOneRendition(int32_t v);
     bool rendition(int32_t v);
