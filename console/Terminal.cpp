@@ -666,6 +666,10 @@ void Terminal::reportDecMode(int mode)
     // separate stores that last moved the cursor have retired.)
     bool known = true;
     switch (final) {
+    case 'H':
+        cursorPosition(p);
+        clampCursor();
+        return;
     case 'm':
         if (p.count == 1 && p.values[0] <= 0) {
             // "ESC [ m" and "ESC [ 0 m", the most common of all: the default pen, whose
@@ -678,12 +682,15 @@ void Terminal::reportDecMode(int mode)
             selectPlainRendition(p.values.data(), p.count);
         }
         break;
-    case 'H': cursorPosition(p); break;
     case 'K': known = eraseInLine(p.get(0, 0)); break;
     case 'J': eraseInDisplay(p.get(0, 0)); break;
     default: otherCsi(p, final, key(0, 0, final)); return;
     }
-    if (known && clampCursor())
+    // A known sequence leaves the cursor inside the screen, and in origin mode inside the
+    // margins. The cursor is always on the screen already (every move keeps it there, or
+    // ends with clampCursor()), and these do not move it: only in origin mode may it stand
+    // outside the margins (after DECRC, or line feeds below the region) and need bringing in.
+    if (known && m_origin && clampCursorSlow())
         m_pendingWrap = false;
 }
 
@@ -967,41 +974,51 @@ void Terminal::selectOneRendition(int32_t v)
 
 // The colour of "38;5;n" or "38;2;r;g;b" (48 for the background): `rest` the n parameters
 // after the 38; returns how many of them it took after the mode. One short of its values
-// sets nothing.
-[[gnu::always_inline]] inline int Terminal::extendedColour(const int32_t* rest, int n, bool foreground)
+// sets nothing. An RGB colour is set without its console colour, a search of the palette,
+// and `rgb` notes it for settleRgb(): the loops over the parameters then call nothing, and
+// need not keep their registers across a call.
+[[gnu::always_inline]] inline int Terminal::extendedColour(const int32_t* rest, int n, bool foreground, bool& rgb)
 {
     if (n == 0)
         return 0;
     const int available = n - 1;
-    TermColor colour;
-    int taken;
     if (rest[0] == 2) {
         if (available < 3)
             return available;
-        colour = TermColor::fromRgb(uint8_t(rest[1]), uint8_t(rest[2]), uint8_t(rest[3]));
-        taken = 3;
-    } else if (rest[0] == 5) {
+        (foreground ? m_penState.fg : m_penState.bg) =
+            TermColor::fromRgb(uint8_t(rest[1]), uint8_t(rest[2]), uint8_t(rest[3]));
+        rgb = true;
+        return 3;
+    }
+    if (rest[0] == 5) {
         if (available == 0 || rest[1] == CsiParams::kMissing)
             return available ? 1 : 0;
-        colour = TermColor::indexed(uint8_t(rest[1]));
-        taken = 1;
-    } else {
-        return 0;
+        if (foreground)
+            m_penState.setForeground(TermColor::indexed(uint8_t(rest[1])));
+        else
+            m_penState.setBackground(TermColor::indexed(uint8_t(rest[1])));
+        return 1;
     }
-    if (foreground)
-        m_penState.setForeground(colour);
-    else
-        m_penState.setBackground(colour);
-    return taken;
+    return 0;
+}
+
+// The console colours of the pen's colours again, after an RGB one was set.
+void Terminal::settleRgb()
+{
+    m_penState.setForeground(m_penState.fg);
+    m_penState.setBackground(m_penState.bg);
 }
 
 // SGR lists without sub-parameters, nearly all of them: nothing to skip over.
 void Terminal::selectPlainRendition(const int32_t* v, int count)
 {
+    bool rgb = false;
     for (int i = 0; i < count; ++i) {
         if (!rendition(v[i]) && (v[i] == 38 || v[i] == 48))
-            i += 1 + extendedColour(v + i + 1, count - i - 1, v[i] == 38);  // and the mode
+            i += 1 + extendedColour(v + i + 1, count - i - 1, v[i] == 38, rgb);  // and the mode
     }
+    if (rgb) [[unlikely]]
+        settleRgb();
     applyPen();
 }
 
@@ -1011,6 +1028,7 @@ void Terminal::selectGraphicRendition(const CsiParams& p)
     const int32_t* const v = p.values.data();
     const int count = p.count;
     PenState& pen = m_penState;
+    bool rgb = false;
     int i = 0;
     while (i < count) {
         switch (v[i]) {
@@ -1024,12 +1042,14 @@ void Terminal::selectGraphicRendition(const CsiParams& p)
             }
             break;
         case 38:
-        case 48: i += 1 + extendedColour(v + i + 1, std::max(0, count - i - 1), v[i] == 38); break;
+        case 48: i += 1 + extendedColour(v + i + 1, std::max(0, count - i - 1), v[i] == 38, rgb); break;
         default: rendition(v[i]); break;
         }
         while (p.hasSub(i++)) {
         }
     }
+    if (rgb)
+        settleRgb();
     applyPen();
 }
 

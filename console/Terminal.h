@@ -161,7 +161,8 @@ private:
     }
     void selectGraphicRendition(const CsiParams& p);
     void selectPlainRendition(const int32_t* values, int count);
-    int extendedColour(const int32_t* rest, int n, bool foreground);
+    int extendedColour(const int32_t* rest, int n, bool foreground, bool& rgb);
+    void settleRgb();
     void selectOneRendition(int32_t v);
     bool rendition(int32_t v);
     // The CSI sequences beyond the few plainCsi() takes itself.
