@@ -1012,6 +1012,15 @@ void Terminal::settleRgb()
 // SGR lists without sub-parameters, nearly all of them: nothing to skip over.
 void Terminal::selectPlainRendition(const int32_t* v, int count)
 {
+    if (count == 3 && v[1] == 5 && v[2] >= 0 && (v[0] == 38 || v[0] == 48)) {
+        // A 256-colour change alone, the usual way programs set one: no walk.
+        if (v[0] == 38)
+            m_penState.setForeground(TermColor::indexed(uint8_t(v[2])));
+        else
+            m_penState.setBackground(TermColor::indexed(uint8_t(v[2])));
+        applyPen();
+        return;
+    }
     bool rgb = false;
     for (int i = 0; i < count; ++i) {
         if (!rendition(v[i]) && (v[i] == 38 || v[i] == 48))
