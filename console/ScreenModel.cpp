@@ -14,6 +14,7 @@ void ScreenBuffer::allocate(int cols, int rows, uint64_t version)
     m_rowMap.resize(size_t(rows));
     std::iota(m_rowMap.begin(), m_rowMap.end(), 0u);
     m_rowVersion.assign(size_t(rows), version);
+    m_allRowsAt = 0;
     m_clusters.assign(size_t(rows), {});
     m_mayHaveClusters = false;
 }

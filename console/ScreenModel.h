@@ -40,7 +40,7 @@ namespace cellops {
 // Cells of `count` one-byte characters, all with `attr`. Runs are mostly short and of any
 // length, so rather than loops that end at a different point each time, the cells go in
 // blocks of eight or four whose last one overlaps the one before.
-inline void fromBytes(ScreenCell* out, const char* text, int count, uint16_t attr)
+[[gnu::always_inline]] inline void fromBytes(ScreenCell* out, const char* text, int count, uint16_t attr)
 {
 #if defined(__SSE2__)
     static_assert(std::endian::native == std::endian::little, "a cell's character is its low half");
@@ -121,6 +121,12 @@ inline void fill(ScreenCell* out, int count, ScreenCell cell)
     const __m128i four = _mm_set1_epi32(int32_t(std::bit_cast<uint32_t>(cell)));
     auto store = [&](int at) { _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), four); };
     if (count >= 8) {
+        for (; i + 16 < count; i += 16) {  // whole rows, mostly
+            store(i);
+            store(i + 4);
+            store(i + 8);
+            store(i + 12);
+        }
         for (; i + 8 < count; i += 8) {
             store(i);
             store(i + 4);
@@ -171,6 +177,12 @@ public:
     void touch(int r, uint64_t version) { m_rowVersion[size_t(r)] = version; }
     void touch(int top, int bottom, uint64_t version)
     {
+        // Line feeds at the bottom mark the whole region on every scroll, but a screen's
+        // rows seldom change their version more than once between two snapshots.
+        if (version == m_allRowsAt)
+            return;
+        if (top == 0 && bottom == m_rows)
+            m_allRowsAt = version;
         uint64_t* versions = m_rowVersion.data();
         int r = top;
 #if defined(__SSE2__)
@@ -195,6 +207,7 @@ private:
     std::vector<uint32_t> m_rowMap;
     std::vector<RowClusters> m_clusters;  // by physical row
     std::vector<uint64_t> m_rowVersion;
+    uint64_t m_allRowsAt = 0;  // the version every row was last given at once, 0 for none
     bool m_mayHaveClusters = false;
 };
 
@@ -268,6 +281,26 @@ public:
         }
         if (m_active->rowHasClusters(row))
             m_active->dropClusters(row, col, col + length);
+        m_active->touch(row, m_generation + 1);
+        m_changed = true;
+    }
+    // Text the emulator writes straight into a row, left to right from `col`, all of it
+    // one-column characters: textRow gives the row's cells (splitting a wide character whose
+    // trailing half is at `col`), textWritten ends the run of cells [col, last], given what
+    // cell `last` held before. Together the same as putRun.
+    ScreenCell* textRow(int row, int col)
+    {
+        ScreenCell* cells = m_active->row(row);
+        if (IsTrailingCell(cells[col]) && col > 0 && IsLeadingCell(cells[col - 1]))
+            blankHalf(row, col - 1);
+        return cells;
+    }
+    void textWritten(int row, int col, int last, ScreenCell lastBefore)
+    {
+        if (IsLeadingCell(lastBefore) && last + 1 < cols() && IsTrailingCell(m_active->row(row)[last + 1]))
+            blankHalf(row, last + 1);
+        if (m_active->rowHasClusters(row))
+            m_active->dropClusters(row, col, last + 1);
         m_active->touch(row, m_generation + 1);
         m_changed = true;
     }

@@ -95,15 +95,16 @@ void Terminal::printAsciiAnywhere(const char* text, size_t length)
     }
 }
 
-// After a run of n one-column characters put at the cursor: the last is the glyph a mark or
-// REP refers to, and the cursor moves past the run (or waits at the margin to wrap).
-void Terminal::ranOver(char32_t last, int n)
+// After a run of n cells put at the cursor, ending with a character of lastWidth columns
+// (1, or 2 when the run stops short of the margin): the last is the glyph a mark or REP
+// refers to, and the cursor moves past the run (or waits at the margin to wrap).
+void Terminal::ranOver(char32_t last, int n, int lastWidth)
 {
     m_glyph[0] = last;
     m_glyphChars = 1;
-    m_glyphWidth = 1;
+    m_glyphWidth = lastWidth;
     m_glyphRow = m_row;
-    m_glyphCol = m_col + n - 1;
+    m_glyphCol = m_col + n - lastWidth;
     if (m_col + n >= cols()) {
         m_col = cols() - 1;
         m_pendingWrap = m_autowrap;
@@ -151,74 +152,84 @@ void Terminal::printText(const char32_t* chars, size_t length)
     }
 }
 
-void Terminal::printUnits(const char16_t* units, size_t length)
+// In the usual state (ASCII character sets, no insert mode, autowrap) text goes straight
+// into the cells of the cursor's row: printable ASCII sixteen bytes a step, each whole
+// character decoded into its cell, or its two cells when wide. The row's bookkeeping (the
+// wide characters cut at the run's ends, its clusters, its version) is done once per row,
+// not per piece. A mark, or a wide character that would reach the margin, stops the row's
+// run and goes the general way.
+const unsigned char* Terminal::printRun(const unsigned char* p, const unsigned char* end)
 {
-    if (!m_plainAscii || m_insert || !m_autowrap) {
-        // Character sets, insert mode or no wrap: the ASCII and the rest separately, the way
-        // printAscii and printText take them.
-        size_t i = 0;
-        while (i < length) {
-            size_t n = 0;
-            if (units[i] < 0x80) {
-                char ascii[512];
-                while (i + n < length && n < std::size(ascii) && units[i + n] < 0x80) {
-                    ascii[n] = char(units[i + n]);
-                    ++n;
-                }
-                printAscii(ascii, n);
-            } else {
-                char32_t chars[512];
-                while (i + n < length && n < std::size(chars) && units[i + n] >= 0x80) {
-                    chars[n] = units[i + n];
-                    ++n;
-                }
-                printText(chars, n);
-            }
-            i += n;
-        }
-        return;
-    }
-    size_t i = 0;
-    while (i < length) {
-        // Below U+0300 every character is one column; beyond, most are (box drawing, most
-        // scripts), and a wide one or a mark goes on its own.
-        size_t j = i;
-        for (;;) {
-            j += OneColumnPrefix(units + j, length - j);
-            while (j < length && units[j] >= 0x300 && CharWidth(units[j]) == 1)
-                ++j;
-            if (j == length || units[j] >= 0x300)
+    if (!m_plainAscii || m_insert || !m_autowrap || unsigned(m_row) >= unsigned(rows()) ||
+        unsigned(m_col) >= unsigned(cols()))
+        return p;
+    const int width = cols();
+    const uint16_t attr = uint16_t(m_pen.attribute & ~kCellHalves);
+    while (p < end) {
+        // The next character decides whether a run starts here (after a pending wrap).
+        if (!vt::isPrintable(*p)) {
+            char16_t unit = 0;
+            const int length = *p >= 0xC0 ? vt::wholeChar(p, end, unit) : 0;
+            if (length == 0)
                 break;
+            const int columns = CharWidth(unit);
+            if (columns != 1 && (columns != 2 || (m_pendingWrap ? 0 : m_col) + 2 >= width)) {
+                p += length;
+                const char32_t c = unit;
+                if (columns == 0)
+                    combine(c);
+                else
+                    putGlyph(&c, 1, columns);
+                continue;
+            }
         }
-        if (j > i)
-            printOneColumn(units + i, j - i);
-        if (j < length) {
-            // What printText does with a character of this width.
-            const char32_t c = units[j++];
-            const int width = CharWidth(c);
-            if (width == 0)
-                combine(c);
-            else
-                putGlyph(&c, 1, width);
-        }
-        i = j;
-    }
-}
-
-void Terminal::printOneColumn(const char16_t* units, size_t length)
-{
-    size_t i = 0;
-    while (i < length) {
         if (m_pendingWrap) {
             linefeed();
             m_col = 0;
             m_pendingWrap = false;
         }
-        const int n = int(std::min<size_t>(length - i, size_t(cols() - m_col)));
-        m_model.putRun(m_row, m_col, units + i, n, m_pen.attribute);
-        i += size_t(n);
-        ranOver(char32_t(units[i - 1]), n);
+        const int first = m_col;
+        ScreenCell* const cells = m_model.textRow(m_row, first);
+        int col = first;
+        ScreenCell lastBefore{};  // what the run's last cell held
+        char16_t last = 0;
+        int lastWidth = 1;
+        do {
+            if (vt::isPrintable(*p)) {
+                const unsigned char* stop = vt::printableEnd(p, std::min(end, p + (width - col)));
+                const int n = int(stop - p);
+                lastBefore = cells[col + n - 1];
+                cellops::fromBytes(cells + col, reinterpret_cast<const char*>(p), n, attr);
+                col += n;
+                p = stop;
+                last = p[-1];
+                lastWidth = 1;
+                continue;
+            }
+            char16_t unit = 0;
+            const int length = *p >= 0xC0 ? vt::wholeChar(p, end, unit) : 0;
+            if (length == 0)
+                break;
+            const int columns = CharWidth(unit);
+            if (columns == 1) {
+                lastBefore = cells[col];
+                cells[col++] = {unit, attr};
+            } else if (columns == 2 && col + 2 < width) {
+                lastBefore = cells[col + 1];
+                cells[col] = {unit, uint16_t(attr | kLeadingCell)};
+                cells[col + 1] = {unit, uint16_t(attr | kTrailingCell)};
+                col += 2;
+            } else {
+                break;
+            }
+            last = unit;
+            lastWidth = columns;
+            p += length;
+        } while (col < width && p < end);
+        m_model.textWritten(m_row, first, col - 1, lastBefore);
+        ranOver(last, col - first, lastWidth);
     }
+    return p;
 }
 
 // A mark joins the last glyph while the cursor still stands just after it (or on it, at

@@ -110,9 +110,7 @@ private:
     }
     void printAsciiAnywhere(const char* text, size_t length);
     void printText(const char32_t* chars, size_t length);
-    void printUnits(const char16_t* units, size_t length);
-    // Units all one column wide, from the cursor on, wrapping at the right margin.
-    void printOneColumn(const char16_t* units, size_t length);
+    const unsigned char* printRun(const unsigned char* text, const unsigned char* end);
     void execute(unsigned char control)
     {
         if (control == '\r') {  // most lines end with one: inline
@@ -120,6 +118,12 @@ private:
                 m_col = 0;
                 m_pendingWrap = false;
             }
+            return;
+        }
+        if (control == '\n' && m_row == regionBottom() - 1 && !m_leftRightMode && !m_modes.newline) {
+            // A line feed at the bottom of the region, as most of them are: what linefeed()
+            // does there; the cursor stays, and so does a wrap pending.
+            m_model.scrollUpOne(m_top, m_row + 1, eraseCell());
             return;
         }
         executeOther(control);
@@ -140,7 +144,7 @@ private:
     ScreenCell eraseCell() const { return {0x20, m_pen.erase}; }
 
     void putGlyph(const char32_t* chars, size_t count, int width);
-    void ranOver(char32_t last, int n);
+    void ranOver(char32_t last, int n, int lastWidth = 1);
     void writeCell(int row, int col, const char32_t* chars, size_t count, int width);
     void combine(char32_t mark);
     void linefeed();

@@ -63,10 +63,12 @@ struct CsiParams {
 //       Bytes 0x20-0x7E, at least one.
 //   void printText(const char32_t* chars, size_t length);
 //       Decoded characters beyond ASCII (U+FFFD for malformed input), at least one.
-//   void printUnits(const char16_t* units, size_t length);
-//       A run of text that mixes printable ASCII with whole two- and three-byte UTF-8
-//       characters, each character one UTF-16 unit (none a surrogate), at least one. The
-//       same as handing over its ASCII pieces with printAscii and the rest with printText.
+//   const unsigned char* printRun(const unsigned char* text, const unsigned char* end);
+//       Text from `text` (printable ASCII or a byte 0xC0-0xFF) with no character in progress:
+//       the handler takes as much as it likes of its printable ASCII and whole two- and
+//       three-byte UTF-8 characters (vt::wholeChar) and returns where it stopped, which may be
+//       `text` itself. The same as handing its ASCII over with printAscii and its characters
+//       with printText; what it leaves is handed over that way.
 //   void execute(unsigned char control);
 //       A C0 control, or a C1 control given as ESC and a byte 0x40-0x5F (as its 8-bit value).
 //   void escape(std::string_view intermediates, char final);
@@ -114,10 +116,6 @@ private:
 
     // Decodes a run of non-ASCII bytes from `p`; returns where the run ended.
     const unsigned char* decodeUtf8(const unsigned char* p, const unsigned char* end);
-    // Text from `p` (printable ASCII up to `ascii`, then anything) made of printable ASCII and
-    // whole two- and three-byte characters, handed over as UTF-16 units; returns where it
-    // ended, `p` itself when there is no such text.
-    const unsigned char* mixedText(const unsigned char* p, const unsigned char* ascii, const unsigned char* end);
     const unsigned char* wholeCsi(const unsigned char* p, const unsigned char* end);
     void flushText();
     void pushChar(char32_t c);
@@ -138,7 +136,6 @@ private:
     uint8_t m_utf8Total = 0;
     std::array<char32_t, 256> m_text{};
     size_t m_textLength = 0;
-    std::array<char16_t, 512> m_units{};
 
     CsiParams m_csi;
     bool m_paramStarted = false;

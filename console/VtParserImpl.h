@@ -126,27 +126,6 @@ inline int wholeChar(const unsigned char* p, const unsigned char* end, char16_t&
     return 0;
 }
 
-// Bytes to UTF-16 units, sixteen or eight a step with SSE2.
-inline void widen(char16_t* out, const unsigned char* in, size_t count)
-{
-    size_t i = 0;
-#if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128();
-    for (; i + 16 <= count; i += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(bytes, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(bytes, zero));
-    }
-    if (i + 8 <= count) {
-        const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(in + i));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(bytes, zero));
-        i += 8;
-    }
-#endif
-    for (; i < count; ++i)
-        out[i] = in[i];
-}
-
 }  // namespace vt
 
 template <typename Handler>
@@ -166,14 +145,13 @@ void BasicVtParser<Handler>::write(std::string_view bytes)
     const auto end = p + bytes.size();
     while (p < end) {
         if (m_state == State::Ground) {
-            // Printable ASCII: the common case, handed over as a run. What follows a run is
-            // looked at straight away, in the order program output makes likely.
+            // Printable ASCII: the common case, handed over as a run. Text with characters
+            // beyond ASCII in it goes to the handler whole, which takes what it can of it
+            // (as far as it is made of whole characters, in the terminal's usual state).
             const unsigned char* run = p;
             p = vt::printableEnd(p, end);
             if (p < end && *p >= 0xC0 && m_utf8Remaining == 0) {
-                // Text with characters beyond ASCII in it goes over as one run, as far as it
-                // is made of whole characters.
-                const unsigned char* next = mixedText(run, p, end);
+                const unsigned char* next = m_handler.printRun(run, end);
                 if (next != run)
                     run = p = next;
             }
@@ -308,49 +286,6 @@ const unsigned char* BasicVtParser<Handler>::wholeCsi(const unsigned char* p, co
     csi.unusual = false;
     m_handler.csi(csi, char(*p));
     return p + 1;
-}
-
-template <typename Handler>
-const unsigned char* BasicVtParser<Handler>::mixedText(const unsigned char* p, const unsigned char* ascii,
-                                                       const unsigned char* end)
-{
-    char16_t unit = 0;
-    int length = vt::wholeChar(ascii, end, unit);
-    if (length == 0)
-        return p;  // the ASCII goes over on its own, and the byte at `ascii` byte by byte
-    char16_t* const units = m_units.data();
-    constexpr size_t kRoom = std::tuple_size_v<decltype(m_units)>;
-    size_t n = 0;
-    // [p, ascii) is ASCII not yet copied, and `unit` the character after it.
-    auto copyAscii = [&] {
-        while (p < ascii) {
-            const size_t take = std::min(size_t(ascii - p), kRoom - n);
-            vt::widen(units + n, p, take);
-            n += take;
-            p += take;
-            if (n == kRoom) {
-                m_handler.printUnits(units, n);
-                n = 0;
-            }
-        }
-    };
-    for (;;) {
-        copyAscii();
-        units[n++] = unit;  // copyAscii left room
-        p = ascii + length;
-        ascii = p < end && *p >= 0x80 ? p : vt::printableEnd(p, end);  // characters in a row: box drawing, CJK
-        length = ascii < end ? vt::wholeChar(ascii, end, unit) : 0;
-        if (length == 0)
-            break;
-        if (n == kRoom) {
-            m_handler.printUnits(units, n);
-            n = 0;
-        }
-    }
-    copyAscii();
-    if (n != 0)
-        m_handler.printUnits(units, n);
-    return p;
 }
 
 template <typename Handler>

@@ -206,6 +206,9 @@ TEST(Terminal, MixedTextAsOneRunOrInPiecesGivesTheSameScreen)
     std::string long_;
     for (int i = 0; i < 300; ++i)
         long_ += i % 7 == 0 ? "\xe2\x94\x80" : i % 5 == 0 ? "\xc3\xa9" : i % 11 == 0 ? "\xe6\x97\xa5" : "x";
+    std::string wide;  // a row's worth of wide characters
+    for (int i = 0; i < 12; ++i)
+        wide += "\xe6\x97\xa5";
     const struct {
         const char* name;
         std::string bytes;
@@ -223,6 +226,13 @@ TEST(Terminal, MixedTextAsOneRunOrInPiecesGivesTheSameScreen)
         {"margins set", "\x1b[?69h\x1b[3;6s\x1b[1;1H" + long_.substr(0, 40)},
         {"scroll region", "\x1b[2;3r\x1b[3;1H" + long_},
         {"coloured", "\x1b[1;31;44m" + long_ + "\x1b[0m"},
+        // A run starting on the trailing half of a wide character or ending on a leading
+        // half blanks the other half; inside the run nothing is left of them.
+        {"runs over halves of wide characters",
+         wide + "\x1b[1;2Hab\x1b[1;6Hx\xc3\xa9\x1b[1;9H\xe6\x97\xa5\x1b[2;1H" + wide + "\x1b[2;5H\xe6\x97\xa5q\xe6\x97\xa5"},
+        {"wide characters up to the margin", "abcdef\xe6\x97\xa5\xe6\x97\xa5\xe6\x97\xa5\r\nabcdefg\xe6\x97\xa5z" + wide + wide},
+        {"clusters the run covers", "ae\xcc\x81i\xcc\x88o\xf0\x9f\x98\x80u\r" "xyz\xc3\xa9\xe2\x94\x80 \r\n\xe6\x97\xa5\xcc\x81" "ab\r\xc3\xa9"},
+        {"a line feed at the bottom with a wrap pending", "\x1b[99;1H0123456789\n\xc3\xa9\x1b[20h\nz\x1b[20l\n"},
     };
     for (const auto& c : cases) {
         for (const auto& [cols, rows] : {std::pair{10, 4}, std::pair{1, 1}, std::pair{3, 2}, std::pair{80, 25}}) {
