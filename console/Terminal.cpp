@@ -659,14 +659,19 @@ void Terminal::reportDecMode(int mode)
 {
     if (p.unusual)
         return;
-    if (p.leader == 0 && p.intermediate == 0)
-        plainCsi(p, final);
-    else
+    if (p.leader != 0 || p.intermediate != 0) {
         otherCsi(p, final, key(p.intermediate, p.leader, final));
+    } else if (p.subMask != 0 && final == 'm') {
+        selectGraphicRendition(p);
+        if (clampCursor())
+            m_pendingWrap = false;
+    } else {
+        plainCsi(p, final);  // which reads no sub-parameters
+    }
 }
 
-// Also inline in the parser's loop: a CSI without leader or intermediate (sub-parameters
-// allowed), told apart by its final byte alone.
+// Also inline in the parser's loop: a CSI without leader, intermediate or sub-parameter
+// (only its count and values are read), told apart by its final byte alone.
 [[gnu::always_inline]] inline void Terminal::plainCsi(const CsiParams& p, char final)
 {
     // The sequences most output is made of go first, without noting where the cursor was:
@@ -675,6 +680,10 @@ void Terminal::reportDecMode(int mode)
     // separate stores that last moved the cursor have retired.)
     bool known = true;
     switch (final) {
+    case 'H':
+        cursorPosition(p);
+        clampCursor();
+        return;
     case 'm':
         if (p.count == 1 && p.values[0] <= 0) {
             // "ESC [ m" and "ESC [ 0 m", the most common of all: the default pen, whose
@@ -684,19 +693,22 @@ void Terminal::reportDecMode(int mode)
         } else if (p.count == 1) {
             selectOneRendition(p.values[0]);
         } else {
-            selectGraphicRendition(p);
+            selectPlainRendition(p.values.data(), p.count);
         }
         break;
-    case 'H': cursorPosition(p); break;
     case 'K': known = eraseInLine(p.get(0, 0)); break;
     case 'J': eraseInDisplay(p.get(0, 0)); break;
     default: otherCsi(p, final, key(0, 0, final)); return;
     }
-    if (known && clampCursor())
+    // A known sequence leaves the cursor inside the screen, and in origin mode inside the
+    // margins. The cursor is always on the screen already (every move keeps it there, or
+    // ends with clampCursor()), and these do not move it: only in origin mode may it stand
+    // outside the margins (after DECRC, or line feeds below the region) and need bringing in.
+    if (known && m_origin && clampCursorSlow())
         m_pendingWrap = false;
 }
 
-void Terminal::cursorPosition(const CsiParams& p)
+[[gnu::always_inline]] inline void Terminal::cursorPosition(const CsiParams& p)
 {
     m_row = bounded(p.get(0, 1)) - 1;
     m_col = bounded(p.get(1, 1)) - 1;
@@ -838,7 +850,7 @@ void Terminal::otherCsi(const CsiParams& p, char final, int form)
         break;
     case key(0, 0, 'n'):
     case key(0, '?', 'n'): {
-        const char* mark = p.leader == '?' ? "?" : "";
+        const char* mark = form == key(0, '?', 'n') ? "?" : "";
         const int what = p.get(0, 0);
         if (what == 5) {
             std::snprintf(answer, sizeof answer, "\x1b[%s0n", mark);
@@ -944,20 +956,23 @@ void Terminal::otherCsi(const CsiParams& p, char final, int form)
     case 29: pen.strike = false; break;
     case 39: pen.setForeground(TermColor{}); break;
     case 49: pen.setBackground(TermColor{}); break;
-    default:
-        if (v >= 10 && v <= 19)
-            pen.font = uint8_t(v - 10);
-        else if (v >= 30 && v <= 37)
-            pen.setForeground(TermColor::indexed(uint8_t(v - 30)));
-        else if (v >= 40 && v <= 47)
-            pen.setBackground(TermColor::indexed(uint8_t(v - 40)));
-        else if (v >= 90 && v <= 97)
-            pen.setForeground(TermColor::indexed(uint8_t(v - 90 + 8)));
-        else if (v >= 100 && v <= 107)
-            pen.setBackground(TermColor::indexed(uint8_t(v - 100 + 8)));
-        else
-            return false;
+    // Every code listed, so that one look-up finds any of them.
+    case 10: case 11: case 12: case 13: case 14: case 15: case 16: case 17: case 18: case 19:
+        pen.font = uint8_t(v - 10);
         break;
+    case 30: case 31: case 32: case 33: case 34: case 35: case 36: case 37:
+        pen.setForeground(TermColor::indexed(uint8_t(v - 30)));
+        break;
+    case 40: case 41: case 42: case 43: case 44: case 45: case 46: case 47:
+        pen.setBackground(TermColor::indexed(uint8_t(v - 40)));
+        break;
+    case 90: case 91: case 92: case 93: case 94: case 95: case 96: case 97:
+        pen.setForeground(TermColor::indexed(uint8_t(v - 90 + 8)));
+        break;
+    case 100: case 101: case 102: case 103: case 104: case 105: case 106: case 107:
+        pen.setBackground(TermColor::indexed(uint8_t(v - 100 + 8)));
+        break;
+    default: return false;
     }
     return true;
 }
@@ -967,56 +982,76 @@ void Terminal::otherCsi(const CsiParams& p, char final, int form)
 // the state changed.
 void Terminal::selectOneRendition(int32_t v)
 {
-    if (v != 38 && v != 48 && rendition(v))
+    if (rendition(v))
         applyPen();
 }
 
 // The colour of "38;5;n" or "38;2;r;g;b" (48 for the background): `rest` the n parameters
 // after the 38; returns how many of them it took after the mode. One short of its values
-// sets nothing.
-int Terminal::extendedColour(const int32_t* rest, int n, bool foreground)
+// sets nothing. An RGB colour is set without its console colour, a search of the palette,
+// and `rgb` notes it for settleRgb(): the loops over the parameters then call nothing, and
+// need not keep their registers across a call.
+[[gnu::always_inline]] inline int Terminal::extendedColour(const int32_t* rest, int n, bool foreground, bool& rgb)
 {
     if (n == 0)
         return 0;
     const int available = n - 1;
-    TermColor colour;
-    int taken;
     if (rest[0] == 2) {
         if (available < 3)
             return available;
-        colour = TermColor::fromRgb(uint8_t(rest[1]), uint8_t(rest[2]), uint8_t(rest[3]));
-        taken = 3;
-    } else if (rest[0] == 5) {
+        (foreground ? m_penState.fg : m_penState.bg) =
+            TermColor::fromRgb(uint8_t(rest[1]), uint8_t(rest[2]), uint8_t(rest[3]));
+        rgb = true;
+        return 3;
+    }
+    if (rest[0] == 5) {
         if (available == 0 || rest[1] == CsiParams::kMissing)
             return available ? 1 : 0;
-        colour = TermColor::indexed(uint8_t(rest[1]));
-        taken = 1;
-    } else {
-        return 0;
+        if (foreground)
+            m_penState.setForeground(TermColor::indexed(uint8_t(rest[1])));
+        else
+            m_penState.setBackground(TermColor::indexed(uint8_t(rest[1])));
+        return 1;
     }
-    if (foreground)
-        m_penState.setForeground(colour);
-    else
-        m_penState.setBackground(colour);
-    return taken;
+    return 0;
 }
 
-void Terminal::selectGraphicRendition(const CsiParams& p)
+// The console colours of the pen's colours again, after an RGB one was set.
+void Terminal::settleRgb()
 {
-    PenState& pen = m_penState;
-    const int32_t* const v = p.values.data();
-    const int count = p.count;
-    if (p.subMask == 0) {
-        // No sub-parameters, as nearly always: nothing to skip over.
-        for (int i = 0; i < count; ++i) {
-            if (v[i] == 38 || v[i] == 48)
-                i += 1 + extendedColour(v + i + 1, count - i - 1, v[i] == 38);  // and the mode
-            else
-                rendition(v[i]);
-        }
+    m_penState.setForeground(m_penState.fg);
+    m_penState.setBackground(m_penState.bg);
+}
+
+// SGR lists without sub-parameters, nearly all of them: nothing to skip over.
+void Terminal::selectPlainRendition(const int32_t* v, int count)
+{
+    if (count == 3 && v[1] == 5 && v[2] >= 0 && (v[0] == 38 || v[0] == 48)) {
+        // A 256-colour change alone, the usual way programs set one: no walk.
+        if (v[0] == 38)
+            m_penState.setForeground(TermColor::indexed(uint8_t(v[2])));
+        else
+            m_penState.setBackground(TermColor::indexed(uint8_t(v[2])));
         applyPen();
         return;
     }
+    bool rgb = false;
+    for (int i = 0; i < count; ++i) {
+        if (!rendition(v[i]) && (v[i] == 38 || v[i] == 48))
+            i += 1 + extendedColour(v + i + 1, count - i - 1, v[i] == 38, rgb);  // and the mode
+    }
+    if (rgb) [[unlikely]]
+        settleRgb();
+    applyPen();
+}
+
+// SGR lists with sub-parameters ("4:3", "38:5:n").
+void Terminal::selectGraphicRendition(const CsiParams& p)
+{
+    const int32_t* const v = p.values.data();
+    const int count = p.count;
+    PenState& pen = m_penState;
+    bool rgb = false;
     int i = 0;
     while (i < count) {
         switch (v[i]) {
@@ -1030,12 +1065,14 @@ void Terminal::selectGraphicRendition(const CsiParams& p)
             }
             break;
         case 38:
-        case 48: i += 1 + extendedColour(v + i + 1, std::max(0, count - i - 1), v[i] == 38); break;
+        case 48: i += 1 + extendedColour(v + i + 1, std::max(0, count - i - 1), v[i] == 38, rgb); break;
         default: rendition(v[i]); break;
         }
         while (p.hasSub(i++)) {
         }
     }
+    if (rgb)
+        settleRgb();
     applyPen();
 }
 

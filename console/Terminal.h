@@ -164,7 +164,9 @@ private:
                                      m_penState.fgConsole, m_penState.bgConsole, m_penState.brightens);
     }
     void selectGraphicRendition(const CsiParams& p);
-    int extendedColour(const int32_t* rest, int n, bool foreground);
+    void selectPlainRendition(const int32_t* values, int count);
+    int extendedColour(const int32_t* rest, int n, bool foreground, bool& rgb);
+    void settleRgb();
     void selectOneRendition(int32_t v);
     bool rendition(int32_t v);
     // The CSI sequences beyond the few plainCsi() takes itself.

@@ -77,7 +77,8 @@ struct CsiParams {
 //   void csi(const CsiParams& params, char final);
 //   void plainCsi(const CsiParams& params, char final);
 //       The same for a CSI with no leader, intermediate or sub-parameter, as most are: a
-//       handler may take the usual ones by their final byte alone.
+//       handler may take the usual ones by their final byte alone. Only the parameters
+//       (count and values) are set; the rest of `params` is left as it was.
 //   void osc(std::string_view text);
 //       The text between "ESC ]" and its terminator (BEL or ESC \).
 //   void dcs(std::string_view text);

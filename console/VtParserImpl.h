@@ -208,51 +208,47 @@ const unsigned char* BasicVtParser<Handler>::wholeCsi(const unsigned char* p, co
     CsiParams& csi = m_csi;
     // Nearly every sequence is plain: parameters of at most three digits separated by ';',
     // and a final byte. Those are read in one pass, a parameter at a time without a loop
-    // over its digits, and go to plainCsi(), which needs no look at a leader or an
-    // intermediate. Anything else (or too near the end of the buffer to read a parameter
+    // over its digits, and go to plainCsi(), which needs no look at a leader, intermediate
+    // or sub-parameter. Anything else (or too near the end of the buffer to read a parameter
     // without looking for the end at every byte) stops the pass and is read again below.
-    {
-        const unsigned char* q = p;
-        int count = 0;
-        while (end - q >= 4) {
-            int32_t v = CsiParams::kMissing;
-            const unsigned d0 = unsigned(q[0]) - '0';
-            if (d0 <= 9) {
-                const unsigned d1 = unsigned(q[1]) - '0';
-                if (d1 > 9) {
-                    v = int32_t(d0);
-                    q += 1;
-                } else {
-                    const unsigned d2 = unsigned(q[2]) - '0';
-                    if (d2 > 9) {
-                        v = int32_t(d0 * 10 + d1);
-                        q += 2;
-                    } else {
-                        if (unsigned(q[3]) - '0' <= 9)
-                            break;  // four digits or more
-                        v = int32_t(d0 * 100 + d1 * 10 + d2);
-                        q += 3;
-                    }
+    const uintptr_t last = uintptr_t(end) - 4;  // where a parameter can start
+    const unsigned char* q = p;
+    int n = 0;  // parameters read
+    while (uintptr_t(q) <= last) {
+        // Each byte is looked at once: `c` ends as the one after the parameter. (Reading it
+        // again from q would be a load the compiler cannot drop: the value's store before it
+        // might have changed any byte.)
+        int32_t v = CsiParams::kMissing;
+        unsigned c = q[0];
+        if (c - '0' <= 9) {
+            v = int32_t(c - '0');
+            c = q[1];
+            ++q;
+            if (c - '0' <= 9) {
+                v = v * 10 + int32_t(c - '0');
+                c = q[1];
+                ++q;
+                if (c - '0' <= 9) {
+                    v = v * 10 + int32_t(c - '0');
+                    c = q[1];
+                    ++q;
+                    if (c - '0' <= 9)
+                        break;  // four digits or more
                 }
             }
-            csi.values[size_t(count++)] = v;
-            const unsigned char c = *q;
-            if (c == ';') {
-                if (count == CsiParams::kMaxParameters)
-                    return nullptr;  // too many: the state machine drops the sequence
-                ++q;
-                continue;
-            }
-            if (c < 0x40 || c > 0x7E)
-                break;
-            csi.count = count;
-            csi.subMask = 0;
-            csi.leader = 0;
-            csi.intermediate = 0;
-            csi.unusual = false;
-            m_handler.plainCsi(csi, char(c));
-            return q + 1;
         }
+        csi.values[size_t(n++)] = v;
+        if (c == ';') {
+            if (n == CsiParams::kMaxParameters)
+                return nullptr;  // too many: the state machine drops the sequence
+            ++q;
+            continue;
+        }
+        if (c < 0x40 || c > 0x7E)
+            break;
+        csi.count = n;
+        m_handler.plainCsi(csi, char(c));
+        return q + 1;
     }
     // The parameter being read stays in a register; it is stored when a separator or the
     // end of the parameters closes it.

@@ -307,6 +307,9 @@ TEST(Terminal, RenditionListsSetThePenParameterByParameter)
         {"an empty index is taken", "\x1b[48;5;;1m", 0x0F, "1"},
         {"an empty parameter resets", "\x1b[1;;31m", 0x04, "31"},
         {"an index beyond the palette wraps", "\x1b[38;5;300m", -1, "38:5:44"},
+        {"a 256-colour background alone", "\x1b[48;5;1m", 0x47, "41"},
+        {"a 256-colour alone without its index", "\x1b[31m\x1b[38;5;m", 0x04, "31"},
+        {"a 256-colour alone, then its mode again", "\x1b[38;5;17;5m", -1, "5;38:5:17"},
         {"sixteen parameters", "\x1b[1;2;3;4;5;7;9;21;22;23;24;25;27;29;31;42m", 0x24, "31;42"},
         {"seventeen are dropped", "\x1b[32m\x1b[1;2;3;4;5;7;9;21;22;23;24;25;27;29;31;42;0m", 0x02, "32"},
         {"one turned off", "\x1b[0;1m\x1b[22m", 0x07, ""},
@@ -328,5 +331,34 @@ TEST(Terminal, RenditionListsSetThePenParameterByParameter)
         const std::string answer = whole.takeOutput();
         EXPECT_EQ(answer, std::string("\x1bP1$r") + c.report + "m\x1b\\") << c.name;
         EXPECT_EQ(bytewise.takeOutput(), answer) << c.name;
+    }
+}
+
+// In origin mode the cursor may stand outside the margins (restored there by DECRC): every
+// known CSI, even one that does not move the cursor, brings it inside them. Outside origin
+// mode they leave it where it is.
+TEST(Terminal, SequencesThatDoNotMoveTheCursorBringItInsideTheMargins)
+{
+    const struct {
+        const char* name;
+        const char* sequence;
+    } cases[] = {
+        {"default rendition", "\x1b[m"},
+        {"one rendition", "\x1b[1m"},
+        {"a list of renditions", "\x1b[1;31m"},
+        {"a 256-colour", "\x1b[38;5;100m"},
+        {"sub-parameters", "\x1b[4:3m"},
+        {"erase in line", "\x1b[K"},
+        {"erase in display", "\x1b[J"},
+    };
+    for (const auto& c : cases) {
+        for (bool origin : {true, false}) {
+            Terminal t(10, 10);
+            t.write(std::string("\x1b[2;2H\x1b" "7\x1b[5;8r") + (origin ? "\x1b[?6h" : "") + "\x1b" "8");
+            ASSERT_EQ(t.model().cursorRow(), 1) << c.name;
+            t.write(c.sequence);
+            EXPECT_EQ(t.model().cursorRow(), origin ? 4 : 1) << c.name << (origin ? " in origin mode" : "");
+            EXPECT_EQ(t.model().cursorCol(), 1) << c.name;
+        }
     }
 }
