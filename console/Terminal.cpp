@@ -26,7 +26,8 @@ constexpr int key(char intermediate, char leader, char final)
 
 // A count for cursor moves and edits: large enough to cross any screen, small enough that
 // arithmetic on it never overflows.
-int bounded(int32_t n) { return std::clamp<int32_t>(n, -65535, 65535); }
+constexpr int32_t kBound = 65535;
+int bounded(int32_t n) { return std::clamp<int32_t>(n, -kBound, kBound); }
 
 }  // namespace
 
@@ -707,8 +708,10 @@ void Terminal::reportDecMode(int mode)
 
 [[gnu::always_inline]] inline void Terminal::cursorPosition(const CsiParams& p)
 {
-    m_row = bounded(p.get(0, 1)) - 1;
-    m_col = bounded(p.get(1, 1)) - 1;
+    // Parameters are never negative (a missing one is the default here): only the upper
+    // bound of bounded() can apply.
+    m_row = std::min(p.get(0, 1), kBound) - 1;
+    m_col = std::min(p.get(1, 1), kBound) - 1;
     if (m_origin) {
         m_row += m_top;
         m_col += regionLeft();
@@ -732,7 +735,7 @@ void Terminal::eraseInDisplay(int32_t selector)
     }
 }
 
-bool Terminal::eraseInLine(int32_t selector)
+[[gnu::always_inline]] inline bool Terminal::eraseInLine(int32_t selector)
 {
     switch (selector) {
     case 0: erase(m_row, m_row + 1, m_col, cols()); return true;
