@@ -677,12 +677,7 @@ void Terminal::reportDecMode(int mode)
     // row and column, the compiler loads both at once, and such a load waits until the
     // separate stores that last moved the cursor have retired.)
     bool known = true;
-    switch (final) {
-    case 'H':
-        cursorPosition(p);
-        clampCursor();
-        return;
-    case 'm':
+    if (final == 'm') {  // SGR, most sequences of all: tested first
         if (p.count == 1 && p.values[0] <= 0) {
             // "ESC [ m" and "ESC [ 0 m", the most common of all: the default pen, whose
             // words are known.
@@ -693,10 +688,16 @@ void Terminal::reportDecMode(int mode)
         } else {
             selectPlainRendition(p.values.data(), p.count);
         }
-        break;
-    case 'K': known = eraseInLine(p.get(0, 0)); break;
-    case 'J': eraseInDisplay(p.get(0, 0)); break;
-    default: otherCsi(p, final, key(0, 0, final)); return;
+    } else {
+        switch (final) {
+        case 'H':
+            cursorPosition(p);
+            clampCursor();
+            return;
+        case 'K': known = eraseInLine(p.get(0, 0)); break;
+        case 'J': eraseInDisplay(p.get(0, 0)); break;
+        default: otherCsi(p, final, key(0, 0, final)); return;
+        }
     }
     // A known sequence leaves the cursor inside the screen, and in origin mode inside the
     // margins. The cursor is always on the screen already (every move keeps it there, or
