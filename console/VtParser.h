@@ -117,6 +117,7 @@ private:
     // Decodes a run of non-ASCII bytes from `p`; returns where the run ended.
     const unsigned char* decodeUtf8(const unsigned char* p, const unsigned char* end);
     const unsigned char* wholeCsi(const unsigned char* p, const unsigned char* end);
+    [[gnu::noinline]] const unsigned char* parsedCsi(const unsigned char* p, const unsigned char* end);
     void flushText();
     void pushChar(char32_t c);
     // One byte outside the ground state's fast paths.
