@@ -68,11 +68,6 @@ CellSpan ScreenModel::clip(const CellSpan& s) const
     return {std::max(s.top, 0), std::min(s.bottom, rows()), std::max(s.left, 0), std::min(s.right, cols())};
 }
 
-void ScreenModel::touchRows(int top, int bottom)
-{
-    m_active->touch(top, bottom, m_generation + 1);
-    changed();
-}
 
 void ScreenModel::blankHalf(int row, int col)
 {
@@ -195,7 +190,8 @@ void ScreenModel::scrollUpOne(int top, int bottom, ScreenCell blank)
     }
     m_active->rotateRows(top, bottom, 1);
     cellops::fill(m_active->row(bottom - 1), cols(), blank);
-    m_active->clusters(bottom - 1).clear();
+    if (m_active->mayHaveClusters())
+        m_active->clusters(bottom - 1).clear();
     touchRows(top, bottom);
 }
 

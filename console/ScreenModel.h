@@ -328,7 +328,11 @@ public:
 private:
     bool contains(int row, int col) const { return row >= 0 && col >= 0 && row < rows() && col < cols(); }
     CellSpan clip(const CellSpan& span) const;
-    void touchRows(int top, int bottom);
+    void touchRows(int top, int bottom)
+    {
+        m_active->touch(top, bottom, m_generation + 1);
+        m_changed = true;
+    }
     void fillCells(int row, int left, int right, ScreenCell cell);
     // Before cells [col, col + width) are overwritten: the other half of a wide character
     // cut there becomes a blank.

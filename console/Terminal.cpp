@@ -159,7 +159,7 @@ void Terminal::printText(const char32_t* chars, size_t length)
 // wide characters cut at the run's ends, its clusters, its version) is done once per row,
 // not per piece. A mark, or a wide character that would reach the margin, stops the row's
 // run and goes the general way.
-const unsigned char* Terminal::printRun(const unsigned char* p, const unsigned char* end)
+const unsigned char* Terminal::printRun(const unsigned char* p, const unsigned char* ascii, const unsigned char* end)
 {
     if (!m_plainAscii || m_insert || !m_autowrap || unsigned(m_row) >= unsigned(rows()) ||
         unsigned(m_col) >= unsigned(cols()))
@@ -197,7 +197,10 @@ const unsigned char* Terminal::printRun(const unsigned char* p, const unsigned c
         int lastWidth = 1;
         do {
             if (vt::isPrintable(*p)) {
-                const unsigned char* stop = vt::printableEnd(p, std::min(end, p + (width - col)));
+                // The parser found where the first piece of ASCII ends.
+                const unsigned char* room = p + (width - col);
+                const unsigned char* stop =
+                    p < ascii ? std::min(ascii, room) : vt::printableEnd(p, std::min(end, room));
                 const int n = int(stop - p);
                 lastBefore = cells[col + n - 1];
                 cellops::fromBytes(cells + col, reinterpret_cast<const char*>(p), n, attr);

@@ -112,7 +112,7 @@ private:
     }
     void printAsciiAnywhere(const char* text, size_t length);
     void printText(const char32_t* chars, size_t length);
-    const unsigned char* printRun(const unsigned char* text, const unsigned char* end);
+    const unsigned char* printRun(const unsigned char* text, const unsigned char* ascii, const unsigned char* end);
     void execute(unsigned char control)
     {
         if (control == '\r') {  // most lines end with one: inline

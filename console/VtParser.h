@@ -63,12 +63,13 @@ struct CsiParams {
 //       Bytes 0x20-0x7E, at least one.
 //   void printText(const char32_t* chars, size_t length);
 //       Decoded characters beyond ASCII (U+FFFD for malformed input), at least one.
-//   const unsigned char* printRun(const unsigned char* text, const unsigned char* end);
-//       Text from `text` (printable ASCII or a byte 0xC0-0xFF) with no character in progress:
-//       the handler takes as much as it likes of its printable ASCII and whole two- and
-//       three-byte UTF-8 characters (vt::wholeChar) and returns where it stopped, which may be
-//       `text` itself. The same as handing its ASCII over with printAscii and its characters
-//       with printText; what it leaves is handed over that way.
+//   const unsigned char* printRun(const unsigned char* text, const unsigned char* ascii,
+//                                 const unsigned char* end);
+//       Text from `text` (printable ASCII up to `ascii`, where a byte 0xC0-0xFF follows) with
+//       no character in progress: the handler takes as much as it likes of its printable
+//       ASCII and whole two- and three-byte UTF-8 characters (vt::wholeChar) and returns
+//       where it stopped, which may be `text` itself. The same as handing its ASCII over with
+//       printAscii and its characters with printText; what it leaves is handed over that way.
 //   void execute(unsigned char control);
 //       A C0 control, or a C1 control given as ESC and a byte 0x40-0x5F (as its 8-bit value).
 //   void escape(std::string_view intermediates, char final);

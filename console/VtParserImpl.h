@@ -151,7 +151,7 @@ void BasicVtParser<Handler>::write(std::string_view bytes)
             const unsigned char* run = p;
             p = vt::printableEnd(p, end);
             if (p < end && *p >= 0xC0 && m_utf8Remaining == 0) {
-                const unsigned char* next = m_handler.printRun(run, end);
+                const unsigned char* next = m_handler.printRun(run, p, end);
                 if (next != run)
                     run = p = next;
             }
