@@ -69,19 +69,18 @@ public:
     // a field at a time. Inline: the terminal asks at every change of rendition.
     static PenWords wordsFor(bool bold, bool reverse, bool underline, const TermColor& fg, const TermColor& bg)
     {
-        return wordsFor(bold, reverse, underline, consoleColour(fg, 0x07), consoleColour(bg, 0x00),
+        return wordsFor(bold, reverse, underline, uint8_t(consoleColour(fg, 0x07) | consoleColour(bg, 0x00) << 4),
                         brightensWithBold(fg));
     }
-    // The same from the console colours of the foreground and background, for a caller that
-    // works them out once, when a colour is set.
-    static PenWords wordsFor(bool bold, bool reverse, bool underline, uint8_t fgIndex, uint8_t bgIndex,
-                             bool brightens)
+    // The same from the console colours of the foreground and background (`colours`, the
+    // background in the high half), for a caller that works them out once, when a colour
+    // is set.
+    static PenWords wordsFor(bool bold, bool reverse, bool underline, uint8_t colours, bool brightens)
     {
         PenWords words;
-        words.erase = uint16_t(fgIndex | (bgIndex << 4));
-        if (bold && brightens)
-            fgIndex |= 0x08;
-        words.attribute = reverse ? uint16_t(bgIndex | (fgIndex << 4) | kAttrReverse) : uint16_t(fgIndex | (bgIndex << 4));
+        words.erase = colours;
+        const uint8_t shown = uint8_t(colours | (bold && brightens ? 0x08 : 0));
+        words.attribute = reverse ? uint16_t(uint8_t(shown << 4 | shown >> 4) | kAttrReverse) : shown;
         if (underline)
             words.attribute |= kAttrUnderline;
         return words;

@@ -26,7 +26,8 @@ constexpr int key(char intermediate, char leader, char final)
 
 // A count for cursor moves and edits: large enough to cross any screen, small enough that
 // arithmetic on it never overflows.
-int bounded(int32_t n) { return std::clamp<int32_t>(n, -65535, 65535); }
+constexpr int32_t kBound = 65535;
+int bounded(int32_t n) { return std::clamp<int32_t>(n, -kBound, kBound); }
 
 }  // namespace
 
@@ -684,12 +685,7 @@ void Terminal::reportDecMode(int mode)
     // row and column, the compiler loads both at once, and such a load waits until the
     // separate stores that last moved the cursor have retired.)
     bool known = true;
-    switch (final) {
-    case 'H':
-        cursorPosition(p);
-        clampCursor();
-        return;
-    case 'm':
+    if (final == 'm') {  // SGR, most sequences of all: tested first
         if (p.count == 1 && p.values[0] <= 0) {
             // "ESC [ m" and "ESC [ 0 m", the most common of all: the default pen, whose
             // words are known.
@@ -700,10 +696,16 @@ void Terminal::reportDecMode(int mode)
         } else {
             selectPlainRendition(p.values.data(), p.count);
         }
-        break;
-    case 'K': known = eraseInLine(p.get(0, 0)); break;
-    case 'J': eraseInDisplay(p.get(0, 0)); break;
-    default: otherCsi(p, final, key(0, 0, final)); return;
+    } else {
+        switch (final) {
+        case 'H':
+            cursorPosition(p);
+            clampCursor();
+            return;
+        case 'K': known = eraseInLine(p.get(0, 0)); break;
+        case 'J': eraseInDisplay(p.get(0, 0)); break;
+        default: otherCsi(p, final, key(0, 0, final)); return;
+        }
     }
     // A known sequence leaves the cursor inside the screen, and in origin mode inside the
     // margins. The cursor is always on the screen already (every move keeps it there, or
@@ -715,8 +717,10 @@ void Terminal::reportDecMode(int mode)
 
 [[gnu::always_inline]] inline void Terminal::cursorPosition(const CsiParams& p)
 {
-    m_row = bounded(p.get(0, 1)) - 1;
-    m_col = bounded(p.get(1, 1)) - 1;
+    // Parameters are never negative (a missing one is the default here): only the upper
+    // bound of bounded() can apply.
+    m_row = std::min(p.get(0, 1), kBound) - 1;
+    m_col = std::min(p.get(1, 1), kBound) - 1;
     if (m_origin) {
         m_row += m_top;
         m_col += regionLeft();
@@ -740,7 +744,7 @@ void Terminal::eraseInDisplay(int32_t selector)
     }
 }
 
-bool Terminal::eraseInLine(int32_t selector)
+[[gnu::always_inline]] inline bool Terminal::eraseInLine(int32_t selector)
 {
     switch (selector) {
     case 0: erase(m_row, m_row + 1, m_col, cols()); return true;

@@ -71,20 +71,22 @@ private:
         uint8_t font = 0;
         TermColor fg{}, bg{};
         // Worked out when a colour is set, so that the pen's words are quick to make at
-        // every change of rendition: the console colours, and whether bold brightens.
-        uint8_t fgConsole = 0x07, bgConsole = 0x00;
+        // every change of rendition: the console colours (the background's in the high
+        // half), and whether bold brightens.
+        uint8_t colours = 0x07;
         bool brightens = true;
+        uint8_t unused = 0;  // 20 bytes in all: the default pen is three wide stores
 
         void setForeground(const TermColor& c)
         {
             fg = c;
-            fgConsole = ConsolePen::consoleColour(c, 0x07);
+            colours = uint8_t((colours & 0xF0) | ConsolePen::consoleColour(c, 0x07));
             brightens = ConsolePen::brightensWithBold(c);
         }
         void setBackground(const TermColor& c)
         {
             bg = c;
-            bgConsole = ConsolePen::consoleColour(c, 0x00);
+            colours = uint8_t((colours & 0x0F) | ConsolePen::consoleColour(c, 0x00) << 4);
         }
     };
     struct Saved {
@@ -132,6 +134,16 @@ private:
     void escape(std::string_view intermediates, char final);
     void csi(const CsiParams& params, char final);
     void plainCsi(const CsiParams& params, char final);
+    bool defaultCsi(char final)
+    {
+        // The default rendition; in origin mode it may have the cursor to bring inside the
+        // margins, which plainCsi() does.
+        if (final != 'm' || m_origin)
+            return false;
+        m_penState = PenState{};
+        m_pen = PenWords{};
+        return true;
+    }
     void osc(std::string_view text);
     void dcs(std::string_view text);
 
@@ -161,7 +173,7 @@ private:
     void applyPen()
     {
         m_pen = ConsolePen::wordsFor(m_penState.bold, m_penState.reverse, m_penState.underline != 0,
-                                     m_penState.fgConsole, m_penState.bgConsole, m_penState.brightens);
+                                     m_penState.colours, m_penState.brightens);
     }
     void selectGraphicRendition(const CsiParams& p);
     void selectPlainRendition(const int32_t* values, int count);

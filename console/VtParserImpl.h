@@ -205,6 +205,21 @@ void BasicVtParser<Handler>::write(std::string_view bytes)
 template <typename Handler>
 const unsigned char* BasicVtParser<Handler>::wholeCsi(const unsigned char* p, const unsigned char* end)
 {
+    // No parameter, or a lone 0: the handler may take it at once, before any parsing. (The
+    // most common sequence of all, the default rendition, goes no further, and with the
+    // parsing in a function of its own, this needs no stack frame.)
+    if (end - p >= 2) {
+        const unsigned char* q = p + (*p == '0');
+        if (*q >= 0x40 && *q <= 0x7E && m_handler.defaultCsi(char(*q)))
+            return q + 1;
+    }
+    return parsedCsi(p, end);
+}
+
+// wholeCsi() beyond the sequences the handler takes at once.
+template <typename Handler>
+const unsigned char* BasicVtParser<Handler>::parsedCsi(const unsigned char* p, const unsigned char* end)
+{
     CsiParams& csi = m_csi;
     // Nearly every sequence is plain: parameters of at most three digits separated by ';',
     // and a final byte. Those are read in one pass, a parameter at a time without a loop
