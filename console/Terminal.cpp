@@ -671,6 +671,24 @@ void Terminal::reportDecMode(int mode)
     }
 }
 
+// Inline where the parser first looks at a sequence, which calls nothing else: SGR with one
+// parameter, unless in origin mode, where the cursor may need bringing inside the margins
+// (which plainCsi() does).
+[[gnu::always_inline]] inline bool Terminal::quickCsi(int32_t value, char final)
+{
+    if (final != 'm' || m_origin)
+        return false;
+    if (value <= 0) {
+        // "ESC [ m" and "ESC [ 0 m", the most common of all: the default pen, whose words
+        // are known.
+        m_penState = PenState{};
+        m_pen = PenWords{};
+    } else if (rendition(value)) {
+        applyPen();
+    }
+    return true;
+}
+
 // Also inline in the parser's loop: a CSI without leader, intermediate or sub-parameter
 // (only its count and values are read), told apart by its final byte alone.
 [[gnu::always_inline]] inline void Terminal::plainCsi(const CsiParams& p, char final)

@@ -134,16 +134,7 @@ private:
     void escape(std::string_view intermediates, char final);
     void csi(const CsiParams& params, char final);
     void plainCsi(const CsiParams& params, char final);
-    bool defaultCsi(char final)
-    {
-        // The default rendition; in origin mode it may have the cursor to bring inside the
-        // margins, which plainCsi() does.
-        if (final != 'm' || m_origin)
-            return false;
-        m_penState = PenState{};
-        m_pen = PenWords{};
-        return true;
-    }
+    bool quickCsi(int32_t value, char final);
     void osc(std::string_view text);
     void dcs(std::string_view text);
 

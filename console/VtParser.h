@@ -79,10 +79,10 @@ struct CsiParams {
 //       The same for a CSI with no leader, intermediate or sub-parameter, as most are: a
 //       handler may take the usual ones by their final byte alone. Only the parameters
 //       (count and values) are set; the rest of `params` is left as it was.
-//   bool defaultCsi(char final);
-//       A CSI of a final byte alone or after a lone 0, offered before it is parsed: true
-//       when the handler took it, false to have it parsed and handed over as usual. A
-//       handler takes here only sequences for which the two forms mean the same.
+//   bool quickCsi(int32_t value, char final);
+//       A CSI of a final byte alone or after one parameter of one or two digits (`value`,
+//       CsiParams::kMissing when there is none), offered before it is parsed: true when the
+//       handler took it, false to have it parsed and handed over as usual.
 //   void osc(std::string_view text);
 //       The text between "ESC ]" and its terminator (BEL or ESC \).
 //   void dcs(std::string_view text);

@@ -205,12 +205,22 @@ void BasicVtParser<Handler>::write(std::string_view bytes)
 template <typename Handler>
 const unsigned char* BasicVtParser<Handler>::wholeCsi(const unsigned char* p, const unsigned char* end)
 {
-    // No parameter, or a lone 0: the handler may take it at once, before any parsing. (The
-    // most common sequence of all, the default rendition, goes no further, and with the
-    // parsing in a function of its own, this needs no stack frame.)
-    if (end - p >= 2) {
-        const unsigned char* q = p + (*p == '0');
-        if (*q >= 0x40 && *q <= 0x7E && m_handler.defaultCsi(char(*q)))
+    // A final byte alone or after one parameter of one or two digits: the handler may take
+    // it at once. (The most common sequences, the renditions, go no further, and with the
+    // rest of the parsing in a function of its own, this needs no stack frame.)
+    if (end - p >= 3) {
+        const unsigned char* q = p;
+        unsigned c = q[0];
+        int32_t v = CsiParams::kMissing;
+        if (c - '0' <= 9) {
+            v = int32_t(c - '0');
+            c = *++q;
+            if (c - '0' <= 9) {
+                v = v * 10 + int32_t(c - '0');
+                c = *++q;
+            }
+        }
+        if (c >= 0x40 && c <= 0x7E && m_handler.quickCsi(v, char(c)))
             return q + 1;
     }
     return parsedCsi(p, end);
