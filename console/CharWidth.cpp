@@ -37,12 +37,12 @@ const uint8_t* buildPage(unsigned index)
     std::lock_guard lock(building);
     if (const uint8_t* page = pages[index].load(std::memory_order_acquire))
         return page;  // another thread built it meanwhile
-    Page& bits = built[index];
+    Page& widths = built[index];
     const char32_t first = char32_t(index) * kPageChars;
     for (unsigned i = 0; i < unsigned(kPageChars); ++i)
-        bits[i >> 2] |= uint8_t(lookup(first + i) << ((i & 3) * 2));
-    pages[index].store(bits, std::memory_order_release);
-    return bits;
+        widths[i] = uint8_t(lookup(first + i));
+    pages[index].store(widths, std::memory_order_release);
+    return widths;
 }
 
 int beyondBmp(char32_t c)

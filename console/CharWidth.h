@@ -14,11 +14,11 @@
 namespace qp {
 
 namespace charwidth {
-// The Basic Multilingual Plane's widths, two bits a character, in pages of 256 characters
-// worked out from utf8proc on first use: a terminal meets only a few pages, and building all
-// 256 at once took as long as parsing a hundred kilobytes of output.
+// The Basic Multilingual Plane's widths, a byte a character (one load to read), in pages of
+// 256 characters worked out from utf8proc on first use: a terminal meets only a few pages,
+// and building all 256 at once took as long as parsing a hundred kilobytes of output.
 inline constexpr int kPageChars = 256;
-using Page = uint8_t[kPageChars / 4];
+using Page = uint8_t[kPageChars];
 extern std::atomic<const uint8_t*> pages[0x10000 / kPageChars];
 // Builds page `index` (once, whichever thread asks first) and returns it.
 const uint8_t* buildPage(unsigned index);
@@ -37,8 +37,7 @@ inline int CharWidth(char32_t c)
         const uint8_t* page = charwidth::pages[index].load(std::memory_order_acquire);
         if (page == nullptr) [[unlikely]]
             page = charwidth::buildPage(index);
-        const unsigned at = unsigned(c) % charwidth::kPageChars;
-        return (page[at >> 2] >> ((at & 3) * 2)) & 3;
+        return page[unsigned(c) % charwidth::kPageChars];
     }
     return charwidth::beyondBmp(c);
 }

@@ -129,27 +129,32 @@ void Terminal::printText(const char32_t* chars, size_t length)
             m_singleShift = 0;
             m_plainAscii = m_charsets[size_t(m_gl)] == Charset::Ascii;
         }
-        if (width != 1 || c > 0xFFFF || m_insert || m_pendingWrap || !m_autowrap) {
+        if (width != 1 || c > 0xFFFF || m_insert || m_pendingWrap || !m_autowrap ||
+            unsigned(m_row) >= unsigned(rows()) || unsigned(m_col) >= unsigned(cols())) {
             putGlyph(&c, 1, width);
             ++i;
             continue;
         }
-        // A run of one-column characters, each one UTF-16 unit, goes into the row at once, up
-        // to the right margin; a run of one is the same as putGlyph, with less on the way.
-        char16_t run[256];
-        int n = 0;
-        const int room = std::min(cols() - m_col, int(std::size(run)));
-        while (i + size_t(n) < length && n < room) {
-            const char32_t d = chars[i + size_t(n)];
-            if (d > 0xFFFF || CharWidth(d) != 1)
-                break;
-            run[n++] = char16_t(d);
-        }
-        if (i + size_t(n) < length && CharWidth(chars[i + size_t(n)]) == 0 && n > 1)
+        // A run of one-column characters, each one UTF-16 unit, goes into the row's cells at
+        // once, up to the right margin; a run of one is the same as putGlyph, with less on
+        // the way.
+        const char32_t* run = chars + i;
+        const size_t room = std::min(size_t(cols() - m_col), length - i);
+        size_t n = 1;
+        while (n < room && run[n] <= 0xFFFF && CharWidth(run[n]) == 1)
+            ++n;
+        if (i + n < length && CharWidth(run[n]) == 0 && n > 1)
             --n;  // the last one takes a mark: put it on its own
-        m_model.putRun(m_row, m_col, run, n, m_pen.attribute);
-        i += size_t(n);
-        ranOver(char32_t(run[n - 1]), n);
+        const int first = m_col;
+        const int last = first + int(n) - 1;
+        ScreenCell* cells = m_model.textRow(m_row, first);
+        const ScreenCell lastBefore = cells[last];
+        const uint16_t attr = uint16_t(m_pen.attribute & ~kCellHalves);
+        for (size_t k = 0; k < n; ++k)
+            cells[first + int(k)] = {char16_t(run[k]), attr};
+        m_model.textWritten(m_row, first, last, lastBefore);
+        i += n;
+        ranOver(run[n - 1], int(n));
     }
 }
 
