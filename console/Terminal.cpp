@@ -676,6 +676,52 @@ void Terminal::reportDecMode(int mode)
     }
 }
 
+// Inline where the parser reads a plain sequence, in code that calls nothing: SGR with one
+// parameter or a 256-colour alone, and CUP to a place on the screen. Not in origin mode,
+// where the cursor may need bringing inside the margins (which plainCsi() does), and not a
+// CUP beyond the screen, which needs clamping: plainCsi() has those, the same as before.
+[[gnu::always_inline]] inline bool Terminal::quickCsi(const CsiParams& p, char final)
+{
+    if (m_origin)
+        return false;
+    const int32_t* const v = p.values.data();
+    if (final == 'm') {
+        if (p.count == 1) {
+            if (v[0] <= 0) {
+                // "ESC [ m" and "ESC [ 0 m", the most common of all: the default pen, whose
+                // words are known.
+                m_penState = PenState{};
+                m_pen = PenWords{};
+            } else if (rendition(v[0])) {
+                applyPen();
+            }
+            return true;
+        }
+        if (p.count == 3 && v[1] == 5 && v[2] >= 0 && (v[0] == 38 || v[0] == 48)) {
+            // A 256-colour change alone, the usual way programs set one.
+            if (v[0] == 38)
+                m_penState.setForeground(TermColor::indexed(uint8_t(v[2])));
+            else
+                m_penState.setBackground(TermColor::indexed(uint8_t(v[2])));
+            applyPen();
+            return true;
+        }
+        return false;
+    }
+    if (final == 'H') {
+        // What cursorPosition() works out, when clampCursor() would leave it.
+        const int row = std::min(p.get(0, 1), kBound) - 1;
+        const int col = std::min(p.get(1, 1), kBound) - 1;
+        if (unsigned(row) >= unsigned(rows()) || unsigned(col) >= unsigned(cols()))
+            return false;
+        m_row = row;
+        m_col = col;
+        m_pendingWrap = false;
+        return true;
+    }
+    return false;
+}
+
 // Also inline in the parser's loop: a CSI without leader, intermediate or sub-parameter
 // (only its count and values are read), told apart by its final byte alone.
 [[gnu::always_inline]] inline void Terminal::plainCsi(const CsiParams& p, char final)
@@ -1035,15 +1081,6 @@ void Terminal::settleRgb()
 // SGR lists without sub-parameters, nearly all of them: nothing to skip over.
 void Terminal::selectPlainRendition(const int32_t* v, int count)
 {
-    if (count == 3 && v[1] == 5 && v[2] >= 0 && (v[0] == 38 || v[0] == 48)) {
-        // A 256-colour change alone, the usual way programs set one: no walk.
-        if (v[0] == 38)
-            m_penState.setForeground(TermColor::indexed(uint8_t(v[2])));
-        else
-            m_penState.setBackground(TermColor::indexed(uint8_t(v[2])));
-        applyPen();
-        return;
-    }
     bool rgb = false;
     for (int i = 0; i < count; ++i) {
         if (!rendition(v[i]) && (v[i] == 38 || v[i] == 48))

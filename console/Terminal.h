@@ -77,13 +77,13 @@ private:
         bool brightens = true;
         uint8_t unused = 0;  // 20 bytes in all: the default pen is three wide stores
 
-        void setForeground(const TermColor& c)
+        [[gnu::always_inline]] void setForeground(const TermColor& c)
         {
             fg = c;
             colours = uint8_t((colours & 0xF0) | ConsolePen::consoleColour(c, 0x07));
             brightens = ConsolePen::brightensWithBold(c);
         }
-        void setBackground(const TermColor& c)
+        [[gnu::always_inline]] void setBackground(const TermColor& c)
         {
             bg = c;
             colours = uint8_t((colours & 0x0F) | ConsolePen::consoleColour(c, 0x00) << 4);
@@ -134,16 +134,7 @@ private:
     void escape(std::string_view intermediates, char final);
     void csi(const CsiParams& params, char final);
     void plainCsi(const CsiParams& params, char final);
-    bool defaultCsi(char final)
-    {
-        // The default rendition; in origin mode it may have the cursor to bring inside the
-        // margins, which plainCsi() does.
-        if (final != 'm' || m_origin)
-            return false;
-        m_penState = PenState{};
-        m_pen = PenWords{};
-        return true;
-    }
+    bool quickCsi(const CsiParams& params, char final);
     void osc(std::string_view text);
     void dcs(std::string_view text);
 

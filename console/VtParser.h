@@ -79,10 +79,11 @@ struct CsiParams {
 //       The same for a CSI with no leader, intermediate or sub-parameter, as most are: a
 //       handler may take the usual ones by their final byte alone. Only the parameters
 //       (count and values) are set; the rest of `params` is left as it was.
-//   bool defaultCsi(char final);
-//       A CSI of a final byte alone or after a lone 0, offered before it is parsed: true
-//       when the handler took it, false to have it parsed and handed over as usual. A
-//       handler takes here only sequences for which the two forms mean the same.
+//   bool quickCsi(const CsiParams& params, char final);
+//       A plain CSI as plainCsi() takes it, offered here first: true when the handler took
+//       it, false to have it handed to plainCsi(). What a handler takes here it takes
+//       without calling out of line (so that the parser's hottest function needs no stack
+//       frame).
 //   void osc(std::string_view text);
 //       The text between "ESC ]" and its terminator (BEL or ESC \).
 //   void dcs(std::string_view text);
@@ -122,7 +123,8 @@ private:
     // Decodes a run of non-ASCII bytes from `p`; returns where the run ended.
     const unsigned char* decodeUtf8(const unsigned char* p, const unsigned char* end);
     const unsigned char* wholeCsi(const unsigned char* p, const unsigned char* end);
-    [[gnu::noinline]] const unsigned char* parsedCsi(const unsigned char* p, const unsigned char* end);
+    [[gnu::noinline]] const unsigned char* plainCsi(char final, const unsigned char* next);
+    [[gnu::noinline]] const unsigned char* generalCsi(const unsigned char* p, const unsigned char* end);
     void flushText();
     void pushChar(char32_t c);
     // One byte outside the ground state's fast paths.

@@ -210,27 +210,14 @@ void BasicVtParser<Handler>::write(std::string_view bytes)
 template <typename Handler>
 const unsigned char* BasicVtParser<Handler>::wholeCsi(const unsigned char* p, const unsigned char* end)
 {
-    // No parameter, or a lone 0: the handler may take it at once, before any parsing. (The
-    // most common sequence of all, the default rendition, goes no further, and with the
-    // parsing in a function of its own, this needs no stack frame.)
-    if (end - p >= 2) {
-        const unsigned char* q = p + (*p == '0');
-        if (*q >= 0x40 && *q <= 0x7E && m_handler.defaultCsi(char(*q)))
-            return q + 1;
-    }
-    return parsedCsi(p, end);
-}
-
-// wholeCsi() beyond the sequences the handler takes at once.
-template <typename Handler>
-const unsigned char* BasicVtParser<Handler>::parsedCsi(const unsigned char* p, const unsigned char* end)
-{
     CsiParams& csi = m_csi;
     // Nearly every sequence is plain: parameters of at most three digits separated by ';',
     // and a final byte. Those are read in one pass, a parameter at a time without a loop
-    // over its digits, and go to plainCsi(), which needs no look at a leader, intermediate
-    // or sub-parameter. Anything else (or too near the end of the buffer to read a parameter
-    // without looking for the end at every byte) stops the pass and is read again below.
+    // over its digits, and offered to the handler's quickCsi(), then plainCsi(); neither
+    // needs to look at a leader, intermediate or sub-parameter. Anything else (or too near
+    // the end of the buffer to read a parameter without looking for the end at every byte)
+    // stops the pass and is read again by generalCsi(). This function calls nothing but
+    // what the handler takes at once, and needs no stack frame: the rest are tail calls.
     const uintptr_t last = uintptr_t(end) - 4;  // where a parameter can start
     const unsigned char* q = p;
     int n = 0;  // parameters read
@@ -267,9 +254,27 @@ const unsigned char* BasicVtParser<Handler>::parsedCsi(const unsigned char* p, c
         if (c < 0x40 || c > 0x7E)
             break;
         csi.count = n;
-        m_handler.plainCsi(csi, char(c));
-        return q + 1;
+        if (m_handler.quickCsi(csi, char(c)))
+            return q + 1;
+        return plainCsi(char(c), q + 1);
     }
+    return generalCsi(p, end);
+}
+
+// A plain CSI the handler did not take at once; returns `next`.
+template <typename Handler>
+const unsigned char* BasicVtParser<Handler>::plainCsi(char final, const unsigned char* next)
+{
+    m_handler.plainCsi(m_csi, final);
+    return next;
+}
+
+// The rest of wholeCsi(): leaders, intermediates, sub-parameters, long parameters, and
+// sequences near the end of the buffer.
+template <typename Handler>
+const unsigned char* BasicVtParser<Handler>::generalCsi(const unsigned char* p, const unsigned char* end)
+{
+    CsiParams& csi = m_csi;
     // The parameter being read stays in a register; it is stored when a separator or the
     // end of the parameters closes it.
     char leader = 0;

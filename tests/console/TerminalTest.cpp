@@ -260,6 +260,8 @@ TEST(Terminal, SequencesWholeOrCutGiveTheSameState)
         {"one and two digits", "\x1b[5;5Hab\x1b[2Dc\x1b[42md\x1b[0K\x1b[7me\x1b[2Jf\x1b[1mg"},
         {"three digits and more", "\x1b[100;1Hx\x1b[107my\x1b[1000Cz\x1b[0001;0002H!"},
         {"two and three parameters", "\x1b[3;4Hx\x1b[1;31my\x1b[38;5;196mz\x1b[48;2;1;2;3mw\x1b[0m"},
+        {"cursor positions on the screen, at its edges and beyond",
+         "\x1b[0;0Hx\x1b[4;10Hy\x1b[5;11Hz\x1b[;3Hw\x1b[2Hv\x1b[4;1Hu\x1b[1;10Ht\x1b[999H"},
         {"sixteen parameters, three digits, leading zeros",
          "\x1b[1;2;3;4;5;6;7;8;9;10;11;12;13;14;15;16Hx\x1b[999;999Hy\x1b[038;005;099mz\x1b[0999;1000Hw"},
         {"leaders and intermediates", "\x1b[?25l\x1b[?7lab\x1b[>c\x1b[6n\x1b[1 q\x1b[?25h\x1b[?2004$p"},
