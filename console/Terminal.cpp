@@ -68,6 +68,29 @@ char32_t Terminal::mapCharset(char c) const
     return char32_t(static_cast<unsigned char>(c));
 }
 
+// A run that fits before the right margin, in the usual state: its cells, the row's
+// bookkeeping and the cursor's move in one place.
+void Terminal::printAsciiInRow(const char* text, int length)
+{
+    if (unsigned(m_row) >= unsigned(rows()) || m_col < 0) [[unlikely]] {
+        m_model.putRun(m_row, m_col, text, length, m_pen.attribute);  // leaves such a cursor's cells alone
+        ranOver(char32_t(static_cast<unsigned char>(text[length - 1])), length);
+        return;
+    }
+    const int first = m_col;
+    const int last = first + length - 1;
+    ScreenCell* cells = m_model.textRow(m_row, first);
+    const ScreenCell lastBefore = cells[last];
+    cellops::fromBytes(cells + first, text, length, uint16_t(m_pen.attribute & ~kCellHalves));
+    m_model.textWritten(m_row, first, last, lastBefore);
+    m_glyph[0] = static_cast<unsigned char>(text[length - 1]);
+    m_glyphChars = 1;
+    m_glyphWidth = 1;
+    m_glyphRow = m_row;
+    m_glyphCol = last;
+    m_col = last + 1;
+}
+
 void Terminal::printAsciiAnywhere(const char* text, size_t length)
 {
     size_t i = 0;

@@ -104,12 +104,12 @@ private:
     void printAscii(const char* text, size_t length)
     {
         if (m_plainAscii && !m_insert && !m_pendingWrap && length < size_t(cols() - m_col)) {
-            m_model.putRun(m_row, m_col, text, int(length), m_pen.attribute);
-            ranOver(char32_t(static_cast<unsigned char>(text[length - 1])), int(length));
+            printAsciiInRow(text, int(length));
             return;
         }
         printAsciiAnywhere(text, length);
     }
+    void printAsciiInRow(const char* text, int length);
     void printAsciiAnywhere(const char* text, size_t length);
     void printText(const char32_t* chars, size_t length);
     const unsigned char* printRun(const unsigned char* text, const unsigned char* ascii, const unsigned char* end);
