@@ -5,6 +5,7 @@
 #include "VtParser.h"
 
 #include <algorithm>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -118,7 +119,11 @@ inline int wholeChar(const unsigned char* p, const unsigned char* end, char16_t&
         return 2;
     }
     if (c >= 0xE0 && c < 0xF0) {
-        if (end - p < 3 || !isContinuation(p[1]) || !isContinuation(p[2]))
+        if (end - p < 3)
+            return 0;
+        uint16_t tail;  // both continuation bytes looked at together
+        std::memcpy(&tail, p + 1, sizeof tail);
+        if ((tail & 0xC0C0) != 0x8080)
             return 0;
         unit = char16_t(checkedChar(uint32_t(c & 0x0F) << 12 | uint32_t(p[1] & 0x3F) << 6 | (p[2] & 0x3F), 3));
         return 3;
