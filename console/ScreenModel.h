@@ -304,6 +304,22 @@ public:
         m_active->touch(row, m_generation + 1);
         m_changed = true;
     }
+    // The cells of a row where [col, last] may be written over with one-column text and
+    // nothing else need change: no wide character is cut at either end and the row has no
+    // clusters. Null otherwise (then textRow and textWritten take the run). After writing,
+    // textTouched marks the row.
+    ScreenCell* plainTextRow(int row, int col, int last)
+    {
+        ScreenCell* cells = m_active->row(row);
+        if (EitherIsHalf(cells[col], cells[last]) || m_active->rowHasClusters(row))
+            return nullptr;
+        return cells;
+    }
+    void textTouched(int row)
+    {
+        m_active->touch(row, m_generation + 1);
+        m_changed = true;
+    }
     void fill(const CellSpan& span, ScreenCell cell);
     // The same for columns [left, right) of one row: what most erases are.
     void fillRow(int row, int left, int right, ScreenCell cell);

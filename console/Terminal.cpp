@@ -79,11 +79,32 @@ void Terminal::printAsciiInRow(const char* text, int length)
     }
     const int first = m_col;
     const int last = first + length - 1;
+    ScreenCell* cells = m_model.plainTextRow(m_row, first, last);
+    if (cells == nullptr) [[unlikely]] {
+        printAsciiOverHalves(text, length);
+        return;
+    }
+    cellops::fromBytes(cells + first, text, length, uint16_t(m_pen.attribute & ~kCellHalves));
+    m_model.textTouched(m_row);
+    ranOverInRow(static_cast<unsigned char>(text[length - 1]), last);
+}
+
+// The same where the run cuts a wide character or the row has clusters.
+void Terminal::printAsciiOverHalves(const char* text, int length)
+{
+    const int first = m_col;
+    const int last = first + length - 1;
     ScreenCell* cells = m_model.textRow(m_row, first);
     const ScreenCell lastBefore = cells[last];
     cellops::fromBytes(cells + first, text, length, uint16_t(m_pen.attribute & ~kCellHalves));
     m_model.textWritten(m_row, first, last, lastBefore);
-    m_glyph[0] = static_cast<unsigned char>(text[length - 1]);
+    ranOverInRow(static_cast<unsigned char>(text[length - 1]), last);
+}
+
+// After a run ending at `last`, short of the right margin.
+void Terminal::ranOverInRow(char32_t lastChar, int last)
+{
+    m_glyph[0] = lastChar;
     m_glyphChars = 1;
     m_glyphWidth = 1;
     m_glyphRow = m_row;

@@ -110,6 +110,8 @@ private:
         printAsciiAnywhere(text, length);
     }
     void printAsciiInRow(const char* text, int length);
+    void printAsciiOverHalves(const char* text, int length);
+    void ranOverInRow(char32_t lastChar, int last);
     void printAsciiAnywhere(const char* text, size_t length);
     void printText(const char32_t* chars, size_t length);
     const unsigned char* printRun(const unsigned char* text, const unsigned char* ascii, const unsigned char* end);
