@@ -5,7 +5,9 @@
 #include "console/HostedConsole.h"
 #include "console/SnapshotBuilder.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <dirent.h>
 #include <fstream>
 #include <functional>
@@ -13,6 +15,7 @@
 #include <string>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace qp::test {
 
@@ -83,30 +86,56 @@ inline int openDescriptors()
     return count;
 }
 
-// Processes whose parent is this one and that are zombies.
-inline int zombieChildren()
+struct ChildProcessInfo {
+    pid_t pid = 0;
+    std::string name;  // as /proc shows it: at most 15 characters
+    char state = 0;
+};
+
+// The processes whose parent is this one, ended ones not yet reaped too.
+inline std::vector<ChildProcessInfo> childProcesses()
 {
-    int count = 0;
+    std::vector<ChildProcessInfo> children;
     const pid_t self = getpid();
     DIR* d = opendir("/proc");
     if (!d)
-        return 0;
+        return children;
     while (dirent* e = readdir(d)) {
         std::ifstream stat(std::string("/proc/") + e->d_name + "/stat");
         std::string line;
         if (!std::getline(stat, line))
             continue;
-        const size_t close = line.rfind(')');
-        if (close == std::string::npos)
+        const size_t open = line.find('('), close = line.rfind(')');
+        if (open == std::string::npos || close == std::string::npos || close < open)
             continue;
         std::istringstream rest(line.substr(close + 2));
-        char state = 0;
+        ChildProcessInfo child;
         pid_t ppid = 0;
-        rest >> state >> ppid;
-        count += ppid == self && state == 'Z';
+        rest >> child.state >> ppid;
+        if (ppid != self)
+            continue;
+        child.pid = pid_t(std::atoi(e->d_name));
+        child.name = line.substr(open + 1, close - open - 1);
+        children.push_back(child);
     }
     closedir(d);
-    return count;
+    return children;
+}
+
+// Processes whose parent is this one and that are zombies.
+inline int zombieChildren()
+{
+    const auto children = childProcesses();
+    return int(std::count_if(children.begin(), children.end(), [](const ChildProcessInfo& c) { return c.state == 'Z'; }));
+}
+
+// A process of ours running the program `name`, or 0.
+inline pid_t childNamed(const std::string& name)
+{
+    for (const ChildProcessInfo& c : childProcesses())
+        if (c.name == name)
+            return c.pid;
+    return 0;
 }
 
 inline bool processGone(pid_t pid, std::chrono::milliseconds timeout = kWaitDeadline)

@@ -214,6 +214,11 @@ TEST(ProgramLifecycle, SecondCommandWhileRunningStartsANewWindowAndLeavesThisOne
     EXPECT_EQ(readFile(record), "argc 4\n/bin/echo\ntwo\nwords\n");
     EXPECT_EQ(console.programPid(), pid);
     EXPECT_TRUE(console.isProgramActive());
+    // The new window ends on its own once its record is written; ending the console's
+    // processes reaps it only if it has ended by then (else at a later look), so wait for
+    // that (a look since may have reaped it already).
+    if (const pid_t newWindow = childNamed("qp_recordargs"))
+        EXPECT_TRUE(processGone(newWindow));
     console.killProgram();
     EXPECT_EQ(zombieChildren(), 0);
     unsetenv("QP_RECORD_FILE");
