@@ -281,8 +281,7 @@ public:
         }
         if (m_active->rowHasClusters(row))
             m_active->dropClusters(row, col, col + length);
-        m_active->touch(row, m_generation + 1);
-        m_changed = true;
+        textTouched(row);
     }
     // Text the emulator writes straight into a row, left to right from `col`, all of it
     // one-column characters: textRow gives the row's cells (splitting a wide character whose
@@ -301,8 +300,7 @@ public:
             blankHalf(row, last + 1);
         if (m_active->rowHasClusters(row))
             m_active->dropClusters(row, col, last + 1);
-        m_active->touch(row, m_generation + 1);
-        m_changed = true;
+        textTouched(row);
     }
     // The cells of a row where [col, last] may be written over with one-column text and
     // nothing else need change: no wide character is cut at either end and the row has no

@@ -89,16 +89,12 @@ void Terminal::printAsciiInRow(const char* text, int length)
     ranOverInRow(static_cast<unsigned char>(text[length - 1]), last);
 }
 
-// The same where the run cuts a wide character or the row has clusters.
-void Terminal::printAsciiOverHalves(const char* text, int length)
+// The same where the run cuts a wide character or the row has clusters (out of line, so
+// that the usual case saves no registers).
+[[gnu::noinline]] void Terminal::printAsciiOverHalves(const char* text, int length)
 {
-    const int first = m_col;
-    const int last = first + length - 1;
-    ScreenCell* cells = m_model.textRow(m_row, first);
-    const ScreenCell lastBefore = cells[last];
-    cellops::fromBytes(cells + first, text, length, uint16_t(m_pen.attribute & ~kCellHalves));
-    m_model.textWritten(m_row, first, last, lastBefore);
-    ranOverInRow(static_cast<unsigned char>(text[length - 1]), last);
+    m_model.putRun(m_row, m_col, text, length, m_pen.attribute);
+    ranOverInRow(static_cast<unsigned char>(text[length - 1]), m_col + length - 1);
 }
 
 // After a run ending at `last`, short of the right margin.

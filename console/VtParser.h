@@ -123,7 +123,7 @@ private:
     // Decodes a run of non-ASCII bytes from `p`; returns where the run ended.
     const unsigned char* decodeUtf8(const unsigned char* p, const unsigned char* end);
     // Inline in write(): it needs no stack frame, and most sequences end in it.
-    [[gnu::always_inline]] const unsigned char* wholeCsi(const unsigned char* p, const unsigned char* end);
+    [[gnu::always_inline]] inline const unsigned char* wholeCsi(const unsigned char* p, const unsigned char* end);
     [[gnu::noinline]] const unsigned char* plainCsi(char final, const unsigned char* next);
     [[gnu::noinline]] const unsigned char* generalCsi(const unsigned char* p, const unsigned char* end);
     void flushText();
