@@ -438,7 +438,8 @@ bool HostedConsole::Impl::drainOutput(std::chrono::milliseconds timeout)
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
-        if (!m_reader->busy() && m_pty.unreadOutput() == 0)
+        // The pty before the reader: output the reader takes after this look leaves it busy.
+        if (m_pty.unreadOutput() == 0 && !m_reader->busy())
             return true;
         if (std::chrono::steady_clock::now() >= deadline)
             return false;

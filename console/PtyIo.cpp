@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
+#include <sched.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace qp {
@@ -132,9 +134,20 @@ int PtyWriter::waitForRoom(size_t limit, std::chrono::milliseconds timeout)
     }
 }
 
+namespace {
+
+bool SeveralCores()
+{
+    cpu_set_t cores;
+    CPU_ZERO(&cores);
+    return sched_getaffinity(0, sizeof cores, &cores) == 0 && CPU_COUNT(&cores) > 1;
+}
+
+}  // namespace
+
 PtyReader::PtyReader(int master, PtyWriter& writer, Sink sink, AfterRead afterRead)
     : m_master(master), m_writer(writer), m_sink(std::move(sink)), m_afterRead(std::move(afterRead)),
-      m_buffer(std::make_unique<char[]>(kReadBuffer))
+      m_buffer(std::make_unique<char[]>(kReadBuffer)), m_awaitFlow(SeveralCores())
 {
     if (pipe2(m_wake, O_CLOEXEC | O_NONBLOCK) != 0)
         m_wake[0] = m_wake[1] = -1;
@@ -184,9 +197,9 @@ void PtyReader::readLoop()
 bool PtyReader::readBurst()
 {
     m_reading.store(true, std::memory_order_release);
+    const auto burstEnd = std::chrono::steady_clock::now() + kBurstTime;
     bool open = true;
     size_t burst = 0;
-    int looks = 0;
     while (burst < kBurst && !m_stop.load(std::memory_order_relaxed)) {
         const ssize_t n = ::read(m_master, m_buffer.get(), kReadBuffer);
         if (n > 0) {
@@ -194,18 +207,12 @@ bool PtyReader::readBurst()
             for (size_t at = 0; at < size_t(n); at += kChunk)
                 m_sink(std::string_view(m_buffer.get() + at, std::min(kChunk, size_t(n) - at)));
             burst += size_t(n);
+            if (!keepReading(burstEnd))
+                break;
             continue;
         }
         if (n < 0 && errno == EINTR)
             continue;
-        // While output flows, the kernel's pty worker is usually refilling the pty right
-        // now: look again a few times, giving the core to whoever wants it in between,
-        // before going to sleep and being woken up for the next piece.
-        if (n < 0 && errno == EAGAIN && burst > 0 && looks < kLookAgain) {
-            ++looks;
-            std::this_thread::yield();
-            continue;
-        }
         // EIO once the last program's side is closed for good; EAGAIN when the pty is empty.
         open = n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
         break;
@@ -214,6 +221,25 @@ bool PtyReader::readBurst()
         m_afterRead();
     m_reading.store(false, std::memory_order_release);
     return open;
+}
+
+bool PtyReader::keepReading(std::chrono::steady_clock::time_point burstEnd) const
+{
+    // FIONREAD, unlike a read of an empty pty, never waits for the kernel's pty worker.
+    int waiting = 0;
+    auto more = [&] { return ioctl(m_master, FIONREAD, &waiting) != 0 || waiting > 0; };
+    if (more())
+        return std::chrono::steady_clock::now() < burstEnd;
+    if (!m_awaitFlow)
+        return false;
+    const auto now = std::chrono::steady_clock::now();
+    const auto giveUp = std::min(now + kFlowWait, burstEnd);
+    while (std::chrono::steady_clock::now() < giveUp && !m_stop.load(std::memory_order_relaxed)) {
+        sched_yield();  // the program or the kernel's worker may want this core
+        if (more())
+            return true;
+    }
+    return false;
 }
 
 }  // namespace qp

@@ -69,26 +69,34 @@ private:
 // it to the sink at once, on the same core while the bytes are still in its cache, then reads
 // on. Meanwhile the kernel keeps taking the program's output into the pty's own buffer, so the
 // program writes on while the terminal parses; when the terminal falls behind, the full pty
-// holds the program back and memory stays bounded. The same thread writes the queued input
-// whenever the pty has room for it.
+// holds the program back and memory stays bounded. While output flows the thread does not go
+// to sleep between pieces (see kFlowWait). The same thread writes the queued input whenever
+// the pty has room for it.
 class PtyReader {
 public:
     // Called on the reader thread with the program's output in order, in pieces of at most
     // kChunk bytes, cut anywhere (also inside UTF-8 characters): the sink may hold a lock
     // that others wait for while it works on one piece, never longer.
     using Sink = std::function<void(std::string_view)>;
-    // Called on the reader thread once at most kBurst bytes went to the sink, and whenever the
-    // pty ran empty after some did.
+    // Called on the reader thread at the end of every burst that read something: after kBurst
+    // bytes or kBurstTime, or once the pty stayed empty for kFlowWait.
     using AfterRead = std::function<void()>;
 
     static constexpr size_t kReadBuffer = 16 * 1024;
     static constexpr size_t kChunk = 1024;
     // Between two looks at the input queue and the stop flag, at most this much output is
-    // read: a flood never keeps typed keys from the program nor the console from closing.
+    // read, for at most this long: a flood never keeps typed keys from the program, the
+    // console from closing, nor the listener from hearing of the screen.
     static constexpr size_t kBurst = 16 * 1024;
-    // Times the reader looks again at an empty pty, yielding the core in between, before it
-    // sleeps until the pty has more (only while output flows: after a read that got bytes).
-    static constexpr int kLookAgain = 20;
+    static constexpr std::chrono::microseconds kBurstTime{2000};
+    // After a piece, while the pty is empty, the thread yields its core to whoever wants it and
+    // asks the pty again, for this long, before it sleeps until the pty has more. The kernel
+    // moves a program's output into the pty 4 KB at a time, by a worker that each read sets
+    // going: awake, the reader takes every piece the moment it lands while the program and the
+    // worker run on another core; asleep, it would be woken for every piece, which costs about
+    // as long as the piece takes to come. Only where this process may use more than one core:
+    // on one there is nothing to run beside it.
+    static constexpr std::chrono::microseconds kFlowWait{100};
 
     PtyReader(int master, PtyWriter& writer, Sink sink, AfterRead afterRead);
     ~PtyReader();
@@ -106,6 +114,9 @@ private:
     void readLoop();
     // Reads and hands over up to kBurst bytes. False when the master is gone.
     bool readBurst();
+    // After a piece: true when the burst reads on, with output waiting now or within
+    // kFlowWait and time left before burstEnd; false when it ends.
+    bool keepReading(std::chrono::steady_clock::time_point burstEnd) const;
 
     const int m_master;
     PtyWriter& m_writer;
@@ -116,6 +127,7 @@ private:
     std::atomic<bool> m_reading{false};
     std::atomic<uint64_t> m_bytesRead{0};
     std::unique_ptr<char[]> m_buffer;
+    const bool m_awaitFlow;  // several cores to use: wait for output awake (kFlowWait)
     std::thread m_reader;
 };
 

@@ -273,16 +273,15 @@ void flood(const char* what, const std::string& path)
     options.settle = std::chrono::milliseconds(0);
     qp::HostedConsole console(&watch, options);
     std::atomic<bool> done{false};
-    double snapTotal = 0, snapMax = 0;
-    uint64_t snaps = 0;
+    std::vector<double> snaps;  // microseconds
+    // The console's first snapshot builds every row from scratch, whatever the flood does: it
+    // is taken before the flood starts and not counted.
+    console.takeSnapshot();
     std::thread painter([&] {
         while (!done.load()) {
             const auto start = Clock::now();
             console.takeSnapshot();
-            const double us = seconds(Clock::now() - start) * 1e6;
-            snapTotal += us;
-            snapMax = std::max(snapMax, us);
-            ++snaps;
+            snaps.push_back(seconds(Clock::now() - start) * 1e6);
             std::this_thread::sleep_for(std::chrono::milliseconds(16));  // a display's frame
         }
     });
@@ -295,10 +294,15 @@ void flood(const char* what, const std::string& path)
     done.store(true);
     painter.join();
     const double mb = double(fs::file_size(path)) / (1 << 20);
+    double average = 0;
+    for (double us : snaps)
+        average += us / double(snaps.size());
+    std::sort(snaps.begin(), snaps.end());
     std::printf("flood %s: %.1f MB/s%s, %llu screen updates, longest pause %.1f ms; snapshot meanwhile %.1f us "
-                "average, %.1f us at most\n",
+                "average, %.1f us median, %.1f us at most\n",
                 what, mb / elapsed, drained ? "" : " (NOT drained)", static_cast<unsigned long long>(watch.updates()),
-                watch.longestMs(), snaps ? snapTotal / double(snaps) : 0.0, snapMax);
+                watch.longestMs(), average, snaps.empty() ? 0.0 : snaps[snaps.size() / 2],
+                snaps.empty() ? 0.0 : snaps.back());
 }
 
 void snapshotCost(int cols, int rows)

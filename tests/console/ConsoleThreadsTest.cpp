@@ -1,6 +1,7 @@
 // Several threads on one console: snapshots taken while the reader thread parses a flood
-// and the size changes, keys sent from many threads, polling while another thread kills,
-// two starts at once, and a listener that calls back into the console.
+// and the size changes, a listener told of output that never pauses, keys sent from many
+// threads, polling while another thread kills, two starts at once, and a listener that calls
+// back into the console.
 
 #include "console/Codepage.h"
 #include "ConsoleTestUtil.h"
@@ -95,6 +96,22 @@ TEST(ConsoleThreads, SnapshotsStayConsistentWhileFloodingAndResizing)
     EXPECT_GT(listener.calls.load(), 0);
     console.killProgram();
     EXPECT_FALSE(console.isProgramActive());
+}
+
+TEST(ConsoleThreads, TheListenerHearsOfOutputThatTricklesWithoutAPause)
+{
+    // 12000 one-byte writes 40 us apart, at least 480 ms in all: the reader takes them without
+    // sleeping in between, and still tells the listener every few milliseconds, not only once
+    // the output stops.
+    ReentrantListener listener;
+    HostedConsole console(&listener, fastOptions());
+    console.runInConsole(helper("qp_trickle") + " 12000 40");
+    waitForText(console, ".");
+    const int atFirstDot = listener.calls.load();
+    ASSERT_TRUE(screenContains(*waitForText(console, "end"), "end"));
+    ASSERT_TRUE(console.drainOutput(kWaitDeadline));
+    EXPECT_GE(listener.calls.load() - atFirstDot, 20);
+    console.killProgram();
 }
 
 TEST(ConsoleThreads, KeysFromManyThreadsAllArrive)
