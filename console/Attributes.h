@@ -15,7 +15,12 @@ inline constexpr uint16_t kAttrReverse = 0x4000;
 inline constexpr uint16_t kAttrUnderline = 0x8000;
 
 struct Rgb {
-    uint8_t r, g, b;
+    uint8_t r = 0;
+    uint8_t g = 0;
+    uint8_t b = 0;
+    friend constexpr bool operator==(const Rgb&, const Rgb&) = default;
+    // 0x00RRGGBB
+    constexpr uint32_t packed() const { return (uint32_t(r) << 16) | (uint32_t(g) << 8) | b; }
 };
 
 // The console's 16 colours, by console index.

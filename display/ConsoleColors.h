@@ -2,19 +2,12 @@
 // The console's 16 colours: the low 8 bits of a cell's attribute word as 24-bit colours.
 // Used by the display widget and by the RTF copy. Pure data, no toolkit.
 
+#include "console/Attributes.h"  // Rgb
+
 #include <array>
 #include <cstdint>
 
 namespace qp {
-
-struct Rgb {
-    uint8_t r = 0;
-    uint8_t g = 0;
-    uint8_t b = 0;
-    friend constexpr bool operator==(const Rgb&, const Rgb&) = default;
-    // 0x00RRGGBB
-    constexpr uint32_t packed() const { return (uint32_t(r) << 16) | (uint32_t(g) << 8) | b; }
-};
 
 // Indexed by the foreground nibble (attribute bits 0-3). Intensity alone (8) is black.
 inline constexpr std::array<Rgb, 16> kForeColors = {{

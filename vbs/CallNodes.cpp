@@ -230,7 +230,8 @@ MemberNode::MemberNode(ExprPtr object, std::u16string member, ExprList args, boo
     : m_object(std::move(object)), m_member(std::move(member)), m_args(std::move(args)), m_parens(parens),
       m_viaMe(viaMe)
 {
-    m_borrow = typeid(*m_object) == typeid(LocalVarNode);
+    const auto& target = *m_object;
+    m_borrow = typeid(target) == typeid(LocalVarNode);
     for (const ExprPtr& a : m_args)
         if (!a->constant())
             m_borrow = false;

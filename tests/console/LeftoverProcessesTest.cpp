@@ -79,8 +79,9 @@ TEST_P(LeftBehind, EveryProcessOfTheConsoleEndsAndNothingElse)
         console.runInConsole(helper("qp_leaver") + " " + c.mode);
         pids = leftPids(console);
         ASSERT_EQ(pids.size(), c.left);
-        if (std::string(c.mode) != "stay")
+        if (std::string(c.mode) != "stay") {
             ASSERT_TRUE(waitForExit(console)) << "the program's leader is reaped first";
+        }
         for (pid_t p : pids)
             ASSERT_TRUE(alive(p)) << p;
         if (c.byKill) {

@@ -217,8 +217,9 @@ TEST(ProgramLifecycle, SecondCommandWhileRunningStartsANewWindowAndLeavesThisOne
     // The new window ends on its own once its record is written; ending the console's
     // processes reaps it only if it has ended by then (else at a later look), so wait for
     // that (a look since may have reaped it already).
-    if (const pid_t newWindow = childNamed("qp_recordargs"))
+    if (const pid_t newWindow = childNamed("qp_recordargs")) {
         EXPECT_TRUE(processGone(newWindow));
+    }
     console.killProgram();
     EXPECT_EQ(zombieChildren(), 0);
     unsetenv("QP_RECORD_FILE");

@@ -48,8 +48,9 @@ TEST_P(FindStringTable, FindsWhereCheckStringWouldHold) {
     EXPECT_EQ(r.value().boolValue(), c.x >= 0);
     EXPECT_EQ(args[1].longValue(), c.x);
     EXPECT_EQ(args[2].longValue(), c.y);
-    if (c.x >= 0)
+    if (c.x >= 0) {
         EXPECT_TRUE(obj->CheckString(c.x, c.y, c.text));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

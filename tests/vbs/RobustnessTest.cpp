@@ -126,8 +126,9 @@ TEST(Robustness, TheMemoryLimitCoversEveryArrayAndString)
             EXPECT_EQ(onlyError(r), c.error);
         } else {
             EXPECT_TRUE(r.errors.empty());
-            if (c.shown)
+            if (c.shown) {
                 EXPECT_EQ(r.output.back(), c.shown);
+            }
         }
     }
     const RunResult after = runScript(u"On Error Resume Next\nReDim a(10000000)\nMsgBox Err.Number\nErr.Clear\nReDim a(100)\nMsgBox UBound(a)", limits);
