@@ -727,14 +727,7 @@ void Terminal::reportDecMode(int mode)
     const int32_t* const v = p.values.data();
     if (final == 'm') {
         if (p.count == 1) {
-            if (v[0] <= 0) {
-                // "ESC [ m" and "ESC [ 0 m", the most common of all: the default pen, whose
-                // words are known.
-                m_penState = PenState{};
-                m_pen = PenWords{};
-            } else if (rendition(v[0])) {
-                applyPen();
-            }
+            selectOneRendition(v[0]);
             return true;
         }
         if (p.count == 3 && v[1] == 5 && v[2] >= 0 && (v[0] == 38 || v[0] == 48)) {
@@ -772,12 +765,7 @@ void Terminal::reportDecMode(int mode)
     // separate stores that last moved the cursor have retired.)
     bool known = true;
     if (final == 'm') {  // SGR, most sequences of all: tested first
-        if (p.count == 1 && p.values[0] <= 0) {
-            // "ESC [ m" and "ESC [ 0 m", the most common of all: the default pen, whose
-            // words are known.
-            m_penState = PenState{};
-            m_pen = PenWords{};
-        } else if (p.count == 1) {
+        if (p.count == 1) {
             selectOneRendition(p.values[0]);
         } else {
             selectPlainRendition(p.values.data(), p.count);
@@ -1072,13 +1060,18 @@ void Terminal::otherCsi(const CsiParams& p, char final, int form)
     return true;
 }
 
-// SGR with a single parameter, most of them. A colour ("38" or "48") needs more, so alone it
-// changes nothing; the pen's words follow its state, so they are worked out again only when
-// the state changed.
-void Terminal::selectOneRendition(int32_t v)
+// SGR with a single parameter, most of them. "ESC [ m" and "ESC [ 0 m", the most common of
+// all, give the default pen, whose words are known. A colour ("38" or "48") needs more, so
+// alone it changes nothing; the pen's words follow its state, so they are worked out again
+// only when the state changed.
+[[gnu::always_inline]] inline void Terminal::selectOneRendition(int32_t v)
 {
-    if (rendition(v))
+    if (v <= 0) {
+        m_penState = PenState{};
+        m_pen = PenWords{};
+    } else if (rendition(v)) {
         applyPen();
+    }
 }
 
 // The colour of "38;5;n" or "38;2;r;g;b" (48 for the background): `rest` the n parameters
